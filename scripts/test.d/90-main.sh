@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# The release build and its tests; ctest's summary is the last line of the run.
+set -euo pipefail
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"$(nproc)" >/dev/null
+ctest --test-dir build -j"$(nproc)" --output-on-failure

@@ -1,0 +1,71 @@
+#include "filecopy.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <new>
+
+#ifdef _WIN32
+#include <io.h>
+#define stat _stat64
+#define fstat _fstat64
+#define read _read
+#define close _close
+constexpr int kOpenFlags = _O_RDONLY | _O_BINARY;
+constexpr unsigned kMostPerRead = 1u << 30;  // _read takes an unsigned count
+#else
+#include <unistd.h>
+constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+constexpr unsigned kMostPerRead = 1u << 30;
+#endif
+
+namespace {
+
+class FileHandle {
+ public:
+  explicit FileHandle(const char* path) : fd_(::open(path, kOpenFlags)) {}
+  ~FileHandle() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Reads exactly size bytes unless the file ends or fails first; returns the bytes read.
+std::int64_t readAll(int fd, std::uint8_t* into, std::int64_t size) {
+  std::int64_t done = 0;
+  while (done < size) {
+    const std::int64_t left = size - done;
+    const unsigned ask = left < kMostPerRead ? static_cast<unsigned>(left) : kMostPerRead;
+    const auto got = ::read(fd, into + done, ask);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += got;
+  }
+  return done;
+}
+
+}  // namespace
+
+DecodeStatus readFileCopy(const char* path, std::int64_t maxBytes, FileCopy& copy) {
+  if (path == nullptr) return DecodeStatus::cannotOpen;
+  FileHandle file(path);
+  if (file.fd() < 0) return DecodeStatus::cannotOpen;
+  struct stat info{};
+  if (::fstat(file.fd(), &info) != 0) return DecodeStatus::cannotOpen;
+  if ((info.st_mode & S_IFMT) != S_IFREG) return DecodeStatus::notRegularFile;
+  const std::int64_t size = info.st_size;
+  if (size <= 0) return DecodeStatus::empty;
+  if (size > maxBytes) return DecodeStatus::tooLarge;
+  std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size]);
+  if (!bytes) return DecodeStatus::outOfMemory;
+  if (readAll(file.fd(), bytes.get(), size) != size) return DecodeStatus::shortRead;
+  copy.bytes = std::move(bytes);
+  copy.size = size;
+  return DecodeStatus::ok;
+}

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "support/framecheck.h"
+
+namespace {
+
+// Entries 0-3 of the worked example: black, red, green, (0x10, 0x20, 0x30).
+const std::vector<Rgb> kPalette = {{0, 0, 0}, {0xFF, 0, 0}, {0, 0xFF, 0}, {0x10, 0x20, 0x30}};
+
+ImagHeader clutHeader(int model, int bpr, int h) {
+  ImagHeader header;
+  header.model = static_cast<std::uint16_t>(model);
+  header.width = header.lineSize = static_cast<std::uint16_t>(bpr);
+  header.height = static_cast<std::uint16_t>(h);
+  return header;
+}
+
+Bytes clutFile(int model, int bpr, int h, const Bytes& data,
+               const std::vector<Rgb>& palette = kPalette) {
+  return ImagBuilder::form().plte(palette).ihdr(clutHeader(model, bpr, h)).idat(data).bytes();
+}
+
+TEST(Clut, WorkedExampleModels4And5) {
+  for (int model : {4, 5}) {
+    const auto frame = decodeBytes(clutFile(model, 2, 2, {0x01, 0x03, 0x02, 0x00}));
+    EXPECT_EQ(frame.pixel(0, 0), (Bgr{0x00, 0x00, 0xFF})) << model;
+    EXPECT_EQ(frame.pixel(1, 0), (Bgr{0x30, 0x20, 0x10})) << model;
+    EXPECT_EQ(frame.pixel(0, 1), (Bgr{0x00, 0xFF, 0x00})) << model;
+    EXPECT_EQ(frame.pixel(1, 1), (Bgr{0x00, 0x00, 0x00})) << model;
+  }
+}
+
+TEST(Clut, WorkedExampleModel6ShowsOnlyTheHighNibble) {
+  const auto frame = decodeBytes(clutFile(6, 2, 1, {0x13, 0x2F}));
+  EXPECT_EQ(frame.pixel(0, 0), (Bgr{0x00, 0x00, 0xFF}));
+  EXPECT_EQ(frame.pixel(1, 0), (Bgr{0x00, 0xFF, 0x00}));
+}
+
+TEST(Clut, Models4And5AgreeOnEveryByte) {
+  std::vector<Rgb> palette(256);
+  for (int n = 0; n < 256; ++n) {
+    palette[n] = {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(255 - n),
+                  static_cast<std::uint8_t>(n * 7)};
+  }
+  Bytes data(256);
+  for (int n = 0; n < 256; ++n) data[n] = static_cast<std::uint8_t>(n);
+  const auto clut8 = decodeBytes(clutFile(4, 256, 1, data, palette));
+  const auto clut7 = decodeBytes(clutFile(5, 256, 1, data, palette));
+  EXPECT_EQ(clut8.bytes, clut7.bytes);
+  EXPECT_EQ(clut7.pixel(200, 0), (Bgr{static_cast<std::uint8_t>(200 * 7), 55, 200}));  // no AND 0x7F
+}
+
+TEST(Clut, ShortRowsLeaveTheRestBlack) {
+  const auto frame = decodeBytes(clutFile(4, 3, 2, {1, 1, 1, 2, 2, 2}));
+  EXPECT_EQ(frame.pixel(2, 1), (Bgr{0, 0xFF, 0}));
+  EXPECT_EQ(frame.pixel(3, 1), (Bgr{0, 0, 0}));
+  EXPECT_EQ(frame.pixel(383, 0), (Bgr{0, 0, 0}));
+  EXPECT_EQ(frame.coverage.width, 3);
+  EXPECT_EQ(frame.coverage.height, 2);
+}
+
+TEST(Clut, LongRowsRunOnAndOnlyTheLastRowsRunOnStays) {
+  // bpr 390: each row's pixels 384-389 land on the next row's first six pixels, which that row
+  // then paints over; the last row's run-on stays in the row below the picture.
+  Bytes data(390 * 2, 1);
+  std::fill(data.begin() + 390, data.end(), 2);
+  const auto frame = decodeBytes(clutFile(4, 390, 2, data));
+  EXPECT_EQ(frame.pixel(0, 1), (Bgr{0, 0xFF, 0}));
+  EXPECT_EQ(frame.pixel(5, 2), (Bgr{0, 0xFF, 0}));
+  EXPECT_EQ(frame.pixel(6, 2), (Bgr{0, 0, 0}));
+  EXPECT_EQ(frame.coverage.width, 384);
+  EXPECT_EQ(frame.coverage.height, 3);
+}
+
+TEST(Clut, PaletteIsRedGreenBlueAndTheFrameBlueGreenRed) {
+  const auto frame = decodeBytes(clutFile(4, 1, 1, {0}, {{0, 0, 0xFF}}));
+  EXPECT_EQ(frame.pixel(0, 0), (Bgr{0xFF, 0, 0}));  // blue on screen
+}
+
+TEST(Clut, WithoutPaletteEverythingIsBlack) {
+  const Bytes file = ImagBuilder::form().ihdr(clutHeader(4, 2, 1)).idat({7, 200}).bytes();
+  const auto frame = decodeBytes(file);
+  EXPECT_EQ(frame.pixel(0, 0), (Bgr{0, 0, 0}));
+  EXPECT_EQ(frame.pixel(1, 0), (Bgr{0, 0, 0}));
+  EXPECT_EQ(frame.coverage.width, 2);
+}
+
+TEST(Clut, RowsReadOnPastTheChunkIntoTheFile) {
+  // The IDAT holds 2 bytes but the row wants 6: the decoder reads on into the next chunk
+  // ("FOO " and its length byte 0), and the walk still resumes after the IDAT.
+  std::vector<Rgb> palette(256, {9, 9, 9});
+  palette['F'] = {1, 1, 1};
+  palette['O'] = {2, 2, 2};
+  const Bytes file = ImagBuilder::form()
+                         .plte(palette)
+                         .ihdr(clutHeader(4, 6, 1))
+                         .idat({0, 0})
+                         .chunk("FOO ", {})
+                         .bytes();
+  const auto frame = decodeBytes(file);
+  EXPECT_EQ(frame.pixel(2, 0), (Bgr{1, 1, 1}));
+  EXPECT_EQ(frame.pixel(3, 0), (Bgr{2, 2, 2}));
+  EXPECT_EQ(frame.pixel(5, 0), (Bgr{9, 9, 9}));  // ' '
+}
+
+TEST(Clut, TheFileEndingStopsTheChunk) {
+  // 2 rows of 4 wanted, 6 bytes there: row 1 is drawn as far as the data goes.
+  Bytes file = clutFile(4, 4, 2, {1, 1, 1, 1, 2, 2});
+  const auto frame = decodeBytes(file);
+  EXPECT_EQ(frame.pixel(1, 1), (Bgr{0, 0xFF, 0}));
+  EXPECT_EQ(frame.pixel(2, 1), (Bgr{0, 0, 0}));
+  EXPECT_TRUE(frame.guardIntact());
+}
+
+TEST(Clut, RowsBeyondTheBlockAreDropped) {
+  // 300 rows of 400 pixels: rows 0-283 are in the block (280-283 hidden), the rest and the
+  // last row's run-on past the block's end are dropped.
+  Bytes data(400 * 300);
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(1 + i / 400 % 3);
+  const auto frame = decodeBytes(clutFile(4, 400, 300, data));
+  EXPECT_TRUE(frame.guardIntact());
+  EXPECT_EQ(frame.pixel(383, 283), frame.pixel(0, 283));
+  EXPECT_EQ(frame.coverage.height, 280);
+  EXPECT_EQ(frame.coverage.width, 384);
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include "support/framecheck.h"
+
+namespace {
+
+// Entry n is (n, 0, 0): a pixel's red byte tells its palette entry.
+std::vector<Rgb> indexPalette() {
+  std::vector<Rgb> palette(256);
+  for (int n = 0; n < 256; ++n) palette[n] = {static_cast<std::uint8_t>(n), 0, 0};
+  return palette;
+}
+
+DecodedFrame decodeRuns(int model, int bpr, int h, const Bytes& data) {
+  ImagHeader header;
+  header.model = static_cast<std::uint16_t>(model);
+  header.width = header.lineSize = static_cast<std::uint16_t>(bpr);
+  header.height = static_cast<std::uint16_t>(h);
+  // A marker chunk after the IDAT shows where the walk resumed: its IHDR sets CLUT8, 1 x 1.
+  ImagHeader after = header;
+  after.model = 4, after.lineSize = 1, after.height = 1;
+  return decodeBytes(ImagBuilder::form()
+                         .plte(indexPalette())
+                         .ihdr(header)
+                         .idat(data)
+                         .ihdr(after)
+                         .idat({0x55})
+                         .bytes());
+}
+
+// Palette entries of pixels x0.. of row y, read back from the red bytes.
+std::vector<int> entries(const DecodedFrame& frame, int y, int count, int x0 = 0) {
+  std::vector<int> out;
+  for (int x = x0; x < x0 + count; ++x) out.push_back(frame.pixel(x, y)[2]);
+  return out;
+}
+
+TEST(RunLength, Rl7WorkedExample) {
+  const auto frame =
+      decodeRuns(8, 6, 2, {0x05, 0x83, 0x03, 0x81, 0x00, 0x7F, 0xFF, 0x04, 0x82, 0x01});
+  EXPECT_EQ(entries(frame, 0, 6), (std::vector<int>{5, 3, 3, 3, 1, 1}));
+  EXPECT_EQ(entries(frame, 1, 6), (std::vector<int>{127, 127, 127, 127, 127, 2}));
+  EXPECT_EQ(entries(frame, 2, 1), (std::vector<int>{0x55}));  // cursor 2 rows on
+}
+
+TEST(RunLength, Rl3WorkedExample) {
+  const auto frame = decodeRuns(9, 6, 2, {0x35, 0xA2, 0x80, 0x70, 0xF3, 0xC0});
+  EXPECT_EQ(entries(frame, 0, 6), (std::vector<int>{3, 2, 2, 0, 0, 0}));
+  EXPECT_EQ(entries(frame, 1, 6), (std::vector<int>{7, 7, 7, 7, 4, 4}));
+  EXPECT_EQ(entries(frame, 2, 1), (std::vector<int>{0x55}));
+}
+
+TEST(RunLength, RunsOvershootingTheRowAreDrawnWhole) {
+  // RL7 7F FF 07: one pixel then a run of 7: eight pixels in a row of six; the next row starts
+  // with the byte after the run, one frame row down.
+  const auto rl7 = decodeRuns(8, 6, 2, {0x7F, 0xFF, 0x07, 0x81, 0x00});
+  EXPECT_EQ(entries(rl7, 0, 9), (std::vector<int>{127, 127, 127, 127, 127, 127, 127, 127, 0}));
+  EXPECT_EQ(entries(rl7, 1, 6), (std::vector<int>(6, 1)));
+  // RL3 9A: ten pixels of entry 1 in a row of six.
+  const auto rl3 = decodeRuns(9, 6, 2, {0x9A, 0xA0});
+  EXPECT_EQ(entries(rl3, 0, 11), (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0}));
+  EXPECT_EQ(entries(rl3, 1, 6), (std::vector<int>(6, 2)));
+}
+
+TEST(RunLength, ToTheEndRunFillsTheRestOfTheRow) {
+  const auto atStart = decodeRuns(8, 384, 1, {0x89, 0x00});
+  EXPECT_EQ(entries(atStart, 0, 384), (std::vector<int>(384, 9)));
+  const auto rl3 = decodeRuns(9, 5, 1, {0x10, 0xB0});
+  EXPECT_EQ(entries(rl3, 0, 6), (std::vector<int>{1, 3, 3, 3, 3, 0}));
+}
+
+TEST(RunLength, CountsAndIgnoredBits) {
+  const auto single = decodeRuns(8, 1, 1, {0x82, 0x01});  // run of one: two bytes
+  EXPECT_EQ(entries(single, 0, 2), (std::vector<int>{2, 0}));
+  EXPECT_EQ(entries(single, 1, 1), (std::vector<int>{0x55}));
+  const auto longest = decodeRuns(8, 255, 1, {0x84, 0xFF});
+  EXPECT_EQ(entries(longest, 0, 255), (std::vector<int>(255, 4)));
+  const auto rl3 = decodeRuns(9, 2, 1, {0x30, 0x3F});  // bits 3..0 of a single pixel ignored
+  EXPECT_EQ(entries(rl3, 0, 2), (std::vector<int>{3, 3}));
+  const auto rl3Longest = decodeRuns(9, 15, 1, {0xDF});
+  EXPECT_EQ(entries(rl3Longest, 0, 16), (std::vector<int>{5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 0}));
+}
+
+TEST(RunLength, EmptyRows) {
+  const auto noRows = decodeRuns(8, 6, 0, {0x81, 0x00});
+  EXPECT_EQ(entries(noRows, 0, 1), (std::vector<int>{0x55}));
+  const auto zeroWidth = decodeRuns(9, 0, 3, {0x90});
+  EXPECT_EQ(entries(zeroWidth, 0, 1), (std::vector<int>{0}));
+  EXPECT_EQ(entries(zeroWidth, 3, 1), (std::vector<int>{0x55}));
+}
+
+TEST(RunLength, TheFileEndingStopsTheChunk) {
+  struct Case {
+    int model;
+    Bytes data;
+    std::vector<int> row;
+    int width;
+  };
+  const Case cases[] = {
+      {8, {0x03, 0x83}, {3, 0, 0, 0, 0}, 1},  // a run byte without its count byte draws nothing
+      {9, {0x30, 0xA3}, {3, 2, 2, 2, 0}, 4},  // codes end inside the row: what is there is drawn
+  };
+  for (const Case& c : cases) {
+    ImagHeader header;
+    header.model = static_cast<std::uint16_t>(c.model);
+    header.lineSize = 6, header.height = 3;
+    const auto frame =
+        decodeBytes(ImagBuilder::form().plte(indexPalette()).ihdr(header).idat(c.data).bytes());
+    EXPECT_EQ(entries(frame, 0, 5), c.row) << c.model;
+    EXPECT_EQ(frame.coverage.width, c.width) << c.model;
+    EXPECT_EQ(frame.coverage.height, 1) << c.model;
+    EXPECT_TRUE(frame.guardIntact());
+  }
+}
+
+TEST(RunLength, RunsPastTheBlockAreDropped) {
+  // 300 rows of 384 pixels, each one to-the-end run, then a long overshooting run in the last
+  // row of the block: nothing lands past it.
+  Bytes data;
+  for (int row = 0; row < 283; ++row) data.insert(data.end(), {0x81, 0x00});
+  data.insert(data.end(), {0x01, 0x82, 0xFF, 0x82, 0xFF});  // row 283: 1 + 255 + 255 pixels
+  for (int row = 284; row < 300; ++row) data.insert(data.end(), {0x83, 0x00});
+  const auto frame = decodeRuns(8, 384, 300, data);
+  EXPECT_TRUE(frame.guardIntact());
+  EXPECT_EQ(entries(frame, 283, 3), (std::vector<int>{1, 2, 2}));
+  EXPECT_EQ(entries(frame, 283, 1, 383), (std::vector<int>{2}));
+  EXPECT_EQ(frame.coverage.height, 280);
+}
+
+}  // namespace

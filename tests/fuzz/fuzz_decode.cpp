@@ -1,7 +1,9 @@
 // Fuzz entry point over decodeImageMemory, the path every file takes once it is in memory.
-// The frame is followed by guard bytes; after every input the guard must be intact, the status
-// must be the one the container header calls for, and nothing may be drawn outside the
-// reported coverage. Any breach aborts, which libFuzzer and the corpus replay both report.
+// The file sits against an inaccessible page, and the frame is followed by guard bytes and then
+// such a page: a read past the file or a write past the frame faults or breaks the guard. After
+// every input the guard must be intact, the status must be the one the container header calls
+// for, and nothing may be drawn outside the reported coverage. Any breach aborts, which libFuzzer
+// and the corpus replay both report.
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "decode.h"
+#include "fence.h"
 #include "fuzzinput.h"
 #include "oracle.h"
 
@@ -16,38 +19,50 @@ namespace {
 
 constexpr std::size_t kGuardBytes = 4096;
 constexpr std::uint8_t kGuardByte = 0xA5;
+constexpr std::size_t kLargestInput = std::size_t{1} << 20;  // the replay's inputs included
 
 [[noreturn]] void fail(const char* what) {
   std::fprintf(stderr, "fuzz_decode: %s\n", what);
   std::abort();
 }
 
-std::vector<std::uint8_t>& guardedFrame() {
-  static std::vector<std::uint8_t> frame(kFrameBytes + kGuardBytes, kGuardByte);
-  return frame;
-}
+struct Buffers {
+  FencedBuffer file{kLargestInput};
+  FencedBuffer frame{kFrameBytes + kGuardBytes};
+  std::uint8_t* guard;
 
-bool guardIntact(const std::vector<std::uint8_t>& frame) {
-  static const std::vector<std::uint8_t> kGuard(kGuardBytes, kGuardByte);
-  return std::memcmp(frame.data() + kFrameBytes, kGuard.data(), kGuardBytes) == 0;
-}
+  Buffers() {
+    guard = frame.last(kGuardBytes);
+    std::memset(frame.last(kFrameBytes + kGuardBytes), 0, kFrameBytes);
+    std::memset(guard, kGuardByte, kGuardBytes);
+  }
+  std::span<std::uint8_t, kFrameBytes> shown() {
+    return std::span<std::uint8_t, kFrameBytes>(frame.last(kFrameBytes + kGuardBytes), kFrameBytes);
+  }
+  bool guardIntact() const {
+    static const std::vector<std::uint8_t> kPattern(kGuardBytes, kGuardByte);
+    return std::memcmp(guard, kPattern.data(), kGuardBytes) == 0;
+  }
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) return 0;
-  const std::span<const std::uint8_t> file(data + 1, size - 1);
-  auto& frame = guardedFrame();
-  const std::span<std::uint8_t, kFrameBytes> shown(frame.data(), kFrameBytes);
+  static Buffers buffers;
+  if (size == 0 || size - 1 > kLargestInput) return 0;
+  const std::span<const std::uint8_t> file(buffers.file.holding(data + 1, size - 1), size - 1);
 
   FrameCoverage coverage{-1, -1};
-  const DecodeStatus status = decodeImageMemory(file, shown, thresholdFor(data[0]), &coverage);
+  const DecodeStatus status =
+      decodeImageMemory(file, buffers.shown(), thresholdFor(data[0]), &coverage);
 
-  if (!guardIntact(frame)) fail("a write landed past the frame");
+  if (!buffers.guardIntact()) fail("a write landed past the frame");
   if (status != expectedStatus(file)) fail("wrong status for the container header");
   if (status != DecodeStatus::ok && (coverage.width != 0 || coverage.height != 0)) {
     fail("a refused file reports coverage");
   }
-  if (!blackOutsideCoverage(shown, coverage)) fail("pixels drawn outside the reported coverage");
+  if (!blackOutsideCoverage(buffers.shown(), coverage)) {
+    fail("pixels drawn outside the reported coverage");
+  }
   return 0;
 }

@@ -37,12 +37,10 @@ class FileHandle {
 };
 
 // Reads exactly size bytes unless the file ends or fails first; returns the bytes read.
-std::int64_t readAll(int fd, std::uint8_t* into, std::int64_t size) {
+std::int64_t readAll(int fd, std::uint8_t* into, std::int64_t size, ReadCall readCall) {
   std::int64_t done = 0;
   while (done < size) {
-    const std::int64_t left = size - done;
-    const unsigned ask = left < kMostPerRead ? static_cast<unsigned>(left) : kMostPerRead;
-    const auto got = ::read(fd, into + done, ask);
+    const auto got = readCall(fd, into + done, size - done);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     done += got;
@@ -52,7 +50,13 @@ std::int64_t readAll(int fd, std::uint8_t* into, std::int64_t size) {
 
 }  // namespace
 
-DecodeStatus readFileCopy(const char* path, std::int64_t maxBytes, FileCopy& copy) {
+std::int64_t readFromFile(int fd, std::uint8_t* into, std::int64_t count) {
+  const unsigned ask = count < kMostPerRead ? static_cast<unsigned>(count) : kMostPerRead;
+  return ::read(fd, into, ask);
+}
+
+DecodeStatus readFileCopy(const char* path, std::int64_t maxBytes, FileCopy& copy,
+                          ReadCall readCall) {
   if (path == nullptr) return DecodeStatus::cannotOpen;
   FileHandle file(path);
   if (file.fd() < 0) return DecodeStatus::cannotOpen;
@@ -64,7 +68,7 @@ DecodeStatus readFileCopy(const char* path, std::int64_t maxBytes, FileCopy& cop
   if (size > maxBytes) return DecodeStatus::tooLarge;
   std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size]);
   if (!bytes) return DecodeStatus::outOfMemory;
-  if (readAll(file.fd(), bytes.get(), size) != size) return DecodeStatus::shortRead;
+  if (readAll(file.fd(), bytes.get(), size, readCall) != size) return DecodeStatus::shortRead;
   copy.bytes = std::move(bytes);
   copy.size = size;
   return DecodeStatus::ok;

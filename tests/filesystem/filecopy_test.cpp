@@ -1,0 +1,72 @@
+// readFileCopy when the file changes, or the system fails, between taking its size and reading:
+// the bytes that arrive decide, never the size taken first.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "filecopy.h"
+#include "support/tempdir.h"
+
+namespace {
+
+// What the read call under test does before (or instead of) the system's read. One at a time.
+std::string changingFile;
+int readCalls = 0;
+
+std::int64_t shrinkThenRead(int fd, std::uint8_t* into, std::int64_t count) {
+  if (readCalls++ == 0) std::filesystem::resize_file(changingFile, 5);
+  return readFromFile(fd, into, count);
+}
+
+std::int64_t growThenRead(int fd, std::uint8_t* into, std::int64_t count) {
+  if (readCalls++ == 0) std::filesystem::resize_file(changingFile, 4096);
+  return readFromFile(fd, into, count);
+}
+
+std::int64_t failAfterSomeBytes(int fd, std::uint8_t* into, std::int64_t count) {
+  if (readCalls++ == 0) return readFromFile(fd, into, count < 7 ? count : 7);
+  errno = EIO;
+  return -1;
+}
+
+std::int64_t interruptedThenRead(int fd, std::uint8_t* into, std::int64_t count) {
+  if (readCalls++ < 3) {
+    errno = EINTR;
+    return -1;
+  }
+  return readFromFile(fd, into, count < 3 ? count : 3);  // and then in small pieces
+}
+
+TEST(FileCopy, TheBytesThatArriveDecide) {
+  TempDir dir;
+  struct Case {
+    const char* name;
+    ReadCall read;
+    DecodeStatus status;
+  };
+  const Case cases[] = {
+      {"shrinks to 5 bytes", shrinkThenRead, DecodeStatus::shortRead},
+      {"grows after its size was taken", growThenRead, DecodeStatus::ok},
+      {"read fails part way", failAfterSomeBytes, DecodeStatus::shortRead},
+      {"reads interrupted, then short", interruptedThenRead, DecodeStatus::ok},
+  };
+  const Bytes content(100, 0x42);
+  for (const Case& c : cases) {
+    changingFile = dir.write("file.img", content);
+    readCalls = 0;
+    FileCopy copy;
+    EXPECT_EQ(readFileCopy(changingFile.c_str(), 1000, copy, c.read), c.status) << c.name;
+    if (c.status == DecodeStatus::ok) {
+      // The size taken first bounds the copy: a file that grows is read as it was.
+      ASSERT_EQ(copy.size, 100) << c.name;
+      EXPECT_EQ(Bytes(copy.bytes.get(), copy.bytes.get() + copy.size), content) << c.name;
+    } else {
+      EXPECT_EQ(copy.bytes, nullptr) << c.name;  // untouched on failure
+      EXPECT_EQ(copy.size, 0) << c.name;
+    }
+  }
+}
+
+}  // namespace

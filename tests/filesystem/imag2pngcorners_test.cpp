@@ -1,0 +1,215 @@
+// imag2png given inputs that are not pictures and outputs it cannot write, and stopped half way:
+// each failure exits with 1 and names the path and the reason, and no output is ever left
+// half-written, nor any temporary file behind.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <set>
+#include <thread>
+
+#include "decode.h"
+#include "specialfiles.h"
+#include "support/tempdir.h"
+#include "toolrun.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+Bytes readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// A full frame of varied colours, so that its PNG is tens of kilobytes.
+Bytes busyPicture() {
+  std::vector<Rgb> palette;
+  for (int n = 0; n < 256; ++n) {
+    palette.push_back({static_cast<std::uint8_t>(n * 7), static_cast<std::uint8_t>(n * 13),
+                       static_cast<std::uint8_t>(n * 29)});
+  }
+  ImagHeader header;
+  header.model = 4, header.width = header.lineSize = 384, header.height = 280;
+  Bytes data;
+  for (int i = 0; i < 384 * 280; ++i)
+    data.push_back(static_cast<std::uint8_t>(i * 2654435761u >> 13));
+  return ImagBuilder::form().plte(palette).ihdr(header).idat(data).bytes();
+}
+
+std::string failure(const std::string& path, const std::string& reason) {
+  return "imag2png: " + path + ": " + reason + "\n";
+}
+
+class Imag2pngCorners : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::create_directory(out()); }
+
+  fs::path out() const { return dir.path("out"); }
+  std::string errors() const { return dir.path("stderr.txt").string(); }
+  ToolRun run(std::vector<std::string> args, const ToolLimits& limits = {}) {
+    args.insert(args.begin(), IMAG2PNG);
+    return runTool(args, errors(), limits);
+  }
+  std::set<std::string> namesIn(const fs::path& folder) const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
+
+  TempDir dir;
+};
+
+TEST_F(Imag2pngCorners, InputsThatAreNotPicturesWriteNothing) {
+  fs::create_directory(dir.path("folder"));
+  struct Case {
+    std::string path;
+    DecodeStatus status;
+  };
+  const std::vector<Case> cases = {
+      {dir.path("folder").string(), DecodeStatus::notRegularFile},
+      {makeFifo(dir.path("fifo")), DecodeStatus::notRegularFile},
+      {"/dev/zero", DecodeStatus::notRegularFile},
+      {"/dev/urandom", DecodeStatus::notRegularFile},
+      {makeSparse(dir.path("huge.img"), kMaxFileBytes + 1), DecodeStatus::tooLarge},
+      {dir.write("empty.img", {}), DecodeStatus::empty},
+      {dir.path("missing.img").string(), DecodeStatus::cannotOpen},
+      {dir.write("text.img", {'h', 'e', 'l', 'l', 'o', ',', ' ', 'w', 'o', 'r', 'l', 'd'}),
+       DecodeStatus::notCdiImage},
+  };
+  std::vector<std::string> batch = {"-o", out().string()};
+  std::string allFailures;
+  for (const Case& c : cases) {
+    const ToolRun one = run({c.path, (out() / "one.png").string()});
+    EXPECT_EQ(one.exit, 1) << c.path;
+    EXPECT_EQ(one.err, failure(c.path, decodeStatusText(c.status)));
+    batch.push_back(c.path);
+    allFailures += failure(c.path, decodeStatusText(c.status));
+  }
+  const ToolRun all = run(batch);
+  EXPECT_EQ(all.exit, 1);
+  EXPECT_EQ(all.err, allFailures);
+  EXPECT_EQ(namesIn(out()), std::set<std::string>{});
+
+  const std::string shrinking = shrinkingKernelFile();
+  if (shrinking.empty()) GTEST_SKIP() << "no kernel file here whose size overstates its content";
+  const ToolRun shortRead = run({shrinking, (out() / "short.png").string()});
+  EXPECT_EQ(shortRead.exit, 1);
+  EXPECT_EQ(shortRead.err, failure(shrinking, decodeStatusText(DecodeStatus::shortRead)));
+  EXPECT_EQ(namesIn(out()), std::set<std::string>{});
+}
+
+TEST_F(Imag2pngCorners, AnUnreadableInputWritesNothing) {
+  fs::permissions(dir.root(), fs::perms(0755));
+  fs::permissions(out(), fs::perms::all);  // the ordinary user could write here
+  const std::string readable = dir.write("readable.img", busyPicture());
+  const std::string locked = dir.write("locked.img", busyPicture());
+  fs::permissions(readable, fs::perms(0644));
+  fs::permissions(locked, fs::perms::none);
+  const ToolLimits asUser{.asOrdinaryUser = true};
+  ASSERT_EQ(run({readable, (out() / "readable.png").string()}, asUser).exit, 0);
+  const ToolRun refused = run({locked, (out() / "locked.png").string()}, asUser);
+  EXPECT_EQ(refused.exit, 1);
+  EXPECT_EQ(refused.err, failure(locked, decodeStatusText(DecodeStatus::cannotOpen)));
+  EXPECT_EQ(namesIn(out()), std::set<std::string>{"readable.png"});
+}
+
+TEST_F(Imag2pngCorners, UnwritableFoldersAreReportedAndLeftAlone) {
+  const std::string input = dir.write("pic.img", busyPicture());
+  const std::string underAFile = input + "/pic.png";
+  const ToolRun notAFolder = run({input, underAFile});
+  EXPECT_EQ(notAFolder.exit, 1);
+  EXPECT_EQ(notAFolder.err.rfind("imag2png: " + underAFile + ": cannot create a file", 0), 0u)
+      << notAFolder.err;
+
+  const ToolRun kernel = run({input, "/proc/pic.png"});  // no one may create files in /proc
+  EXPECT_EQ(kernel.exit, 1);
+  EXPECT_EQ(kernel.err.rfind("imag2png: /proc/pic.png: cannot create a file", 0), 0u) << kernel.err;
+  EXPECT_FALSE(fs::exists("/proc/pic.png"));
+
+  fs::permissions(dir.root(), fs::perms(0755));
+  fs::permissions(input, fs::perms(0644));
+  fs::permissions(out(), fs::perms(0555));
+  const ToolRun readOnly =
+      run({input, (out() / "pic.png").string()}, ToolLimits{.asOrdinaryUser = true});
+  EXPECT_EQ(readOnly.exit, 1);
+  EXPECT_NE(readOnly.err.find("cannot create a file in its folder"), std::string::npos)
+      << readOnly.err;
+  EXPECT_EQ(namesIn(out()), std::set<std::string>{});
+}
+
+TEST_F(Imag2pngCorners, AFullDiskLeavesNoPartialOutput) {
+  // A cap on file size makes every write past it fail as a full disk would.
+  const std::string input = dir.write("pic.img", busyPicture());
+  const ToolLimits nearlyFull{.largestFile = 4096};
+  const ToolRun fresh = run({input, (out() / "pic.png").string()}, nearlyFull);
+  EXPECT_EQ(fresh.exit, 1);
+  EXPECT_EQ(fresh.err.rfind("imag2png: " + (out() / "pic.png").string() + ": cannot write", 0), 0u)
+      << fresh.err;
+  EXPECT_EQ(namesIn(out()), std::set<std::string>{});
+
+  const Bytes before(2000, 'x');
+  const std::string existing = dir.write("out/old.png", before);
+  EXPECT_EQ(run({input, existing}, nearlyFull).exit, 1);
+  EXPECT_EQ(readFile(existing), before);
+  EXPECT_EQ(namesIn(out()), std::set<std::string>{"old.png"});
+}
+
+// Starts a batch of many inputs, stops it with `signal` once some outputs exist, and checks
+// that every output left is complete and that no temporary file is left behind.
+void interruptBatch(const Imag2pngCorners& test, const TempDir& dir, int signal, int inputs) {
+  const fs::path in = dir.path("in"), out = dir.path("batch");
+  fs::create_directories(in);
+  fs::remove_all(out);
+  fs::create_directories(out);
+  // PPM: almost no time goes into encoding, so most of it is spent writing.
+  std::vector<std::string> args = {IMAG2PNG, "--format", "ppm", "-o", out.string()};
+  for (int i = 0; i < inputs; ++i) {
+    const fs::path input = in / ("p" + std::to_string(i) + ".img");
+    if (!fs::exists(input)) fs::copy_file(dir.path("pic.img"), input);
+    args.push_back(input.string());
+  }
+  const std::string err = dir.path("batch-stderr.txt").string();
+  const pid_t tool = startTool(args, err);
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  // Stop it once three outputs are done and, if it can be caught, while a fourth is written.
+  const auto count = [&out](bool temporary) {
+    return std::count_if(fs::directory_iterator(out), fs::directory_iterator{},
+                         [temporary](const auto& entry) {
+                           return (entry.path().filename().string()[0] == '.') == temporary;
+                         });
+  };
+  while ((count(false) < 3 || count(true) == 0) && std::chrono::steady_clock::now() < giveUp) {
+  }
+  ::kill(tool, signal);
+  const ToolRun stopped = waitForTool(tool, err);
+  const Bytes expected = readFile(dir.path("pic.ppm"));
+  int complete = 0;
+  for (const auto& entry : fs::directory_iterator(out)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_NE(name[0], '.') << "temporary file left behind: " << name;
+    EXPECT_EQ(readFile(entry.path()), expected) << name << " is not complete";
+    ++complete;
+  }
+  EXPECT_GE(complete, 3);
+  if (complete < inputs) {
+    EXPECT_EQ(stopped.signal, signal) << stopped.err;  // ended by the signal, as it asked
+  }
+  (void)test;
+}
+
+TEST_F(Imag2pngCorners, AStoppedBatchLeavesOnlyCompleteOutputs) {
+  const std::string input = dir.write("pic.img", busyPicture());
+  ASSERT_EQ(run({input, dir.path("pic.ppm").string()}).exit, 0);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGINT, SIGTERM}) {
+    SCOPED_TRACE(strsignal(signal));
+    interruptBatch(*this, dir, signal, 200);
+  }
+}
+
+}  // namespace

@@ -120,6 +120,7 @@ std::vector<Sample> samplePictures() {
   add("cut-dyuv", ImagBuilder::form().ihdr(header(3, 8, 4)).idat(dyuvData(8, 2)), false);
   add("cut-rl7-count",
       form().ihdr(header(8, 8, 2)).raw({'I', 'D', 'A', 'T', 0, 0, 0, 9, 0x05, 0x83}), false);
+  add("cut-rl7-code", form().ihdr(header(8, 8, 2)).idat({0x05, 0x83, 0x02}), false);
   add("cut-rl3", form().ihdr(header(9, 30, 2)).idat({0x35, 0xA3}), false);
 
   // Empty pictures and odd headers.
@@ -165,5 +166,18 @@ std::vector<Sample> samplePictures() {
   add("length-past-end",
       form().ihdr(header(4, 2, 1)).chunkWithLength("IDAT", 0xFFFFFFF0, {1, 2}).idat({3, 4}), false);
   add("rl-to-end-runs", form().ihdr(header(9, 384, 3)).idat({0x80, 0x35, 0xB0, 0x9F, 0xC0}), false);
+  // Headers with nothing after them, a near-miss identifier, and a trailing fragment.
+  add("plte-header-at-end",
+      form().ihdr(header(4, 2, 1)).idat({1, 2}).raw({'P', 'L', 'T', 'E', 0, 0, 0, 40}), false);
+  add("ihdr-header-at-end", form().raw({'I', 'H', 'D', 'R', 0, 0, 0, 14}), false);
+  add("near-miss-ids",
+      form()
+          .chunk("IHDX", {0, 4, 0, 4, 0, 1, 0, 4})
+          .chunk("PLTF", {})
+          .chunk("IDAS", {1})
+          .ihdr(header(4, 1, 1))
+          .idat({1})
+          .raw({'I', 'D', 'A'}),
+      false);
   return s;
 }

@@ -11,5 +11,11 @@ work=build-fuzz/corpus
 rm -rf "$work" build-fuzz/findings
 mkdir -p "$work" build-fuzz/findings
 cp tests/fuzz/corpus/* tests/fuzz/regressions/* "$work"/
-build-fuzz/tests/fuzz/fuzz_decode -dict=tests/fuzz/imag.dict -max_len=2048 -max_total_time=120 \
-  -print_final_stats=1 -artifact_prefix=build-fuzz/findings/ "$work" 2>&1 | tail -n 12
+if ! build-fuzz/tests/fuzz/fuzz_decode -dict=tests/fuzz/imag.dict -max_len=2048 \
+  -max_total_time=120 -timeout=10 -print_final_stats=1 -artifact_prefix=build-fuzz/findings/ \
+  "$work" >build-fuzz/fuzz.log 2>&1; then
+  tail -n 60 build-fuzz/fuzz.log
+  echo "fuzzing found a fault; the input is in build-fuzz/findings/" >&2
+  exit 1
+fi
+grep -E '^(Done|stat::(number_of_executed_units|average_exec_per_sec))' build-fuzz/fuzz.log

@@ -56,7 +56,7 @@ DecodeStatus readFileCopy(const char* path, std::int64_t maxBytes, FileCopy& cop
   if (path == nullptr) return DecodeStatus::cannotOpen;
   FileHandle file(path);
   if (file.fd() < 0) return DecodeStatus::cannotOpen;
-  struct stat info{};
+  struct stat info {};
   if (::fstat(file.fd(), &info) != 0) return DecodeStatus::cannotOpen;
   if ((info.st_mode & S_IFMT) != S_IFREG) return DecodeStatus::notRegularFile;
   const std::int64_t size = info.st_size;

@@ -8,6 +8,7 @@ DecodeStatus accurateImage(std::span<const std::uint8_t> file, const AccurateCon
   complete = false;
   AccurateOptions options;
   options.interpolateChroma = how.interpolate;
+  options.pictureIndex = how.picture;
   AccuratePicture picture;
   const DecodeStatus status = decodeAccurate(file, options, picture);
   if (status != DecodeStatus::ok) return status;

@@ -61,6 +61,9 @@ Bytes smallPalette(int count) {
   return body;
 }
 
+// The DYUV delta table.
+constexpr int kSteps[16] = {0, 1, 4, 9, 16, 27, 44, 79, 128, 177, 212, 229, 240, 247, 252, 255};
+
 struct Yuv {
   int y, u, v;
 };
@@ -72,20 +75,16 @@ Yuv target(int x, int y) {
 
 // The delta-table step that brings `from` closest to `to`, modulo 256.
 int bestStep(int from, int to) {
-  static constexpr int kTable[16] = {0,   1,   4,   9,   16,  27,  44,  79,
-                                     128, 177, 212, 229, 240, 247, 252, 255};
   int best = 0, bestDistance = 256;
   for (int k = 0; k < 16; ++k) {
-    const int d = std::abs(((from + kTable[k]) & 255) - to);
+    const int d = std::abs(((from + kSteps[k]) & 255) - to);
     if (d < bestDistance) best = k, bestDistance = d;
   }
   return best;
 }
 
 int stepped(int from, int k) {
-  static constexpr int kTable[16] = {0,   1,   4,   9,   16,  27,  44,  79,
-                                     128, 177, 212, 229, 240, 247, 252, 255};
-  return (from + kTable[k]) & 255;
+  return (from + kSteps[k]) & 255;
 }
 
 Bytes dyuvData(bool perLineStarts) {

@@ -22,8 +22,8 @@ constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
 constexpr int kViewerThreshold = 220;  // what the viewer's window sets
 
 constexpr char kHelp[] =
-    "Usage: imag2png [--crop | --accurate [--aspect] [--interpolate]] INPUT [OUTPUT]\n"
-    "       imag2png [--crop | --accurate [--aspect] [--interpolate]] -o FOLDER INPUT...\n"
+    "Usage: imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] INPUT [OUTPUT]\n"
+    "       imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] -o FOLDER INPUT...\n"
     "\n"
     "Converts CD-i IFF pictures (FORM or CAT of type IMAG) to PNG or PPM images that show\n"
     "exactly the 384 x 280 frame the viewer shows for them.\n"
@@ -46,6 +46,8 @@ constexpr char kHelp[] =
     "                ones, which are written as they are\n"
     "  --interpolate with --accurate: DYUV pictures give the first pixel of each pair the\n"
     "                mean of the chroma of its pair and the pair before\n"
+    "  --all         with --accurate: write every picture of a CAT, numbered from 1 before\n"
+    "                the output's extension (out.png -> out-1.png, out-2.png, ...)\n"
     "  -h, --help    show this help\n"
     "  --version     show the version\n"
     "\n"
@@ -58,6 +60,7 @@ constexpr char kHelp[] =
 struct Options {
   bool crop = false;
   bool accurate = false;
+  bool all = false;  // every picture of a CAT
   AccurateConversion conversion;
   bool haveFormat = false;
   ImageFormat format = ImageFormat::png;
@@ -127,6 +130,8 @@ int parse(int argc, char** argv, Options& options) {
       options.accurate = true;
     } else if (arg == "--aspect") {
       options.conversion.aspect = true;
+    } else if (arg == "--all") {
+      options.all = true;
     } else if (arg == "--interpolate") {
       options.conversion.interpolate = true;
     } else if (arg == "-o" || arg == "-f" || arg == "--format") {
@@ -147,8 +152,13 @@ int parse(int argc, char** argv, Options& options) {
   if (options.crop && options.accurate) {
     return usageError("--crop and --accurate cannot be combined");
   }
-  if ((options.conversion.aspect || options.conversion.interpolate) && !options.accurate) {
-    return usageError("--aspect and --interpolate need --accurate");
+  if ((options.conversion.aspect || options.conversion.interpolate || options.all) &&
+      !options.accurate) {
+    return usageError("--aspect, --interpolate and --all need --accurate");
+  }
+  if (options.all && options.folder.empty() && options.paths.size() == 2 &&
+      options.paths[1] == "-") {
+    return usageError("--all writes files: it cannot write to standard output");
   }
   return -1;
 }
@@ -203,6 +213,38 @@ bool accurateInput(const Job& job, const FileCopy& file, const AccurateConversio
   return true;
 }
 
+// out.png -> out-3.png for picture 3.
+std::string numbered(const std::string& output, int picture) {
+  const std::filesystem::path path(output);
+  return (path.parent_path() /
+          (path.stem().string() + "-" + std::to_string(picture) + path.extension().string()))
+      .string();
+}
+
+// Every picture of the input (--all), numbered from 1; complains and returns false when any
+// fails.
+bool convertAll(const Job& job, const FileCopy& file, AccurateConversion how) {
+  const int count = accuratePictureCount({file.bytes.get(), static_cast<std::size_t>(file.size)});
+  if (count == 0) {
+    complain(job.input, decodeStatusText(DecodeStatus::noPicture));
+    return false;
+  }
+  bool allWritten = true;
+  for (int picture = 0; picture < count; ++picture) {
+    Job one = job;
+    one.output = numbered(job.output, picture + 1);
+    how.picture = picture;
+    RgbImage image;
+    if (sameFile(one.input, one.output)) {
+      complain(one.output, "is the input file; refusing to overwrite it");
+      allWritten = false;
+    } else {
+      allWritten = accurateInput(one, file, how, image) && writeImage(one, image) && allWritten;
+    }
+  }
+  return allWritten;
+}
+
 // Converts one input; complains and returns false on failure.
 bool convert(const Job& job, const Options& options) {
   if (job.output != "-" && sameFile(job.input, job.output)) {
@@ -217,6 +259,7 @@ bool convert(const Job& job, const Options& options) {
       complain(job.input, decodeStatusText(status));
       return false;
     }
+    if (options.all) return convertAll(job, file, options.conversion);
     if (!accurateInput(job, file, options.conversion, image)) return false;
     return writeImage(job, image);
   }

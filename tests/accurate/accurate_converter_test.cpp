@@ -133,3 +133,33 @@ TEST_F(AccurateConverter, ProfileOptionsThatDoNotFitAreUsageErrors) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(AccurateConverter, AllWritesEveryPictureOfACatNumbered) {
+  const Bytes first = widePicture(3, 1);
+  ImagBuilder cat = ImagBuilder::cat();
+  cat.raw(Bytes(first.begin() + 12, first.end()));  // the chunks of a FORM, as the CAT's first item
+  cat.raw({'F', 'O', 'R', 'M', 0, 0, 0, 0, 'I', 'M', 'A', 'G'})
+      .chunk("PLTE", plteBody(0, greys(8)))
+      .ihdr(header(4, 2, 2, 1))
+      .idat({7, 6});
+  const ToolRun result =
+      run("--accurate --all " + input("two.imag", cat.bytes()) + " " + output("two.ppm"));
+  ASSERT_EQ(result.exit, 0) << result.err;
+  int width = 0, height = 0;
+  EXPECT_EQ(readPpm("two-1.ppm", width, height), decodeOk(first).rgb);
+  EXPECT_EQ(width, 3);
+  EXPECT_EQ(readPpm("two-2.ppm", width, height), (Bytes{7, 8, 9, 6, 7, 8}));
+  EXPECT_EQ(width, 2);
+  EXPECT_FALSE(std::filesystem::exists(dir.path("two-3.ppm")));
+  EXPECT_FALSE(std::filesystem::exists(dir.path("two.ppm")));
+}
+
+TEST_F(AccurateConverter, AllNeedsFilesToWrite) {
+  const std::string in = input("one.imag", widePicture(2, 1));
+  EXPECT_EQ(run("--accurate --all " + in + " -").exit, 2);
+  EXPECT_EQ(run("--all " + in + " " + output("x.ppm")).exit, 2);
+}
+
+}  // namespace

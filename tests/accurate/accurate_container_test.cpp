@@ -34,12 +34,6 @@ TEST(AccurateContainer, OddChunkWithoutPadByteIsReadByItsLength) {
   EXPECT_EQ(rowOf(decodeOk(smallPicture(file).bytes()), 0), kSmallRow);
 }
 
-TEST(AccurateContainer, UnknownChunksArePassedOver) {
-  ImagBuilder file = ImagBuilder::form();
-  file.chunk("IPAR", Bytes(22, 0)).chunk("ABCD", {1, 2, 3, 4});
-  EXPECT_EQ(rowOf(decodeOk(smallPicture(file).bytes()), 0), kSmallRow);
-}
-
 TEST(AccurateContainer, ContainerLengthsAreIgnored) {
   for (const std::uint32_t length : {0u, 4u, 0x80000000u, 0xFFFFFFFFu}) {
     ImagBuilder form = ImagBuilder::form();
@@ -198,25 +192,6 @@ TEST(AccurateFile, ReadsTheFileOrSaysWhyNot) {
   EXPECT_EQ(decodeAccurateFile(dir.path("missing").string().c_str(), {}, picture),
             DecodeStatus::cannotOpen);
   EXPECT_TRUE(picture.rgb.empty());
-}
-
-TEST(AccurateAspect, NormalResolutionIsShownTwiceAsWide) {
-  ImagBuilder form = ImagBuilder::form();
-  AccuratePicture picture = decodeOk(smallPicture(form).bytes());
-  ASSERT_TRUE(widenToScreenAspect(picture));
-  EXPECT_EQ(picture.width, 4);
-  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(1), grey(2), grey(2)}));
-}
-
-TEST(AccurateAspect, DoubleResolutionIsLeftAlone) {
-  const Bytes file = ImagBuilder::form()
-                         .chunk("PLTE", plteBody(0, greys(16)))
-                         .ihdr(header(6, 2, 1, 1))
-                         .idat({0x12})
-                         .bytes();
-  AccuratePicture picture = decodeOk(file);
-  ASSERT_TRUE(widenToScreenAspect(picture));
-  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(2)}));
 }
 
 TEST(AccurateAspect, WideningRespectsThePixelCap) {

@@ -25,23 +25,24 @@ bool forEachLine(ByteView data, const AccurateHeader& header, PictureWriter& out
   return complete;
 }
 
-std::int64_t bytesPerPixel(std::int64_t n, std::int64_t width) {
-  return n * width;
+std::int64_t oneAByte(std::int64_t width) {
+  return width;
 }
-std::int64_t twoPerByte(std::int64_t width) {
+std::int64_t threeAPixel(std::int64_t width) {
+  return 3 * width;
+}
+std::int64_t twoAByte(std::int64_t width) {
   return (width + 1) / 2;
 }
 
 }  // namespace
 
 bool decodeRgb888(ByteView idat, const AccurateHeader& header, PictureWriter& out) {
-  return forEachLine(
-      idat, header, out, [](std::int64_t w) { return bytesPerPixel(3, w); },
-      [](ByteView bytes, LineWriter& line) {
-        for (std::int64_t at = 0; at + 3 <= bytes.size() && !line.full(); at += 3) {
-          line.put({bytes[at], bytes[at + 1], bytes[at + 2]});
-        }
-      });
+  return forEachLine(idat, header, out, threeAPixel, [](ByteView bytes, LineWriter& line) {
+    for (std::int64_t at = 0; at + 3 <= bytes.size() && !line.full(); at += 3) {
+      line.put({bytes[at], bytes[at + 1], bytes[at + 2]});
+    }
+  });
 }
 
 // RGB555 keeps the upper byte of every pixel in a first portion of height x line size bytes and
@@ -52,9 +53,8 @@ bool decodeRgb555(ByteView idat, const AccurateHeader& header, PictureWriter& ou
   const ByteView lower = sliceOf(idat, portion, portion);
   const auto widen = [](unsigned five) { return static_cast<std::uint8_t>(five << 3); };
   int y = 0;
-  const bool upperComplete = forEachLine(
-      upper, header, out, [](std::int64_t w) { return w; },
-      [&](ByteView high, LineWriter& line) {
+  const bool upperComplete =
+      forEachLine(upper, header, out, oneAByte, [&](ByteView high, LineWriter& line) {
         const ByteView low = sliceOf(lower, y++ * std::int64_t{header.lineSize}, header.lineSize);
         const std::int64_t n = std::min(high.size(), low.size());
         for (std::int64_t x = 0; x < n && !line.full(); ++x) {
@@ -72,18 +72,16 @@ bool decodeClutLines(ByteView idat, const AccurateHeader& header, const Accurate
     case 5:  // CLUT7
     {
       const std::uint8_t mask = header.model == 4 ? 0xFF : 0x7F;
-      return forEachLine(
-          idat, header, out, [](std::int64_t w) { return w; },
-          [&](ByteView bytes, LineWriter& line) {
-            for (std::int64_t x = 0; x < bytes.size() && !line.full(); ++x) {
-              line.put(palette[bytes[x] & mask]);
-            }
-          });
+      return forEachLine(idat, header, out, oneAByte, [&](ByteView bytes, LineWriter& line) {
+        for (std::int64_t x = 0; x < bytes.size() && !line.full(); ++x) {
+          line.put(palette[bytes[x] & mask]);
+        }
+      });
     }
     default:  // 6 CLUT4, 7 CLUT3: two pixels a byte, the high nibble first
     {
       const std::uint8_t mask = header.model == 6 ? 0x0F : 0x07;
-      return forEachLine(idat, header, out, twoPerByte, [&](ByteView bytes, LineWriter& line) {
+      return forEachLine(idat, header, out, twoAByte, [&](ByteView bytes, LineWriter& line) {
         for (std::int64_t x = 0; x < bytes.size() && !line.full(); ++x) {
           line.put(palette[(bytes[x] >> 4) & mask]);
           line.put(palette[bytes[x] & mask]);

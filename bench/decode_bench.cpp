@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -47,14 +48,15 @@ Bytes bytePixels() {
 }
 
 // What run-length pictures hold: drawn shapes in flat colours. Here a checkerboard of bars
-// crossed by rings, each row coded into the shortest codes (runs where pixels repeat).
+// crossed by rings 12 pixels wide, each row coded into the shortest codes (runs where pixels
+// repeat): about 8,600 RL7 codes (12.5 pixels a code) or 11,300 RL3 codes (9.5 pixels).
 Bytes runs(bool rl7) {
   Bytes data;
   for (int y = 0; y < kHeight; ++y) {
     std::vector<int> row;
     for (int x = 0; x < kWidth; ++x) {
       const int dx = x - kWidth / 2, dy = y - kHeight / 2;
-      const int ring = (dx * dx + dy * dy) / 700 % 3;
+      const int ring = static_cast<int>(std::sqrt(dx * dx + dy * dy)) / 12 % 3;
       row.push_back((((x / 24) ^ (y / 20)) & 3) * 2 + (ring == 0 ? 1 : 0));
     }
     const int longest = rl7 ? 255 : 15;

@@ -1,21 +1,28 @@
 #!/usr/bin/env bash
-# Fuzzes the in-memory decode for two minutes with clang's libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer, starting from the committed seeds and past findings. Any crash,
-# sanitizer report or broken check fails the step; the input that caused it is left in
-# build-fuzz/findings/ to be added to tests/fuzz/regressions/.
+# Fuzzes for about two and a half minutes with clang's libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer: the in-memory decode (from the committed seeds and past findings),
+# then the SSSE3 row decoders against the portable ones. Any crash, sanitizer report or broken
+# check fails the step; the input that caused it is left in build-fuzz/findings/, to be added to
+# tests/fuzz/regressions/ (or tests/fuzz/rows-corpus/).
 set -euo pipefail
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPELMORA_FUZZ=ON -DPELMORA_VIEWER=OFF >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target fuzz_decode >/dev/null
-work=build-fuzz/corpus
-rm -rf "$work" build-fuzz/findings
-mkdir -p "$work" build-fuzz/findings
-cp tests/fuzz/corpus/* tests/fuzz/regressions/* "$work"/
-if ! build-fuzz/tests/fuzz/fuzz_decode -dict=tests/fuzz/imag.dict -max_len=2048 \
-  -max_total_time=120 -timeout=10 -print_final_stats=1 -artifact_prefix=build-fuzz/findings/ \
-  "$work" >build-fuzz/fuzz.log 2>&1; then
-  tail -n 60 build-fuzz/fuzz.log
-  echo "fuzzing found a fault; the input is in build-fuzz/findings/" >&2
-  exit 1
-fi
-grep -E '^(Done|stat::(number_of_executed_units|average_exec_per_sec))' build-fuzz/fuzz.log
+cmake --build build-fuzz -j"$(nproc)" --target fuzz_decode fuzz_rows >/dev/null
+rm -rf build-fuzz/corpus build-fuzz/findings
+mkdir -p build-fuzz/corpus/decode build-fuzz/corpus/rows build-fuzz/findings
+cp tests/fuzz/corpus/* tests/fuzz/regressions/* build-fuzz/corpus/decode/
+cp tests/fuzz/rows-corpus/* build-fuzz/corpus/rows/
+
+fuzz() {  # target seconds max_len
+  local log=build-fuzz/$1.log
+  if ! "build-fuzz/tests/fuzz/$1" -dict=tests/fuzz/imag.dict -max_len="$3" \
+    -max_total_time="$2" -timeout=10 -print_final_stats=1 \
+    -artifact_prefix=build-fuzz/findings/ "build-fuzz/corpus/${1#fuzz_}" >"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "$1 found a fault; the input is in build-fuzz/findings/" >&2
+    exit 1
+  fi
+  echo "$1: $(grep -E '^stat::(number_of_executed_units|average_exec_per_sec)' "$log" | tr '\n' ' ')"
+}
+fuzz fuzz_decode 120 2048
+fuzz fuzz_rows 30 1100

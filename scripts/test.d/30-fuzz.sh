@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Fuzzes for under three minutes with clang's libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer: the in-memory decode (from the committed seeds and past findings),
-# the SSSE3 row decoders against the portable ones, and the accurate profile. Any crash, sanitizer report or broken
-# check fails the step; the input that caused it is left in build-fuzz/findings/, to be added to
-# tests/fuzz/regressions/ (or the rows or accurate corpus).
+# the SSSE3 row decoders against the portable ones, and the accurate profile. Any crash,
+# sanitizer report or broken check fails the step; the input that caused it is left in
+# build-fuzz/findings/, to be added to tests/fuzz/regressions/ (or the rows or accurate corpus).
 set -euo pipefail
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPELMORA_FUZZ=ON -DPELMORA_VIEWER=OFF >/dev/null

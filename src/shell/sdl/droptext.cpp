@@ -5,10 +5,11 @@
 
 namespace {
 
+// `prefix` is lower-case.
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
-         std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) == b;
+         std::equal(prefix.begin(), prefix.end(), text.begin(), [](char wanted, char got) {
+           return std::tolower(static_cast<unsigned char>(got)) == wanted;
          });
 }
 

@@ -2,10 +2,9 @@
 """dragndrop on a real X server (Xvfb): the frame on screen, the grey around it, the caption, and
 drops delivered through XDND by xdnd_drag.
 
-usage: viewer_x11_test.py --dragndrop BIN --drag BIN --imag2png BIN --samples DIR [--measure]
+usage: viewer_x11_test.py --dragndrop BIN --drag BIN --imag2png BIN --samples DIR
 
 Exit 0 when every check passed, 1 on the first failure, 77 (skipped) when Xvfb is missing.
---measure instead prints the start-up figures: time to the first frame, peak memory, idle CPU.
 """
 
 import argparse
@@ -103,7 +102,6 @@ class Viewer:
 
     def __init__(self, args, display, path):
         self.args, self.display = args, display
-        self.started = time.monotonic()
         argv = [args.dragndrop] + ([path] if path is not None else [])
         self.process = subprocess.Popen(argv, env=display.env, stderr=subprocess.PIPE)
         self.window = None
@@ -272,36 +270,10 @@ def test_drops(args, display, folder):
         viewer.close()
 
 
-def measure(args, display):
-    """Time from start to the first frame, peak memory and idle CPU of one start-up."""
-    sample = os.path.join(args.samples, "dyuv-chart.img")
-    viewer = Viewer(args, display, sample)
-    try:
-        viewer.wait_for_window(sample)
-        first_frame_ms = (time.monotonic() - viewer.started) * 1000
-        stat = f"/proc/{viewer.process.pid}/stat"
-
-        def cpu_ticks():
-            with open(stat, encoding="ascii") as f:
-                fields = f.read().rsplit(")", 1)[1].split()
-            return int(fields[11]) + int(fields[12])
-        before = cpu_ticks()
-        time.sleep(3)
-        idle_ticks = cpu_ticks() - before
-        with open(f"/proc/{viewer.process.pid}/status", encoding="ascii") as f:
-            peak = next(line.split()[1] for line in f if line.startswith("VmHWM"))
-        print(f"first frame: {first_frame_ms:.0f} ms after start (caption polled every ~10 ms)")
-        print(f"peak RSS: {int(peak) / 1024:.1f} MiB")
-        print(f"CPU used in 3 s idle: {idle_ticks} clock ticks")
-    finally:
-        viewer.close()
-
-
 def main():
     parser = argparse.ArgumentParser()
     for option in ("--dragndrop", "--drag", "--imag2png", "--samples"):
         parser.add_argument(option, required=True)
-    parser.add_argument("--measure", action="store_true")
     args = parser.parse_args()
     if shutil.which("Xvfb") is None:
         print("SKIPPED: Xvfb is not installed (Debian package xvfb); no X server to test on")
@@ -312,9 +284,6 @@ def main():
             return 1
     display = Display()
     try:
-        if args.measure:
-            measure(args, display)
-            return 0
         with tempfile.TemporaryDirectory(prefix="dragndrop-test-") as folder:
             for test in (test_start_and_resize, test_drops, test_no_display):
                 started = time.monotonic()

@@ -212,6 +212,31 @@ def test_start_and_resize(args, display, folder):
         viewer.close()
 
 
+def test_long_path_and_small_window(args, display, folder):
+    deep = os.path.join(folder, *(["a folder with a rather long name"] * 10))
+    os.makedirs(deep)
+    picture = os.path.join(deep, "picture.img")
+    shutil.copyfile(os.path.join(args.samples, "clut8-chart.img"), picture)
+    check(len(picture) > 300, "the path is not long")
+    viewer = Viewer(args, display, picture)
+    try:
+        viewer.wait_for_window(picture)
+        bypass = display.run("xprop", "-id", viewer.window, "_NET_WM_BYPASS_COMPOSITOR")
+        check(b"= 1" not in bypass.stdout, "the window asks the compositor to step aside")
+        whole = reference(args, picture, folder)
+        viewer.wait_for_frame(whole, "the frame of a long command-line path")
+        display.run("xdotool", "windowsize", "--sync", viewer.window, "200", "120")
+        top_left = crop((FRAME_W, FRAME_H, whole), 200, 120)
+
+        def shrunk():
+            image = viewer.screenshot()
+            return image[:2] == (200, 120) and crop(image, 200, 120) == top_left
+        wait_until("the top-left 200x120 of the frame in a small window", shrunk)
+        viewer.quit_with("Escape")
+    finally:
+        viewer.close()
+
+
 def test_no_display(args, display, folder):
     env = dict(display.env, DISPLAY=":" + str(64000 + os.getpid() % 1000))
     try:
@@ -285,7 +310,8 @@ def main():
     display = Display()
     try:
         with tempfile.TemporaryDirectory(prefix="dragndrop-test-") as folder:
-            for test in (test_start_and_resize, test_drops, test_no_display):
+            for test in (test_start_and_resize, test_drops, test_long_path_and_small_window,
+                         test_no_display):
                 started = time.monotonic()
                 test(args, display, folder)
                 print(f"ok {test.__name__} ({time.monotonic() - started:.1f} s)")

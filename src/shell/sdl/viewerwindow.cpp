@@ -24,7 +24,7 @@ ViewerWindow::~ViewerWindow() {
 }
 
 void ViewerWindow::run() {
-  // The window has just been shown: paint it once, as a fresh window is.
+  // The window has just been shown: its first paint, then the command-line picture.
   paint();
   decodePendingArgv();
   SDL_Event event;
@@ -36,10 +36,7 @@ void ViewerWindow::run() {
       if (next == Next::quit) return;
       repaint = repaint || next == Next::repaint;
     } while (SDL_PollEvent(&event));
-    if (repaint) {
-      paint();
-      decodePendingArgv();
-    }
+    if (repaint) paint();
   }
   std::fprintf(stderr, "dragndrop: %s\n", SDL_GetError());
 }

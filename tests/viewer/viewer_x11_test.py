@@ -186,9 +186,10 @@ def test_start_and_resize(args, display, folder):
     try:
         viewer.wait_for_window(sample)
         expected = reference(args, sample, folder)
-        width, height, _ = shot = viewer.screenshot()
+        # The caption changes just before the frame is painted.
+        viewer.wait_for_frame(expected, "the command-line picture as imag2png shows it")
+        width, height, _ = viewer.screenshot()
         check((width, height) == (FRAME_W, FRAME_H), f"client area {width}x{height}")
-        check(crop(shot, FRAME_W, FRAME_H) == expected, "command-line frame differs from imag2png")
 
         display.run("xdotool", "windowsize", "--sync", viewer.window, "500", "400")
 

@@ -238,6 +238,40 @@ def test_long_path_and_small_window(args, display, folder):
         viewer.close()
 
 
+def accurate_reference(args, path, folder):
+    """(width, height, pixels) imag2png --accurate writes for `path`."""
+    out = os.path.join(folder, os.path.basename(path) + ".accurate.ppm")
+    result = subprocess.run([args.imag2png, "--accurate", path, out], capture_output=True,
+                            check=False)
+    check(result.returncode == 0, "imag2png --accurate failed: " + result.stderr.decode())
+    with open(out, "rb") as ppm:
+        return read_ppm(ppm.read())
+
+
+def test_tab_switches_profile(args, display, folder):
+    sample = os.path.join(args.samples, "accurate", "clut4.imag")
+    viewer = Viewer(args, display, sample)
+    try:
+        viewer.wait_for_window(sample)
+        classic = reference(args, sample, folder)
+        viewer.wait_for_frame(classic, "the classic frame first")
+        width, height, pixels = accurate_reference(args, sample, folder)
+        check(width <= FRAME_W and height <= FRAME_H, "the accurate sample does not fit")
+        expected = b"".join(pixels[y * width * 3:(y + 1) * width * 3] + bytes(GREY) *
+                            (FRAME_W - width) for y in range(height)) + \
+            bytes(GREY) * (FRAME_W * (FRAME_H - height))
+        display.run("xdotool", "windowfocus", "--sync", viewer.window)
+        display.run("xdotool", "key", "Tab")
+        wait_until("the accurate caption", lambda: viewer.caption() == sample + " [accurate]")
+        viewer.wait_for_frame(expected, "the accurate picture at its own size, grey around it")
+        display.run("xdotool", "key", "Tab")
+        wait_until("the classic caption again", lambda: viewer.caption() == sample)
+        viewer.wait_for_frame(classic, "the classic frame again")
+        viewer.quit_with("Escape")
+    finally:
+        viewer.close()
+
+
 def test_no_display(args, display, folder):
     env = dict(display.env, DISPLAY=":" + str(64000 + os.getpid() % 1000))
     try:
@@ -312,7 +346,7 @@ def main():
     try:
         with tempfile.TemporaryDirectory(prefix="dragndrop-test-") as folder:
             for test in (test_start_and_resize, test_drops, test_long_path_and_small_window,
-                         test_no_display):
+                         test_tab_switches_profile, test_no_display):
                 started = time.monotonic()
                 test(args, display, folder)
                 print(f"ok {test.__name__} ({time.monotonic() - started:.1f} s)")

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "accurateview.h"
 #include "droptext.h"
 #include "windowicon.h"
 
@@ -64,7 +65,9 @@ void ViewerWindow::paint() {
   SDL_Surface* target = SDL_GetWindowSurface(window_);
   if (target == nullptr) return;
   SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, kGrey, kGrey, kGrey));
-  if (const unsigned char* frame = core_.frame()) {
+  if (core_.accurate()) {
+    paintAccurate(target);
+  } else if (const unsigned char* frame = core_.frame()) {
     // A view of the frame buffer, not a copy: the blit converts and clips to the window.
     SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
         const_cast<unsigned char*>(frame), kFrameWidth, kFrameHeight, 24,
@@ -75,6 +78,26 @@ void ViewerWindow::paint() {
     }
   }
   SDL_UpdateWindowSurface(window_);
+}
+
+// The accurate picture at the top-left, at its own size or scaled down to fit the window.
+void ViewerWindow::paintAccurate(SDL_Surface* target) {
+  const AccuratePicture* picture = core_.accuratePicture();
+  if (picture == nullptr) return;  // nothing to show: grey only
+  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<std::uint8_t*>(picture->rgb.data()), picture->width, picture->height, 24,
+      static_cast<int>(picture->rowBytes()), SDL_PIXELFORMAT_RGB24);
+  if (source == nullptr) return;
+  const ViewSize size = fitWithin(picture->width, picture->height, target->w, target->h);
+  if (size.width == picture->width && size.height == picture->height) {
+    SDL_BlitSurface(source, nullptr, target, nullptr);
+  } else if (SDL_Surface* converted = SDL_ConvertSurface(source, target->format, 0)) {
+    // Scaling wants both surfaces in one format.
+    SDL_Rect area{0, 0, size.width, size.height};
+    SDL_BlitScaled(converted, nullptr, target, &area);
+    SDL_FreeSurface(converted);
+  }
+  SDL_FreeSurface(source);
 }
 
 ViewerWindow::Next ViewerWindow::handle(SDL_Event& event) {
@@ -117,6 +140,11 @@ ViewerWindow::Next ViewerWindow::onWindowEvent(const SDL_WindowEvent& event) {
 }
 
 ViewerWindow::Next ViewerWindow::onKey(const SDL_KeyboardEvent& event) {
+  if (event.keysym.sym == SDLK_TAB) {  // switch the picture between classic and accurate
+    const Reaction reaction = core_.toggleProfile();
+    show(reaction, core_.currentPath());
+    return reaction.repaint ? Next::repaint : Next::wait;
+  }
   const bool ctrlQ = event.keysym.sym == SDLK_q && (event.keysym.mod & KMOD_CTRL) != 0;
   return event.keysym.sym == SDLK_ESCAPE || ctrlQ ? Next::quit : Next::wait;
 }

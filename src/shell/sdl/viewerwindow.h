@@ -31,6 +31,7 @@ class ViewerWindow {
   Next onKey(const SDL_KeyboardEvent& event);
   Next onDroppedPath(const std::string& path);
   void paint();
+  void paintAccurate(SDL_Surface* target);
   void decodePendingArgv();
   void show(const Reaction& reaction, const std::string& path);
 

@@ -1,0 +1,114 @@
+#!/usr/bin/python3
+"""dragndrop under abuse: a thousand drops, on a real X server (Xvfb), of every fuzz seed and of
+paths that are no pictures at all (a folder, a FIFO, devices, missing and empty files, several
+files at once). After each drop the caption must be the path when the container is a CD-i image
+and the title when it is not; the viewer must stay up, keep its memory flat, end cleanly and say
+nothing but one reason per refused file.
+
+usage: viewer_drops_test.py --dragndrop BIN --drag BIN --corpus DIR [--drops N]
+
+Exit 0 when every check passed, 1 on the first failure, 77 (skipped) when Xvfb is missing.
+"""
+
+import argparse
+import importlib.util
+import os
+import shutil
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+spec = importlib.util.spec_from_file_location(
+    "viewer_x11", os.path.join(HERE, "..", "viewer", "viewer_x11_test.py"))
+x11 = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(x11)  # the Xvfb display, the viewer process and the checks it uses
+check, Failure = x11.check, x11.Failure
+
+
+def shows(data):
+    """Whether the viewer takes a file of these bytes: a FORM or CAT of type IMAG."""
+    return len(data) >= 12 and data[0:4] in (b"FORM", b"CAT ") and data[8:12] == b"IMAG"
+
+
+def drops_from(corpus, folder):
+    """(paths, expected caption) for each drop: the seeds without their selector byte, and
+    paths that are no pictures."""
+    items = []
+    for name in sorted(os.listdir(corpus)):
+        with open(os.path.join(corpus, name), "rb") as seed:
+            data = seed.read()[1:]
+        path = os.path.join(folder, name.replace(".fuzz", ".img"))
+        with open(path, "wb") as out:
+            out.write(data)
+        items.append(([path], path if shows(data) else x11.TITLE))
+    fifo = os.path.join(folder, "a fifo")
+    os.mkfifo(fifo)
+    empty = os.path.join(folder, "empty.img")
+    open(empty, "wb").close()
+    first = items[0][0][0]
+    for path in (folder, fifo, "/dev/zero", "/dev/urandom", empty,
+                 os.path.join(folder, "missing.img")):
+        items.append(([path], x11.TITLE))
+    items.append(([first, fifo, "/dev/zero"], first))  # only the first of a drop counts
+    items.append(([fifo, first], x11.TITLE))
+    return items
+
+
+def resident_kib(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+def run(args, display, folder):
+    items = drops_from(args.corpus, folder)
+    viewer = x11.Viewer(args, display, None)
+    try:
+        viewer.wait_for_window(x11.TITLE)
+        settled = None
+        for n in range(args.drops):
+            paths, caption = items[n % len(items)]
+            viewer.drop(*paths)
+            x11.wait_until(f"caption {caption!r} after drop {n} of {paths}",
+                           lambda: viewer.caption() == caption,
+                           explain=lambda: f"it is {viewer.caption()!r}")
+            check(viewer.process.poll() is None, f"the viewer ended after drop {n} of {paths}")
+            if n == len(items):  # every kind of drop seen once: memory should stay put now
+                settled = resident_kib(viewer.process.pid)
+        if settled:
+            grown = resident_kib(viewer.process.pid) - settled
+            check(grown < 8 * 1024, f"memory grew by {grown} KiB over the later drops")
+        viewer.quit_with("Escape")
+        said = viewer.process.stderr.read().decode("utf-8", "replace")
+        for line in said.splitlines():
+            check(line.startswith("dragndrop: "), f"unexpected output: {line!r}")
+    finally:
+        viewer.close()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    for option in ("--dragndrop", "--drag", "--corpus"):
+        parser.add_argument(option, required=True)
+    parser.add_argument("--drops", type=int, default=1000)
+    args = parser.parse_args()
+    if shutil.which("Xvfb") is None:
+        print("Xvfb is not installed: skipped")
+        return x11.SKIP
+    display = x11.Display()
+    try:
+        with tempfile.TemporaryDirectory(prefix="dragndrop-drops-") as folder:
+            run(args, display, folder)
+    except Failure as failure:
+        print(f"FAILED: {failure}")
+        return 1
+    finally:
+        display.close()
+    print(f"{args.drops} drops: all shown or refused as they should be")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -11,17 +11,15 @@ Exit 0 when every check passed, 1 on the first failure, 77 (skipped) when Xvfb i
 """
 
 import argparse
-import importlib.util
 import os
 import shutil
 import sys
 import tempfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-spec = importlib.util.spec_from_file_location(
-    "viewer_x11", os.path.join(HERE, "..", "viewer", "viewer_x11_test.py"))
-x11 = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(x11)  # the Xvfb display, the viewer process and the checks it uses
+# The Xvfb display, the viewer process and the checks of the viewer's own X tests.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "viewer"))
+import viewer_x11_test as x11  # noqa: E402
+
 check, Failure = x11.check, x11.Failure
 
 

@@ -11,7 +11,7 @@
 
 #include "asnobody.h"
 #include "decode.h"
-#include "specialfiles.h"
+#include "nonpictures.h"
 #include "support/tempdir.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "decode.h"
-#include "specialfiles.h"
+#include "nonpictures.h"
 #include "support/tempdir.h"
 #include "toolrun.h"
 

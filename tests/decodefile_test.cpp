@@ -57,12 +57,13 @@ TEST_F(DecodeFile, RefusedContainerLeavesABlackFrame) {
   std::memcpy(notImag.data() + 8, "ILBM", 4);
   EXPECT_EQ(decodeFile(dir.write("ilbm.img", notImag).c_str()), DecodeStatus::notCdiImage);
   EXPECT_TRUE(std::all_of(dyuvasbmpmem, dyuvasbmpmem + kShownBytes, [](auto b) { return b == 0; }));
-  EXPECT_EQ(decodeFile(dir.write("short.img", {'F', 'O', 'R', 'M'}).c_str()), DecodeStatus::tooShort);
+  EXPECT_EQ(decodeFile(dir.write("short.img", {'F', 'O', 'R', 'M'}).c_str()),
+            DecodeStatus::tooShort);
 }
 
 TEST_F(DecodeFile, FirstFailureAllocatesNothing) {
   releaseFrameBuffer();
-  EXPECT_EQ(decodeDYUV(dir.path("missing.img").c_str()), -1);
+  EXPECT_EQ(decodeDYUV(dir.path("missing.img").string().c_str()), -1);
   EXPECT_EQ(dyuvasbmpmem, nullptr);
   releaseFrameBuffer();  // nothing to free is fine
   EXPECT_EQ(dyuvasbmpmem, nullptr);
@@ -71,8 +72,8 @@ TEST_F(DecodeFile, FirstFailureAllocatesNothing) {
 TEST_F(DecodeFile, UsesTheProcessThreshold) {
   ImagHeader header;
   header.model = 3, header.lineSize = 4, header.height = 1, header.y = 16;
-  const std::string path =
-      dir.write("dyuv.img", ImagBuilder::form().ihdr(header).idat({0xB0, 0x38, 0x07, 0x40}).bytes());
+  const std::string path = dir.write(
+      "dyuv.img", ImagBuilder::form().ihdr(header).idat({0xB0, 0x38, 0x07, 0x40}).bytes());
   const int saved = dyuverrc;
   dyuverrc = 0;
   ASSERT_EQ(decodeDYUV(path.c_str()), 0);

@@ -50,13 +50,23 @@ std::int64_t readAll(int fd, std::uint8_t* into, std::int64_t size) {
   return done;
 }
 
+// Why a path did not open. Windows refuses to open a folder at all, so ask what the path is
+// before calling it unopenable.
+DecodeStatus openFailure(const char* path) {
+  struct stat info {};
+  if (::stat(path, &info) == 0 && (info.st_mode & S_IFMT) != S_IFREG) {
+    return DecodeStatus::notRegularFile;
+  }
+  return DecodeStatus::cannotOpen;
+}
+
 }  // namespace
 
 DecodeStatus readFileCopy(const char* path, std::int64_t maxBytes, FileCopy& copy) {
   if (path == nullptr) return DecodeStatus::cannotOpen;
   FileHandle file(path);
-  if (file.fd() < 0) return DecodeStatus::cannotOpen;
-  struct stat info{};
+  if (file.fd() < 0) return openFailure(path);
+  struct stat info {};
   if (::fstat(file.fd(), &info) != 0) return DecodeStatus::cannotOpen;
   if ((info.st_mode & S_IFMT) != S_IFREG) return DecodeStatus::notRegularFile;
   const std::int64_t size = info.st_size;

@@ -1,0 +1,18 @@
+#include "droppaths.h"
+
+#include <shellapi.h>
+
+std::vector<std::string> takeDroppedPaths(HDROP drop) {
+  std::vector<std::string> paths;
+  constexpr UINT kCountQuery = 0xFFFFFFFF;
+  if (DragQueryFileA(drop, kCountQuery, nullptr, 0) > 0) {
+    // Ask for the length first, so that no path is cut at a fixed buffer size.
+    const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+    std::string path(static_cast<std::size_t>(length) + 1, '\0');
+    const UINT copied = DragQueryFileA(drop, 0, path.data(), length + 1);
+    path.resize(copied <= length ? copied : length);
+    paths.push_back(std::move(path));
+  }
+  DragFinish(drop);
+  return paths;
+}

@@ -91,9 +91,9 @@ TEST(ChunkWalk, HeaderOnlyFileDecodesToBlack) {
 
 TEST(ChunkWalk, PaletteLoadsFromBodyOffsetFour) {
   struct Case {
-    int colours;       // colours in the chunk, after its 4 unused bytes
-    int shownEntry;    // entry drawn
-    std::uint8_t grey; // expected grey level
+    int colours;        // colours in the chunk, after its 4 unused bytes
+    int shownEntry;     // entry drawn
+    std::uint8_t grey;  // expected grey level
   };
   const Case cases[] = {{256, 255, 255}, {16, 15, 15}, {16, 16, 0}, {0, 1, 0}};
   for (const Case& c : cases) {
@@ -123,12 +123,8 @@ TEST(ChunkWalk, EachPaletteClearsAndRefillsFromEntryZero) {
 TEST(ChunkWalk, PaletteShorterThanFourBytesMovesOnTwelve) {
   // L = 2: nothing loads and the walk goes on at P + 12, two bytes past the body: those two
   // bytes ("XX") then lead the next chunk header that is read.
-  const Bytes file = ImagBuilder::form()
-                         .chunk("PLTE", {0, 0})
-                         .raw({'X', 'X'})
-                         .ihdr(clut8(1, 1))
-                         .idat({0})
-                         .bytes();
+  const Bytes file =
+      ImagBuilder::form().chunk("PLTE", {0, 0}).raw({'X', 'X'}).ihdr(clut8(1, 1)).idat({0}).bytes();
   const auto frame = decodeBytes(file);
   EXPECT_EQ(frame.status, DecodeStatus::ok);
   EXPECT_EQ(frame.coverage.width, 1);
@@ -147,9 +143,9 @@ TEST(ChunkWalk, HeaderReadsFourteenBytesWhateverItsLength) {
   // A 10-byte IHDR: bytes 10-13 (the DYUV start values) come from the next chunk's header,
   // and the next chunk is still looked for at P + 8 + 10.
   Bytes body;
-  appendU16(body, 1), appendU16(body, 1), appendU16(body, 1), appendU16(body, 4), appendU16(body, 8);
-  const Bytes file =
-      ImagBuilder::form().plte(greyRamp(8)).chunk("IHDR", body).idat({6}).bytes();
+  appendU16(body, 1), appendU16(body, 1), appendU16(body, 1), appendU16(body, 4),
+      appendU16(body, 8);
+  const Bytes file = ImagBuilder::form().plte(greyRamp(8)).chunk("IHDR", body).idat({6}).bytes();
   EXPECT_EQ(decodeBytes(file).pixel(0, 0), (Bgr{6, 6, 6}));
   // A 20-byte IHDR: the 6 extra bytes are passed over with it.
   Bytes longBody = body;
@@ -230,8 +226,14 @@ TEST(ChunkWalk, OrderOfChunksDoesNotMatterWithinAPass) {
   // IHDR, PLTE, IDAT takes two passes and gives the same picture as PLTE, IHDR, IDAT.
   const Bytes one = ImagBuilder::form().plte(greyRamp(8)).ihdr(clut8(2, 1)).idat({3, 6}).bytes();
   const Bytes two = ImagBuilder::form().ihdr(clut8(2, 1)).plte(greyRamp(8)).idat({3, 6}).bytes();
-  const Bytes three = ImagBuilder::form().chunk("JUNK", {1}).plte(greyRamp(8)).chunk("JUNK", {})
-                          .ihdr(clut8(2, 1)).chunk("JUNK", {1, 2}).idat({3, 6}).bytes();
+  const Bytes three = ImagBuilder::form()
+                          .chunk("JUNK", {1})
+                          .plte(greyRamp(8))
+                          .chunk("JUNK", {})
+                          .ihdr(clut8(2, 1))
+                          .chunk("JUNK", {1, 2})
+                          .idat({3, 6})
+                          .bytes();
   EXPECT_EQ(decodeBytes(one).bytes, decodeBytes(two).bytes);
   EXPECT_EQ(decodeBytes(one).bytes, decodeBytes(three).bytes);
   EXPECT_EQ(decodeBytes(one).pixel(1, 0), (Bgr{6, 6, 6}));
@@ -259,7 +261,8 @@ TEST(ChunkWalk, TruncatedAndOverlongChunksStayInsideTheFile) {
 }
 
 TEST(ChunkWalk, IdatEndingAtTheEndOfTheFile) {
-  const Bytes file = ImagBuilder::form().plte(greyRamp(8)).ihdr(clut8(3, 1)).idat({1, 2, 3}).bytes();
+  const Bytes file =
+      ImagBuilder::form().plte(greyRamp(8)).ihdr(clut8(3, 1)).idat({1, 2, 3}).bytes();
   const auto frame = decodeBytes(file);
   EXPECT_EQ(frame.pixel(2, 0), (Bgr{3, 3, 3}));
 }

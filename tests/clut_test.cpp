@@ -43,11 +43,13 @@ TEST(Clut, Models4And5AgreeOnEveryByte) {
                   static_cast<std::uint8_t>(n * 7)};
   }
   Bytes data(256);
-  for (int n = 0; n < 256; ++n) data[n] = static_cast<std::uint8_t>(n);
+  for (int n = 0; n < 256; ++n)
+    data[n] = static_cast<std::uint8_t>(n);
   const auto clut8 = decodeBytes(clutFile(4, 256, 1, data, palette));
   const auto clut7 = decodeBytes(clutFile(5, 256, 1, data, palette));
   EXPECT_EQ(clut8.bytes, clut7.bytes);
-  EXPECT_EQ(clut7.pixel(200, 0), (Bgr{static_cast<std::uint8_t>(200 * 7), 55, 200}));  // no AND 0x7F
+  EXPECT_EQ(clut7.pixel(200, 0),
+            (Bgr{static_cast<std::uint8_t>(200 * 7), 55, 200}));  // no AND 0x7F
 }
 
 TEST(Clut, ShortRowsLeaveTheRestBlack) {
@@ -116,7 +118,8 @@ TEST(Clut, RowsBeyondTheBlockAreDropped) {
   // 300 rows of 400 pixels: rows 0-283 are in the block (280-283 hidden), the rest and the
   // last row's run-on past the block's end are dropped.
   Bytes data(400 * 300);
-  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(1 + i / 400 % 3);
+  for (std::size_t i = 0; i < data.size(); ++i)
+    data[i] = static_cast<std::uint8_t>(1 + i / 400 % 3);
   const auto frame = decodeBytes(clutFile(4, 400, 300, data));
   EXPECT_TRUE(frame.guardIntact());
   EXPECT_EQ(frame.pixel(383, 283), frame.pixel(0, 283));

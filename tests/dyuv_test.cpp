@@ -5,8 +5,8 @@
 #include <random>
 
 #include "decoders.h"
-#include "suppression.h"
 #include "support/framecheck.h"
+#include "suppression.h"
 
 namespace {
 
@@ -38,7 +38,9 @@ std::vector<Bgr> referenceRow(const std::uint8_t* src, int n, std::uint8_t ys, s
     std::int8_t& c = (j % 2) ? v : u;
     c = static_cast<std::int8_t>(c + dyuvytable[src[j] >> 4]);
     const double dy = y, du = u, dv = v;
-    auto low8 = [](double x) { return static_cast<std::uint8_t>(static_cast<int>(std::trunc(x)) & 0xFF); };
+    auto low8 = [](double x) {
+      return static_cast<std::uint8_t>(static_cast<int>(std::trunc(x)) & 0xFF);
+    };
     std::uint8_t b = low8(1.0 * dy + 0.0 * dv + 1.0 * du);
     std::uint8_t g = low8(1.0 * dy - 0.0 * dv - 0.0 * du);
     std::uint8_t r = low8(1.0 * dy + 1.0 * dv + 0.0 * du);
@@ -79,7 +81,8 @@ TEST(Dyuv, EveryRowRestartsAndParityRestartsPerRow) {
   // although the stream position is odd. Nothing carries over from the row above.
   const Bytes data = {0x40, 0x07, 0x40, 0x40, 0x07, 0x40};
   const auto frame = decodeBytes(dyuvFile(dyuvHeader(3, 2, 100, 128, 128), data), 0);
-  for (int x = 0; x < 3; ++x) EXPECT_EQ(frame.pixel(x, 0), frame.pixel(x, 1)) << "pixel " << x;
+  for (int x = 0; x < 3; ++x)
+    EXPECT_EQ(frame.pixel(x, 0), frame.pixel(x, 1)) << "pixel " << x;
   EXPECT_EQ(frame.pixel(0, 1), (Bgr{116, 100, 100}));  // U +16 on pixel 0
   EXPECT_EQ(frame.pixel(2, 0), (Bgr{211, 179, 179}));  // U +32 by pixel 2, Y +79 from pixel 1
 }
@@ -97,17 +100,17 @@ struct RuleCase {
 
 TEST(Dyuv, SuppressionRulesAtTheirBoundaries) {
   const RuleCase cases[] = {
-      {201, 34, 34, 220, {0, 34, 34}},     // rule 1: blue above 200 over dark green and red
-      {200, 34, 34, 220, {200, 34, 34}},   // blue 200 is not above 200
-      {201, 35, 34, 220, {201, 35, 34}},   // green 35 is not dark
-      {201, 34, 35, 220, {201, 34, 35}},   // red 35 is not dark
-      {34, 221, 34, 220, {34, 0, 34}},     // rule 2
-      {34, 220, 34, 220, {34, 220, 34}},   // green 220 is not above 220
-      {34, 34, 221, 220, {34, 34, 0}},     // rule 3
-      {230, 10, 230, 220, {0, 10, 0}},     // rule 4
-      {210, 10, 230, 220, {210, 10, 230}}, // blue not above 220, red not dark
-      {255, 0, 0, 220, {0, 0, 0}},         // rule 1 first, then nothing bright is left
-      {30, 30, 30, 20, {0, 0, 0}},         // low threshold: rules 1-3 in turn, each seeing the last
+      {201, 34, 34, 220, {0, 34, 34}},      // rule 1: blue above 200 over dark green and red
+      {200, 34, 34, 220, {200, 34, 34}},    // blue 200 is not above 200
+      {201, 35, 34, 220, {201, 35, 34}},    // green 35 is not dark
+      {201, 34, 35, 220, {201, 34, 35}},    // red 35 is not dark
+      {34, 221, 34, 220, {34, 0, 34}},      // rule 2
+      {34, 220, 34, 220, {34, 220, 34}},    // green 220 is not above 220
+      {34, 34, 221, 220, {34, 34, 0}},      // rule 3
+      {230, 10, 230, 220, {0, 10, 0}},      // rule 4
+      {210, 10, 230, 220, {210, 10, 230}},  // blue not above 220, red not dark
+      {255, 0, 0, 220, {0, 0, 0}},          // rule 1 first, then nothing bright is left
+      {30, 30, 30, 20, {0, 0, 0}},  // low threshold: rules 1-3 in turn, each seeing the last
   };
   for (const RuleCase& c : cases) {
     auto b = static_cast<std::uint8_t>(c.b), g = static_cast<std::uint8_t>(c.g),
@@ -121,7 +124,8 @@ TEST(Dyuv, MatchesTheLongFormForAnyThreshold) {
   std::mt19937 random(7);
   const int bpr = 384, h = 64;
   Bytes data(bpr * h);
-  for (auto& b : data) b = static_cast<std::uint8_t>(random());
+  for (auto& b : data)
+    b = static_cast<std::uint8_t>(random());
   for (int t : {220, 0, 1, 20, 127, 200, 235, 255, 256, 400, -1, -300, INT_MAX, INT_MIN}) {
     const std::uint8_t ys = static_cast<std::uint8_t>(random()),
                        us = static_cast<std::uint8_t>(random()),
@@ -143,7 +147,8 @@ TEST(Dyuv, LookedUpSuppressionEqualsTheRulesForEveryPixel) {
       std::uint8_t b = pixel & 0xFF, g = pixel >> 8 & 0xFF, r = pixel >> 16;
       const std::uint32_t fast = suppression.apply(pixel, b, g, r);
       suppressArtefacts(b, g, r, t);
-      ASSERT_EQ(fast, b | g << 8 | static_cast<std::uint32_t>(r) << 16) << "T=" << t << " " << pixel;
+      ASSERT_EQ(fast, b | g << 8 | static_cast<std::uint32_t>(r) << 16)
+          << "T=" << t << " " << pixel;
     }
   }
 }
@@ -152,11 +157,18 @@ TEST(Dyuv, EmptyRowsStillMoveTheCursor) {
   // h = 0 leaves the cursor; bpr = 0 moves it h rows: the next IDAT starts below them.
   ImagHeader none = dyuvHeader(4, 0), blank = dyuvHeader(0, 5), one = dyuvHeader(1, 1, 50);
   none.model = blank.model = one.model = 3;
-  const Bytes file =
-      ImagBuilder::form().ihdr(none).idat({1, 2, 3, 4}).ihdr(blank).idat({}).ihdr(one).idat({0}).bytes();
+  const Bytes file = ImagBuilder::form()
+                         .ihdr(none)
+                         .idat({1, 2, 3, 4})
+                         .ihdr(blank)
+                         .idat({})
+                         .ihdr(one)
+                         .idat({0})
+                         .bytes();
   const auto frame = decodeBytes(file, 0);
   EXPECT_EQ(frame.pixel(0, 5), (Bgr{50, 50, 50}));
-  for (int y = 0; y < 5; ++y) EXPECT_EQ(frame.pixel(0, y), (Bgr{0, 0, 0})) << y;
+  for (int y = 0; y < 5; ++y)
+    EXPECT_EQ(frame.pixel(0, y), (Bgr{0, 0, 0})) << y;
   EXPECT_EQ(frame.coverage.height, 6);
   EXPECT_EQ(frame.coverage.width, 1);
 }

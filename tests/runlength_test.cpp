@@ -7,7 +7,8 @@ namespace {
 // Entry n is (n, 0, 0): a pixel's red byte tells its palette entry.
 std::vector<Rgb> indexPalette() {
   std::vector<Rgb> palette(256);
-  for (int n = 0; n < 256; ++n) palette[n] = {static_cast<std::uint8_t>(n), 0, 0};
+  for (int n = 0; n < 256; ++n)
+    palette[n] = {static_cast<std::uint8_t>(n), 0, 0};
   return palette;
 }
 
@@ -31,7 +32,8 @@ DecodedFrame decodeRuns(int model, int bpr, int h, const Bytes& data) {
 // Palette entries of pixels x0.. of row y, read back from the red bytes.
 std::vector<int> entries(const DecodedFrame& frame, int y, int count, int x0 = 0) {
   std::vector<int> out;
-  for (int x = x0; x < x0 + count; ++x) out.push_back(frame.pixel(x, y)[2]);
+  for (int x = x0; x < x0 + count; ++x)
+    out.push_back(frame.pixel(x, y)[2]);
   return out;
 }
 
@@ -78,7 +80,8 @@ TEST(RunLength, CountsAndIgnoredBits) {
   const auto rl3 = decodeRuns(9, 2, 1, {0x30, 0x3F});  // bits 3..0 of a single pixel ignored
   EXPECT_EQ(entries(rl3, 0, 2), (std::vector<int>{3, 3}));
   const auto rl3Longest = decodeRuns(9, 15, 1, {0xDF});
-  EXPECT_EQ(entries(rl3Longest, 0, 16), (std::vector<int>{5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 0}));
+  EXPECT_EQ(entries(rl3Longest, 0, 16),
+            (std::vector<int>{5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 0}));
 }
 
 TEST(RunLength, EmptyRows) {
@@ -117,9 +120,11 @@ TEST(RunLength, RunsPastTheBlockAreDropped) {
   // 300 rows of 384 pixels, each one to-the-end run, then a long overshooting run in the last
   // row of the block: nothing lands past it.
   Bytes data;
-  for (int row = 0; row < 283; ++row) data.insert(data.end(), {0x81, 0x00});
+  for (int row = 0; row < 283; ++row)
+    data.insert(data.end(), {0x81, 0x00});
   data.insert(data.end(), {0x01, 0x82, 0xFF, 0x82, 0xFF});  // row 283: 1 + 255 + 255 pixels
-  for (int row = 284; row < 300; ++row) data.insert(data.end(), {0x83, 0x00});
+  for (int row = 284; row < 300; ++row)
+    data.insert(data.end(), {0x83, 0x00});
   const auto frame = decodeRuns(8, 384, 300, data);
   EXPECT_TRUE(frame.guardIntact());
   EXPECT_EQ(entries(frame, 283, 3), (std::vector<int>{1, 2, 2}));

@@ -20,13 +20,14 @@ TEST(CommandLine, QuotesAreCutFromTheEndsOnly) {
   const Case cases[] = {
       {"", ""},
       {"pic.img", "pic.img"},
-      {"my pic.img", "my pic.img"},                  // no quotes needed for a blank
-      {"\"my pic.img\"", "my pic.img"},              // both quotes removed
+      {"my pic.img", "my pic.img"},                   // no quotes needed for a blank
+      {"\"my pic.img\"", "my pic.img"},               // both quotes removed
       {"\"my pic.img\" extra", "my pic.img\" extr"},  // only the last character is cut
-      {"\"", ""},                                    // a lone quote leaves nothing
+      {"\"", ""},                                     // a lone quote leaves nothing
       {"pic\"", "pic\""},
   };
-  for (const Case& c : cases) EXPECT_EQ(argvlineFrom(c.text), c.path) << c.text;
+  for (const Case& c : cases)
+    EXPECT_EQ(argvlineFrom(c.text), c.path) << c.text;
   EXPECT_EQ(argvlineFrom(nullptr), "");
   const std::string longPath = "/" + std::string(5000, 'a');
   EXPECT_EQ(argvlineFrom(("\"" + longPath + "\"").c_str()), longPath);  // never truncated
@@ -35,7 +36,7 @@ TEST(CommandLine, QuotesAreCutFromTheEndsOnly) {
 TEST(Caption, InvalidUtf8BytesAreReplaced) {
   EXPECT_EQ(validUtf8("caf\xC3\xA9 \xE2\x82\xAC.img"), "caf\xC3\xA9 \xE2\x82\xAC.img");
   EXPECT_EQ(validUtf8("a\xE9z"), "a\xEF\xBF\xBDz");
-  EXPECT_EQ(validUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");   // overlong
+  EXPECT_EQ(validUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");                  // overlong
   EXPECT_EQ(validUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
   EXPECT_EQ(validUtf8("\xF0\x9F\x98"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // cut short
 }
@@ -92,7 +93,8 @@ TEST_F(Viewer, FailedDropsShowTheTitle) {
   EXPECT_EQ(missing.caption, szAppname);
   EXPECT_EQ(missing.status, DecodeStatus::cannotOpen);
   EXPECT_EQ(core.frame()[2], 0xFF);  // previous picture kept
-  const Reaction refused = core.onDrop({dir.write("text.txt", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!'})});
+  const Reaction refused = core.onDrop(
+      {dir.write("text.txt", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!'})});
   EXPECT_EQ(refused.caption, szAppname);
   EXPECT_EQ(refused.status, DecodeStatus::notCdiImage);
   EXPECT_EQ(core.frame()[2], 0x00);  // black frame

@@ -13,4 +13,6 @@ std::uint32_t byteswapl(std::uint32_t i) {
   return (i & 0xFFu) << 24 | (i & 0xFF00u) << 8 | (i >> 8 & 0xFF00u) | i >> 24;
 }
 
-std::uint16_t byteswaps(std::uint16_t i) { return static_cast<std::uint16_t>(i << 8 | i >> 8); }
+std::uint16_t byteswaps(std::uint16_t i) {
+  return static_cast<std::uint16_t>(i << 8 | i >> 8);
+}

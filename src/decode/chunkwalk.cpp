@@ -32,8 +32,8 @@ std::int64_t loadPalette(const ChunkHeader& chunk, WalkState& state) {
   // Colours past the 256th entry, and past the end of the file, are dropped.
   const std::int64_t from = chunk.bodyAt() + kPlteSkippedBytes;
   const std::int64_t count =
-      std::min({std::int64_t{chunk.length} - kPlteSkippedBytes, static_cast<std::int64_t>(state.cdiplte.size()),
-                state.file.available(from)});
+      std::min({std::int64_t{chunk.length} - kPlteSkippedBytes,
+                static_cast<std::int64_t>(state.cdiplte.size()), state.file.available(from)});
   if (count > 0) std::memcpy(state.cdiplte.data(), state.file.data() + from, count);
   return chunk.end();
 }

@@ -5,16 +5,18 @@
 void decodeClut8(ByteView data, const ClassicHeader& header, const Palette& cdiplte,
                  FrameWriter& out) {
   const PaletteWriter palette(cdiplte);
-  forEachByteRow(data, header, out, [&](const std::uint8_t* src, std::int64_t n, std::uint8_t* dst) {
-    palette.map(dst, src, n, 0);
-  });
+  forEachByteRow(data, header, out,
+                 [&](const std::uint8_t* src, std::int64_t n, std::uint8_t* dst) {
+                   palette.map(dst, src, n, 0);
+                 });
 }
 
 // Only the high nibble of each byte is shown.
 void decodeClut4(ByteView data, const ClassicHeader& header, const Palette& cdiplte,
                  FrameWriter& out) {
   const PaletteWriter palette(cdiplte);
-  forEachByteRow(data, header, out, [&](const std::uint8_t* src, std::int64_t n, std::uint8_t* dst) {
-    palette.map(dst, src, n, 4);
-  });
+  forEachByteRow(data, header, out,
+                 [&](const std::uint8_t* src, std::int64_t n, std::uint8_t* dst) {
+                   palette.map(dst, src, n, 4);
+                 });
 }

@@ -31,7 +31,8 @@ DecodeStatus decodeFile(const char* dname, FrameCoverage* coverage) {
   const DecodeStatus read = readFileCopy(dname, kMaxFileBytes, dyuvmem);
   if (read != DecodeStatus::ok) return read;
   if (dyuvasbmpmem == nullptr) {
-    dyuvasbmpmem = new (std::nothrow) unsigned char[kFrameBytes]();  // zeroed: the 4 hidden rows too
+    dyuvasbmpmem =
+        new (std::nothrow) unsigned char[kFrameBytes]();  // zeroed: the 4 hidden rows too
     if (dyuvasbmpmem == nullptr) return DecodeStatus::outOfMemory;
   }
   return decodeImageMemory({dyuvmem.bytes.get(), static_cast<std::size_t>(dyuvmem.size)},
@@ -39,7 +40,9 @@ DecodeStatus decodeFile(const char* dname, FrameCoverage* coverage) {
                            dyuverrc, coverage);
 }
 
-int decodeDYUV(const char* dname) { return decodeFile(dname) == DecodeStatus::ok ? 0 : -1; }
+int decodeDYUV(const char* dname) {
+  return decodeFile(dname) == DecodeStatus::ok ? 0 : -1;
+}
 
 void releaseFrameBuffer() {
   delete[] dyuvasbmpmem;

@@ -25,11 +25,11 @@
 
 #include "status.h"
 
-inline constexpr int kFrameWidth = 384;         // pixels in a shown row
-inline constexpr int kFrameHeight = 280;        // shown rows
-inline constexpr int kFrameRows = 284;          // rows in the block
+inline constexpr int kFrameWidth = 384;           // pixels in a shown row
+inline constexpr int kFrameHeight = 280;          // shown rows
+inline constexpr int kFrameRows = 284;            // rows in the block
 inline constexpr std::size_t kFramePitch = 1152;  // bytes from one row's start to the next
-inline constexpr std::size_t kFrameBytes = kFramePitch * kFrameRows;     // 327,168
+inline constexpr std::size_t kFrameBytes = kFramePitch * kFrameRows;    // 327,168
 inline constexpr std::size_t kShownBytes = kFramePitch * kFrameHeight;  // 322,560, cleared per call
 
 // No CD-i picture comes near this; a larger file is refused rather than read into memory.

@@ -56,8 +56,7 @@ inline constexpr int kPaletteEntries = 256;
 using Palette = std::array<std::uint8_t, 3 * kPaletteEntries>;  // cdiplte: red, green, blue
 
 inline constexpr std::array<std::uint8_t, 16> dyuvytable = {0,   1,   4,   9,   16,  27,  44,  79,
-                                                           128, 177, 212, 229, 240, 247, 252, 255};
-
+                                                            128, 177, 212, 229, 240, 247, 252, 255};
 
 // data: the file copy from the chunk's first data byte to the end of the file.
 void decodeDyuv(ByteView data, const ClassicHeader& header, int threshold, FrameWriter& out);

@@ -8,7 +8,8 @@
 
 namespace {
 
-static_assert(std::endian::native == std::endian::little, "pixels are stored as little-endian words");
+static_assert(std::endian::native == std::endian::little,
+              "pixels are stored as little-endian words");
 
 struct Yuv {
   std::uint8_t y, u, v;

@@ -15,9 +15,7 @@ class FrameWriter {
   explicit FrameWriter(std::span<std::uint8_t, kFrameBytes> frame) : frame_(frame.data()) {}
 
   // Pixels that fit between the current row's start and the end of the block.
-  std::int64_t room() const {
-    return todyuvmem < kBlock ? (kBlock - todyuvmem) / 3 : 0;
-  }
+  std::int64_t room() const { return todyuvmem < kBlock ? (kBlock - todyuvmem) / 3 : 0; }
   // The current row's first byte; only valid while room() > 0.
   std::uint8_t* row() const { return frame_ + todyuvmem; }
 
@@ -46,8 +44,8 @@ class FrameWriter {
     const std::int64_t lastRow = firstRow + (written - 1) / kFrameWidth;
     const std::int64_t width = written >= kFrameWidth ? kFrameWidth : written;
     coverage_.width = std::max(coverage_.width, static_cast<int>(width));
-    coverage_.height =
-        std::max(coverage_.height, static_cast<int>(std::min<std::int64_t>(lastRow + 1, kFrameHeight)));
+    coverage_.height = std::max(
+        coverage_.height, static_cast<int>(std::min<std::int64_t>(lastRow + 1, kFrameHeight)));
   }
 
   std::uint8_t* frame_;

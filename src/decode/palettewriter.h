@@ -7,7 +7,8 @@
 
 #include "decoders.h"
 
-static_assert(std::endian::native == std::endian::little, "pixels are stored as little-endian words");
+static_assert(std::endian::native == std::endian::little,
+              "pixels are stored as little-endian words");
 
 // The palette as frame pixels: entry n as the word 0x00RRGGBB, whose first three bytes in memory
 // are blue, green, red. Built once per chunk so that a pixel costs one load and one store.
@@ -24,13 +25,15 @@ class PaletteWriter {
   // fourth byte the next pixel overwrites, the last as exactly 3 bytes.
   void fill(std::uint8_t* dst, std::int64_t count, unsigned n) const {
     const std::uint32_t pixel = bgr_[n];
-    for (std::int64_t j = 0; j + 1 < count; ++j) std::memcpy(dst + 3 * j, &pixel, 4);
+    for (std::int64_t j = 0; j + 1 < count; ++j)
+      std::memcpy(dst + 3 * j, &pixel, 4);
     std::memcpy(dst + 3 * (count - 1), &pixel, 3);
   }
 
   // Writes count (>= 1) pixels, one per source byte, entry src[j] >> shift.
   void map(std::uint8_t* dst, const std::uint8_t* src, std::int64_t count, int shift) const {
-    for (std::int64_t j = 0; j + 1 < count; ++j) std::memcpy(dst + 3 * j, &bgr_[src[j] >> shift], 4);
+    for (std::int64_t j = 0; j + 1 < count; ++j)
+      std::memcpy(dst + 3 * j, &bgr_[src[j] >> shift], 4);
     std::memcpy(dst + 3 * (count - 1), &bgr_[src[count - 1] >> shift], 3);
   }
 

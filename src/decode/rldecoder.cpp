@@ -78,8 +78,8 @@ void decodeRunLength(ByteView data, const ClassicHeader& header, const Palette& 
     }
     // A row ends at the first code that brings it to bpr pixels, so it draws at most
     // bpr - 1 + kLongestRun pixels from at most bpr codes.
-    const bool roomy = room >= bpr - 1 + Codes::kLongestRun &&
-                       data.available(l) >= bpr * Codes::kMostBytesPerCode;
+    const bool roomy =
+        room >= bpr - 1 + Codes::kLongestRun && data.available(l) >= bpr * Codes::kMostBytesPerCode;
     std::int64_t drawn = 0;
     const bool complete =
         roomy ? decodeRunRow<Codes, false>(data, l, bpr, room, palette, out.row(), drawn)

@@ -68,9 +68,13 @@ std::string validUtf8(std::string_view text) {
 
 ViewerCore::ViewerCore(std::string argvline) : argvline_(std::move(argvline)) {}
 
-ViewerCore::~ViewerCore() { releaseFrameBuffer(); }
+ViewerCore::~ViewerCore() {
+  releaseFrameBuffer();
+}
 
-void ViewerCore::onCreate() { dyuverrc = kViewerThreshold; }
+void ViewerCore::onCreate() {
+  dyuverrc = kViewerThreshold;
+}
 
 Reaction ViewerCore::onCommand(int id) {
   if (id != IDM_DECODE_ARGV) return {};

@@ -29,9 +29,9 @@ std::string validUtf8(std::string_view text);
 
 // What the shell has to do after a message was handled.
 struct Reaction {
-  bool setCaption = false;  // set the caption to `caption`
-  std::string caption;      // bytes as the path has them (see validUtf8)
-  bool repaint = false;     // invalidate the client area
+  bool setCaption = false;                 // set the caption to `caption`
+  std::string caption;                     // bytes as the path has them (see validUtf8)
+  bool repaint = false;                    // invalidate the client area
   DecodeStatus status = DecodeStatus::ok;  // of the decode this message ran, if any
 };
 

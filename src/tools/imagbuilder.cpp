@@ -12,11 +12,13 @@ void appendU32(Bytes& out, std::uint32_t value) {
 
 namespace {
 void setU32(Bytes& out, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+  for (int i = 0; i < 4; ++i)
+    out[at + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
 }
 
 void appendId(Bytes& out, std::string_view id) {
-  for (std::size_t i = 0; i < 4; ++i) out.push_back(i < id.size() ? id[i] : ' ');
+  for (std::size_t i = 0; i < 4; ++i)
+    out.push_back(i < id.size() ? id[i] : ' ');
 }
 }  // namespace
 
@@ -31,8 +33,12 @@ ImagBuilder::ImagBuilder(std::string_view kind) {
   }
 }
 
-ImagBuilder ImagBuilder::form() { return ImagBuilder("FORM"); }
-ImagBuilder ImagBuilder::cat() { return ImagBuilder("CAT "); }
+ImagBuilder ImagBuilder::form() {
+  return ImagBuilder("FORM");
+}
+ImagBuilder ImagBuilder::cat() {
+  return ImagBuilder("CAT ");
+}
 
 ImagBuilder& ImagBuilder::chunkWithLength(std::string_view id, std::uint32_t length,
                                           const Bytes& body) {
@@ -64,7 +70,8 @@ ImagBuilder& ImagBuilder::plte(const std::vector<Rgb>& colours) {
   Bytes body;
   appendU16(body, 0);
   appendU16(body, static_cast<std::uint32_t>(colours.size()));
-  for (const Rgb& c : colours) body.insert(body.end(), {c.r, c.g, c.b});
+  for (const Rgb& c : colours)
+    body.insert(body.end(), {c.r, c.g, c.b});
   return chunk("PLTE", body);
 }
 

@@ -15,7 +15,8 @@ inline constexpr std::size_t kGuardBytes = 4096;
 struct DecodedFrame {
   DecodeStatus status = DecodeStatus::ok;
   FrameCoverage coverage;
-  std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(kFrameBytes + kGuardBytes, kUnwritten);
+  std::vector<std::uint8_t> bytes =
+      std::vector<std::uint8_t>(kFrameBytes + kGuardBytes, kUnwritten);
 
   bool guardIntact() const {
     for (std::size_t i = kFrameBytes; i < bytes.size(); ++i) {
@@ -26,15 +27,17 @@ struct DecodedFrame {
 
   // Blue, green, red of the pixel at (x, y); x may run past 383 into the rows below.
   std::array<std::uint8_t, 3> pixel(int x, int y) const {
-    const std::size_t at = static_cast<std::size_t>(y) * kFramePitch + 3 * static_cast<std::size_t>(x);
+    const std::size_t at =
+        static_cast<std::size_t>(y) * kFramePitch + 3 * static_cast<std::size_t>(x);
     return {bytes[at], bytes[at + 1], bytes[at + 2]};
   }
 };
 
 inline DecodedFrame decodeBytes(const Bytes& file, int threshold = 220) {
   DecodedFrame frame;
-  frame.status = decodeImageMemory(file, std::span<std::uint8_t, kFrameBytes>(frame.bytes.data(), kFrameBytes),
-                                   threshold, &frame.coverage);
+  frame.status =
+      decodeImageMemory(file, std::span<std::uint8_t, kFrameBytes>(frame.bytes.data(), kFrameBytes),
+                        threshold, &frame.coverage);
   return frame;
 }
 

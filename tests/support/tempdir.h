@@ -29,7 +29,8 @@ class TempDir {
   std::string write(const std::string& name, const Bytes& bytes) const {
     const auto file = path(name);
     std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return file.string();
   }
 

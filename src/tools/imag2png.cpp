@@ -1,0 +1,231 @@
+// imag2png: converts CD-i IFF pictures to PNG or PPM, showing exactly the 384 x 280 frame the
+// viewer shows for them.
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "atomicwrite.h"
+#include "decode.h"
+#include "filecopy.h"
+#include "frameimage.h"
+#include "imageencode.h"
+
+namespace {
+
+constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
+constexpr int kViewerThreshold = 220;  // what the viewer's window sets
+
+constexpr char kHelp[] =
+    "Usage: imag2png [--crop] INPUT [OUTPUT]\n"
+    "       imag2png [--crop] -o FOLDER INPUT...\n"
+    "\n"
+    "Converts CD-i IFF pictures (FORM or CAT of type IMAG) to PNG or PPM images that show\n"
+    "exactly the 384 x 280 frame the viewer shows for them.\n"
+    "\n"
+    "  OUTPUT        the image to write; its extension names the format: .png or .ppm\n"
+    "                (binary P6). Without OUTPUT, INPUT's name with .png added is written\n"
+    "                beside it (pic.img -> pic.img.png).\n"
+    "  -o FOLDER     convert every INPUT into FOLDER, as NAME.png for an INPUT named NAME\n"
+    "  -f, --format png|ppm\n"
+    "                write this format whatever the extension (OUTPUT - is standard output)\n"
+    "  --crop        write only the part of the frame the picture covered\n"
+    "  -h, --help    show this help\n"
+    "  --version     show the version\n"
+    "\n"
+    "An output is written whole or not at all: a temporary file beside it is renamed over it\n"
+    "when complete. An input is never overwritten, and a refused input writes nothing.\n"
+    "\n"
+    "Exit status: 0 when every input converted, 1 when any failed (one line each on\n"
+    "standard error: imag2png: PATH: reason), 2 when the command line is wrong.\n";
+
+struct Options {
+  bool crop = false;
+  bool haveFormat = false;
+  ImageFormat format = kDefaultFormat;
+  std::string folder;  // -o
+  std::vector<std::string> paths;
+};
+
+struct Job {
+  std::string input;
+  std::string output;
+  ImageFormat format;
+};
+
+void complain(const std::string& path, const std::string& reason) {
+  std::fprintf(stderr, "imag2png: %s: %s\n", path.c_str(), reason.c_str());
+}
+
+int usageError(const std::string& message) {
+  std::fprintf(stderr, "imag2png: %s\nTry 'imag2png --help' for more information.\n",
+               message.c_str());
+  return kExitUsage;
+}
+
+bool formatFromName(std::string_view name, ImageFormat& format) {
+  const auto dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  std::string extension(name.substr(dot + 1));
+  for (char& c : extension)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == "png")
+    format = ImageFormat::png;
+  else if (extension == "ppm")
+    format = ImageFormat::ppm;
+  else
+    return false;
+  return true;
+}
+
+bool formatFromWord(std::string_view word, ImageFormat& format) {
+  if (word == "png")
+    format = ImageFormat::png;
+  else if (word == "ppm")
+    format = ImageFormat::ppm;
+  else
+    return false;
+  return true;
+}
+
+// Parses argv into options; returns -1 to go on, or the exit status.
+int parse(int argc, char** argv, Options& options) {
+  bool onlyPaths = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (onlyPaths || arg == "-" || arg.empty() || arg[0] != '-') {
+      options.paths.emplace_back(arg);
+    } else if (arg == "--") {
+      onlyPaths = true;
+    } else if (arg == "-h" || arg == "--help") {
+      std::fputs(kHelp, stdout);
+      return kExitOk;
+    } else if (arg == "--version") {
+      std::puts("imag2png " PELMORA_VERSION);
+      return kExitOk;
+    } else if (arg == "--crop") {
+      options.crop = true;
+    } else if (arg == "-o" || arg == "-f" || arg == "--format") {
+      if (i + 1 >= argc) return usageError(std::string(arg) + " needs a value");
+      const std::string value = argv[++i];
+      if (arg == "-o") {
+        options.folder = value;
+      } else if (!formatFromWord(value, options.format)) {
+        return usageError("unknown format '" + value + "' (png or ppm)");
+      } else {
+        options.haveFormat = true;
+      }
+    } else {
+      return usageError("unknown option '" + std::string(arg) + "'");
+    }
+  }
+  if (options.paths.empty()) return usageError("no input given");
+  return -1;
+}
+
+// Turns options into one job per input; returns -1 to go on, or the exit status.
+int plan(const Options& options, std::vector<Job>& jobs) {
+  namespace fs = std::filesystem;
+  if (!options.folder.empty()) {
+    const ImageFormat format = options.haveFormat ? options.format : kDefaultFormat;
+    const char* extension = format == ImageFormat::png ? ".png" : ".ppm";
+    for (const std::string& input : options.paths) {
+      const fs::path name = fs::path(input).filename();
+      jobs.push_back({input, (fs::path(options.folder) / name).string() + extension, format});
+    }
+    return -1;
+  }
+  if (options.paths.size() > 2)
+    return usageError("too many paths (use -o FOLDER for several inputs)");
+  const std::string& input = options.paths[0];
+  if (options.paths.size() == 1) {
+    const ImageFormat format = options.haveFormat ? options.format : kDefaultFormat;
+    jobs.push_back({input, input + (format == ImageFormat::png ? ".png" : ".ppm"), format});
+    return -1;
+  }
+  Job job{input, options.paths[1], options.format};
+  if (!options.haveFormat && job.output != "-" && !formatFromName(job.output, job.format)) {
+    return usageError("cannot tell the format of '" + job.output +
+                      "': name it .png or .ppm, or use --format");
+  }
+  jobs.push_back(job);
+  return -1;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+// Converts one input; complains and returns false on failure.
+bool convert(const Job& job, bool crop) {
+  if (job.output != "-" && sameFile(job.input, job.output)) {
+    complain(job.output, "is the input file; refusing to overwrite it");
+    return false;
+  }
+  FileCopy file;
+  DecodeStatus status = readFileCopy(job.input.c_str(), kMaxFileBytes, file);
+  std::vector<std::uint8_t> frame(kFrameBytes);
+  FrameCoverage coverage;
+  if (status == DecodeStatus::ok) {
+    status = decodeImageMemory({file.bytes.get(), static_cast<std::size_t>(file.size)},
+                               std::span<std::uint8_t, kFrameBytes>(frame.data(), kFrameBytes),
+                               kViewerThreshold, &coverage);
+  }
+  if (status != DecodeStatus::ok) {
+    complain(job.input, decodeStatusText(status));
+    return false;
+  }
+  int width = kFrameWidth, height = kFrameHeight;
+  if (crop) {
+    if (coverage.width == 0 || coverage.height == 0) {
+      complain(job.input, "nothing to crop: the picture drew no pixel of the frame");
+      return false;
+    }
+    width = coverage.width, height = coverage.height;
+  }
+  const RgbImage image = frameToRgb(
+      std::span<const std::uint8_t, kFrameBytes>(frame.data(), kFrameBytes), width, height);
+  std::string error;
+  const std::vector<std::uint8_t> encoded = encodeImage(image, job.format, error);
+  if (encoded.empty()) {
+    complain(job.output, error);
+    return false;
+  }
+  error =
+      job.output == "-" ? writeStandardOutput(encoded) : writeFileAtomically(job.output, encoded);
+  if (!error.empty()) {
+    complain(job.output, error);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (const int exit = parse(argc, argv, options); exit >= 0) return exit;
+  std::vector<Job> jobs;
+  if (const int exit = plan(options, jobs); exit >= 0) return exit;
+  if (!options.folder.empty() && !std::filesystem::is_directory(options.folder)) {
+    complain(options.folder, "not a folder");
+    return kExitFailed;
+  }
+  removeTemporaryFileOnSignals();
+  bool allConverted = true;
+  std::set<std::string> written;
+  for (const Job& job : jobs) {
+    if (job.output != "-" && !written.insert(job.output).second) {
+      complain(job.input, "would overwrite " + job.output + ", written for an earlier input");
+      allConverted = false;
+      continue;
+    }
+    allConverted = convert(job, options.crop) && allConverted;
+  }
+  return allConverted ? kExitOk : kExitFailed;
+}

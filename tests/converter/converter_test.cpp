@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+#include <spng.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "support/framecheck.h"
+#include "support/tempdir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+  int exit = -1;
+  std::string err;
+};
+
+std::string quote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s)
+    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+Bytes readAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// A colourful CLUT8 picture, width x height, from the top-left.
+Bytes picture(int width, int height) {
+  std::vector<Rgb> palette;
+  for (int n = 0; n < 256; ++n) {
+    palette.push_back({static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(255 - n),
+                       static_cast<std::uint8_t>(n * 5)});
+  }
+  ImagHeader header;
+  header.model = 4;
+  header.width = header.lineSize = static_cast<std::uint16_t>(width);
+  header.height = static_cast<std::uint16_t>(height);
+  Bytes data;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      data.push_back(static_cast<std::uint8_t>(x * 3 + y));
+  }
+  return ImagBuilder::form().plte(palette).ihdr(header).idat(data).bytes();
+}
+
+// The pixels of a PNG as RGB, and its size.
+Bytes decodePng(const Bytes& png, int& width, int& height) {
+  spng_ctx* ctx = spng_ctx_new(0);
+  spng_set_png_buffer(ctx, png.data(), png.size());
+  spng_ihdr ihdr{};
+  Bytes rgb;
+  std::size_t size = 0;
+  if (spng_get_ihdr(ctx, &ihdr) == 0 && spng_decoded_image_size(ctx, SPNG_FMT_RGB8, &size) == 0) {
+    rgb.resize(size);
+    if (spng_decode_image(ctx, rgb.data(), size, SPNG_FMT_RGB8, 0) != 0) rgb.clear();
+  }
+  spng_ctx_free(ctx);
+  width = static_cast<int>(ihdr.width), height = static_cast<int>(ihdr.height);
+  return rgb;
+}
+
+// What the viewer shows for `file`, as RGB rows of the top-left width x height.
+Bytes viewerRgb(const Bytes& file, int width = kFrameWidth, int height = kFrameHeight) {
+  const DecodedFrame frame = decodeBytes(file, 220);
+  Bytes rgb;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Bgr p = frame.pixel(x, y);
+      rgb.insert(rgb.end(), {p[2], p[1], p[0]});
+    }
+  }
+  return rgb;
+}
+
+class Converter : public ::testing::Test {
+ protected:
+  TempDir dir;
+
+  ToolRun run(const std::vector<std::string>& args) {
+    std::string command = quote(IMAG2PNG);
+    for (const std::string& arg : args)
+      command += " " + quote(arg);
+    const fs::path errors = dir.path("stderr.txt");
+    const int status = std::system((command + " >/dev/null 2>" + quote(errors.string())).c_str());
+    ToolRun result;
+    result.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const Bytes err = readAll(errors);
+    result.err.assign(err.begin(), err.end());
+    fs::remove(errors);
+    return result;
+  }
+
+  // Names in the folder other than the given ones (leftover temporary files, say).
+  std::vector<std::string> othersThan(const std::set<std::string>& expected) {
+    std::vector<std::string> others;
+    for (const auto& entry : fs::directory_iterator(dir.root())) {
+      if (!expected.count(entry.path().filename().string()))
+        others.push_back(entry.path().filename().string());
+    }
+    return others;
+  }
+};
+
+TEST_F(Converter, PngAndPpmHoldTheViewersFrame) {
+  const Bytes file = picture(300, 200);
+  const std::string input = dir.write("pic.img", file);
+  ASSERT_EQ(run({input, dir.path("pic.ppm").string()}).exit, 0);
+  const std::string header = "P6\n384 280\n255\n";
+  Bytes expected(header.begin(), header.end());
+  const Bytes rgb = viewerRgb(file);
+  expected.insert(expected.end(), rgb.begin(), rgb.end());
+  EXPECT_EQ(readAll(dir.path("pic.ppm")), expected);
+
+  ASSERT_EQ(run({input, dir.path("pic.PNG").string()}).exit, 0);
+  int width = 0, height = 0;
+  EXPECT_EQ(decodePng(readAll(dir.path("pic.PNG")), width, height), rgb);
+  EXPECT_EQ(width, 384);
+  EXPECT_EQ(height, 280);
+}
+
+TEST_F(Converter, WithoutOutputWritesPngBesideTheInput) {
+  const std::string input = dir.write("pic.img", picture(8, 8));
+  ASSERT_EQ(run({input}).exit, 0);
+  int width = 0, height = 0;
+  EXPECT_FALSE(decodePng(readAll(dir.path("pic.img.png")), width, height).empty());
+  EXPECT_EQ(readAll(input), picture(8, 8));
+}
+
+TEST_F(Converter, CropKeepsWhatThePictureCovered) {
+  const Bytes file = picture(100, 50);
+  ASSERT_EQ(run({"--crop", dir.write("pic.img", file), dir.path("pic.png").string()}).exit, 0);
+  int width = 0, height = 0;
+  EXPECT_EQ(decodePng(readAll(dir.path("pic.png")), width, height), viewerRgb(file, 100, 50));
+  EXPECT_EQ(width, 100);
+  EXPECT_EQ(height, 50);
+  // A picture that drew nothing has nothing to crop: a failure, and no file.
+  const ToolRun empty = run({"--crop", dir.write("empty.img", ImagBuilder::form().bytes()),
+                             dir.path("empty.png").string()});
+  EXPECT_EQ(empty.exit, 1);
+  EXPECT_FALSE(fs::exists(dir.path("empty.png")));
+}
+
+TEST_F(Converter, BatchConvertsWhatItCanAndNamesEachFailure) {
+  fs::create_directory(dir.path("out"));
+  fs::create_directory(dir.path("b"));
+  const std::string good = dir.write("good.img", picture(4, 4));
+  const std::string bad =
+      dir.write("bad.img", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
+  const std::string twin = dir.write("b/good.img", picture(5, 5));  // same name as the first
+  const std::string missing = dir.path("missing.img").string();
+  const ToolRun result = run({"-o", dir.path("out").string(), good, bad, missing, twin});
+  EXPECT_EQ(result.exit, 1);
+  EXPECT_TRUE(fs::exists(dir.path("out/good.img.png")));
+  EXPECT_FALSE(fs::exists(dir.path("out/bad.img.png")));
+  EXPECT_NE(result.err.find("imag2png: " + bad + ": not a CD-i image"), std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("imag2png: " + missing + ": cannot open the file"), std::string::npos);
+  EXPECT_NE(result.err.find("imag2png: " + twin + ": would overwrite"), std::string::npos);
+  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 3);
+  EXPECT_EQ(fs::file_size(dir.path("out/good.img.png")),
+            (run({good, dir.path("again.png").string()}), fs::file_size(dir.path("again.png"))));
+}
+
+TEST_F(Converter, UsageErrorsExitWithTwo) {
+  const std::string input = dir.write("pic.img", picture(4, 4));
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"--bogus", input},
+      {input, dir.path("out.jpg").string()},
+      {input, dir.path("a.png").string(), dir.path("b.png").string()},
+      {"-o"},
+      {"--format", "gif", input},
+  };
+  for (const auto& args : cases) {
+    const ToolRun result = run(args);
+    EXPECT_EQ(result.exit, 2) << (args.empty() ? "" : args[0]);
+    EXPECT_NE(result.err.find("imag2png: "), std::string::npos);
+  }
+  EXPECT_EQ(othersThan({"pic.img"}), std::vector<std::string>{});
+  EXPECT_EQ(run({"--help"}).exit, 0);
+}
+
+TEST_F(Converter, NeverOverwritesItsInput) {
+  const Bytes file = picture(4, 4);
+  const std::string input = dir.write("pic.png", file);
+  fs::create_hard_link(input, dir.path("hard.png"));
+  fs::create_symlink(input, dir.path("soft.png"));
+  for (const char* output : {"pic.png", "hard.png", "soft.png"}) {
+    const ToolRun result = run({input, dir.path(output).string()});
+    EXPECT_EQ(result.exit, 1) << output;
+    EXPECT_NE(result.err.find("is the input file"), std::string::npos) << output;
+    EXPECT_EQ(readAll(input), file) << output;
+  }
+}
+
+TEST_F(Converter, ReplacesAnExistingOutputWholeAndLeavesNoTemporaryFile) {
+  const std::string input = dir.write("pic.img", picture(16, 16));
+  const std::string output = dir.write("pic.png", Bytes(100000, 'x'));
+  ASSERT_EQ(run({input, output}).exit, 0);
+  int width = 0, height = 0;
+  EXPECT_EQ(decodePng(readAll(output), width, height), viewerRgb(picture(16, 16)));
+  // A failed conversion leaves the old output as it was.
+  const Bytes before = readAll(output);
+  EXPECT_EQ(run({dir.write("bad.img", {'x'}), output}).exit, 1);
+  EXPECT_EQ(readAll(output), before);
+  EXPECT_EQ(othersThan({"pic.img", "pic.png", "bad.img"}), std::vector<std::string>{});
+}
+
+TEST_F(Converter, WriteErrorsAreReported) {
+  const std::string input = dir.write("pic.img", picture(4, 4));
+  const ToolRun full = run({"--format", "png", input, "/dev/full"});
+  EXPECT_EQ(full.exit, 1);
+  EXPECT_NE(full.err.find("imag2png: /dev/full: cannot write"), std::string::npos) << full.err;
+  const ToolRun folder = run({input, dir.root().string() + "/missing/out.png"});
+  EXPECT_EQ(folder.exit, 1);
+  EXPECT_NE(folder.err.find("cannot create"), std::string::npos) << folder.err;
+}
+
+}  // namespace

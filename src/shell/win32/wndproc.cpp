@@ -15,9 +15,12 @@ void apply(HWND hwnd, const Reaction& reaction) {
 void onPaint(HWND hwnd, ViewerCore& core) {
   paintFrame(hwnd, core.frame());
   if (core.argvPending()) {
-    // Returns once the command-line file is decoded; the frame shows at the next paint.
+    // Returns once the command-line file is decoded.
     SendMessageA(hwnd, WM_COMMAND, IDM_DECODE_ARGV, 0);
     core.argvDecoded();
+    // Paint the new frame now: nothing else may repaint the window for a long while, and until
+    // then it would show grey under the file's name.
+    InvalidateRgn(hwnd, nullptr, FALSE);
   }
 }
 

@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# viewer_under_wine.sh SCENARIO: starts the real viewer (dragndrop.exe) under Wine on the test
+# run's virtual display and checks its caption and the pixels it put on the screen. Expected
+# pictures come from the converter, which shows each file as the viewer must.
+# Environment (set by ctest): WINE_RUN, VIEWER, PROBE, SAMPLES, IMAG2PNG, WINE_STATE; XDND_DRAG
+# for the drop scenarios.
+set -euo pipefail
+scenario="$1"
+title="Pelmora 'DragnDrop' viewer"
+
+work="$(mktemp -d)"
+viewer_pid=""
+finish() {
+  if [ -n "$viewer_pid" ] && kill -0 "$viewer_pid" 2>/dev/null; then
+    "$WINE_RUN" "$PROBE" close >/dev/null 2>&1 || true
+    sleep 1
+    kill "$viewer_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap finish EXIT
+
+fail() {
+  echo "FAIL ($scenario): $*" >&2
+  exit 1
+}
+
+# The Windows name of a file here: Wine shows the root of the file system as drive Z:.
+winpath() {
+  local path="${1//\//\\}"
+  printf 'Z:%s' "$path"
+}
+
+probe() { "$WINE_RUN" "$PROBE" "$@"; }
+
+start_viewer() {
+  "$WINE_RUN" "$VIEWER" "$@" </dev/null >"$work/viewer.log" 2>&1 &
+  viewer_pid=$!
+}
+
+# Closes the window and checks that the program ended with status 0.
+close_viewer() {
+  probe close || fail "cannot close the window"
+  local status=0
+  wait "$viewer_pid" || status=$?
+  viewer_pid=""
+  [ "$status" -eq 0 ] || fail "the viewer exited with status $status"
+}
+
+expect_caption() {
+  probe wait-caption "$1" || fail "caption is not \"$1\""
+}
+
+# The block at (X, Y) of size W x H on the screen, as a PPM file at $work/NAME.ppm.
+capture() {
+  local name="$1"
+  shift
+  probe capture "$(winpath "$work/$name.ppm")" "$@" || fail "cannot capture $*"
+}
+
+# A PPM of one colour, for comparisons: solid NAME W H BYTE (grey 128 is \200, black \000).
+solid() {
+  {
+    printf 'P6\n%d %d\n255\n' "$2" "$3"
+    head -c $(($2 * $3 * 3)) /dev/zero | tr '\0' "$4"
+  } >"$work/$1.ppm"
+}
+
+same() {
+  cmp -s "$work/$1.ppm" "$work/$2.ppm" || fail "$3"
+}
+
+# What the converter writes for a sample: the 384 x 280 frame.
+converted() {
+  "$WINE_RUN" "$IMAG2PNG" "$(winpath "$work/$1")" "$(winpath "$work/$2.ppm")" ||
+    fail "the converter refused $1"
+}
+
+# The frame at the top-left must be `expected`; grey beyond it once the window is larger.
+expect_frame_then_grey_beyond() {
+  capture shown 0 0 384 280
+  same shown "$1" "the window does not show the frame of $1"
+  probe resize 520 420 || fail "cannot resize"
+  read -r width height < <(probe client | tr -d '\r')
+  [ "$width" -gt 384 ] && [ "$height" -gt 280 ] || fail "window did not grow: $width x $height"
+  capture after_resize 0 0 384 280
+  same after_resize "$1" "the frame changed after a resize"
+  capture right 384 0 $((width - 384)) "$height"
+  solid grey_right $((width - 384)) "$height" '\200'
+  same right grey_right "right of the frame is not grey (128, 128, 128)"
+  capture below 0 280 384 $((height - 280))
+  solid grey_below 384 $((height - 280)) '\200'
+  same below grey_below "below the frame is not grey (128, 128, 128)"
+}
+
+"$WINE_RUN" "$SAMPLES" "$(winpath "$work")" || fail "cannot write the samples"
+
+case "$scenario" in
+  command_line | dyuv)
+    # A file named on the command line: its picture, exactly as the converter shows it.
+    sample=full.img
+    [ "$scenario" = dyuv ] && sample=dyuv.img  # needs the viewer's artefact threshold
+    converted "$sample" expected
+    start_viewer "$(winpath "$work/$sample")"
+    expect_caption "$(winpath "$work/$sample")"
+    expect_frame_then_grey_beyond expected
+    close_viewer
+    ;;
+  refused)
+    # Another IFF type: the frame is cleared, so black, and the caption is the title.
+    start_viewer "$(winpath "$work/ilbm.img")"
+    sleep 1  # the caption is the title from the start: give a wrong one time to appear
+    expect_caption "$title"
+    solid black 384 280 '\000'
+    expect_frame_then_grey_beyond black
+    close_viewer
+    ;;
+  no_file)
+    # Nothing to decode: no frame buffer, so only the grey background; a missing file likewise.
+    for args in "" "$(winpath "$work/missing.img")"; do
+      if [ -z "$args" ]; then start_viewer; else start_viewer "$args"; fi
+      sleep 1
+      expect_caption "$title"
+      capture shown 0 0 384 280
+      solid grey 384 280 '\200'
+      same shown grey "no frame yet, but the window is not all grey"
+      close_viewer
+    done
+    ;;
+  quoted_path)
+    # A path with a blank. As one argument Wine hands it over in double quotes, which go while
+    # the blank stays; as two, the command line holds it bare, and the whole text is the path.
+    cp "$work/full.img" "$work/two words.img"
+    converted "two words.img" expected
+    for split in no yes; do
+      if [ "$split" = no ]; then
+        start_viewer "$(winpath "$work/two words.img")"
+      else
+        start_viewer "$(winpath "$work/two")" words.img
+      fi
+      expect_caption "$(winpath "$work/two words.img")"
+      capture shown 0 0 384 280
+      same shown expected "the file with a blank in its name was not shown"
+      close_viewer
+    done
+    ;;
+  other_command)
+    # WM_COMMAND with any identifier but 1234 does nothing and returns 0.
+    converted full.img expected
+    start_viewer "$(winpath "$work/full.img")"
+    expect_caption "$(winpath "$work/full.img")"
+    for id in 0 1 1233 1235 0x104D2 0x100004D2; do
+      [ "$(probe command "$id")" = 0 ] || fail "WM_COMMAND $id did not return 0"
+      [ "$(probe caption)" = "$(winpath "$work/full.img")" ] || fail "WM_COMMAND $id changed the caption"
+    done
+    capture shown 0 0 384 280
+    same shown expected "another command changed the picture"
+    close_viewer
+    ;;
+  *)
+    fail "no such scenario"
+    ;;
+esac
+echo "ok: $scenario"

@@ -144,6 +144,21 @@ case "$scenario" in
       close_viewer
     done
     ;;
+  long_path)
+    # A path longer than 255 bytes (Windows opens up to 259) is kept whole, not cut short.
+    name="$(winpath "$work/")"
+    folder="$(printf 'd%.0s' $(seq $((258 - ${#name} - 9))))"
+    mkdir "$work/$folder"
+    cp "$work/full.img" "$work/$folder/long.img"
+    long="$(winpath "$work/$folder/long.img")"
+    [ "${#long}" -eq 258 ] || fail "test path is ${#long} bytes long, not 258"
+    converted full.img expected
+    start_viewer "$long"
+    expect_caption "$long"
+    capture shown 0 0 384 280
+    same shown expected "the file with the long path was not shown"
+    close_viewer
+    ;;
   other_command)
     # WM_COMMAND with any identifier but 1234 does nothing and returns 0.
     converted full.img expected

@@ -2,8 +2,7 @@
 # viewer_under_wine.sh SCENARIO: starts the real viewer (dragndrop.exe) under Wine on the test
 # run's virtual display and checks its caption and the pixels it put on the screen. Expected
 # pictures come from the converter, which shows each file as the viewer must.
-# Environment (set by ctest): WINE_RUN, VIEWER, PROBE, SAMPLES, IMAG2PNG, WINE_STATE; XDND_DRAG
-# for the drop scenarios.
+# Environment (set by ctest): WINE_RUN, VIEWER, PROBE, SAMPLES, IMAG2PNG, WINE_STATE, XDND_DRAG.
 set -euo pipefail
 scenario="$1"
 title="Pelmora 'DragnDrop' viewer"
@@ -74,6 +73,25 @@ same() {
 converted() {
   "$WINE_RUN" "$IMAG2PNG" "$(winpath "$work/$1")" "$(winpath "$work/$2.ppm")" ||
     fail "the converter refused $1"
+}
+
+# Drops files on the window as a file manager does: an XDND drag from the X side, which Wine
+# turns into WM_DROPFILES.
+drop() {
+  local caption window
+  caption="$(probe caption)"
+  window="$(xwininfo -display ":$(cat "$WINE_STATE/display")" -name "$caption" |
+    awk '/Window id:/ { print $4 }')"
+  [ -n "$window" ] || fail "no X window named \"$caption\""
+  "$XDND_DRAG" --display ":$(cat "$WINE_STATE/display")" --window "$window" "$@" ||
+    fail "the drop of $* did not go through"
+}
+
+# A caption, then the picture: the first drop of the scenario changes both.
+expect_shown() {
+  expect_caption "$1"
+  capture shown 0 0 384 280
+  same shown "$2" "$3"
 }
 
 # The frame at the top-left must be `expected`; grey beyond it once the window is larger.
@@ -157,6 +175,55 @@ case "$scenario" in
     expect_caption "$long"
     capture shown 0 0 384 280
     same shown expected "the file with the long path was not shown"
+    close_viewer
+    ;;
+  drop)
+    # A dropped file replaces the picture and names the window.
+    converted small.img small
+    start_viewer "$(winpath "$work/full.img")"
+    expect_caption "$(winpath "$work/full.img")"
+    drop "$work/small.img"
+    expect_shown "$(winpath "$work/small.img")" small "the dropped file is not shown"
+    close_viewer
+    ;;
+  drop_several)
+    # Of several files dropped at once, only the first is decoded.
+    converted small.img small
+    start_viewer
+    expect_caption "$title"
+    drop "$work/small.img" "$work/full.img"
+    expect_shown "$(winpath "$work/small.img")" small "the first dropped file is not shown"
+    close_viewer
+    ;;
+  drop_refused)
+    # A file of another type: the title, and a black frame.
+    start_viewer "$(winpath "$work/full.img")"
+    expect_caption "$(winpath "$work/full.img")"
+    drop "$work/ilbm.img"
+    solid black 384 280 '\000'
+    expect_shown "$title" black "a refused file does not leave a black frame"
+    close_viewer
+    ;;
+  drop_missing)
+    # A file that cannot be opened: the title, and the previous picture stays.
+    converted full.img expected
+    start_viewer "$(winpath "$work/full.img")"
+    expect_caption "$(winpath "$work/full.img")"
+    drop "$work/missing.img"
+    expect_shown "$title" expected "a file that cannot be opened changed the picture"
+    close_viewer
+    ;;
+  drop_long_path)
+    # A dropped path longer than 255 bytes is read whole, however long.
+    name="$(winpath "$work/")"
+    folder="$(printf 'd%.0s' $(seq $((258 - ${#name} - 9))))"
+    mkdir "$work/$folder"
+    cp "$work/small.img" "$work/$folder/long.img"
+    converted small.img small
+    start_viewer "$(winpath "$work/full.img")"
+    expect_caption "$(winpath "$work/full.img")"
+    drop "$work/$folder/long.img"
+    expect_shown "$(winpath "$work/$folder/long.img")" small "the file with the long path is not shown"
     close_viewer
     ;;
   other_command)

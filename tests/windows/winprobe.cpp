@@ -53,6 +53,8 @@ int waitCaption(HWND hwnd, const std::string& wanted) {
 // Reads the pixels from the screen, where the viewer painted them, as 8-bit RGB.
 int capture(HWND hwnd, const char* out, POINT origin, int width, int height) {
   if (width <= 0 || height <= 0) return 1;
+  // A paint still pending (after a drop, say) happens now, in the viewer's thread.
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW);
   ClientToScreen(hwnd, &origin);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);

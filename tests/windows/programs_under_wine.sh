@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# viewer_under_wine.sh SCENARIO: starts the real viewer (dragndrop.exe) under Wine on the test
-# run's virtual display and checks its caption and the pixels it put on the screen. Expected
-# pictures come from the converter, which shows each file as the viewer must.
+# programs_under_wine.sh SCENARIO: runs the real Windows programs under Wine. The viewer
+# (dragndrop.exe) runs on the test run's virtual display; its caption and the pixels it put on
+# the screen are checked. Expected pictures come from the converter, which shows each file as
+# the viewer must.
 # Environment (set by ctest): WINE_RUN, VIEWER, PROBE, SAMPLES, IMAG2PNG, WINE_STATE, XDND_DRAG.
 set -euo pipefail
 scenario="$1"
@@ -114,17 +115,17 @@ expect_frame_then_grey_beyond() {
 "$WINE_RUN" "$SAMPLES" "$(winpath "$work")" || fail "cannot write the samples"
 
 case "$scenario" in
-  command_line | dyuv)
+  viewer_command_line | viewer_dyuv)
     # A file named on the command line: its picture, exactly as the converter shows it.
     sample=full.img
-    [ "$scenario" = dyuv ] && sample=dyuv.img  # needs the viewer's artefact threshold
+    [ "$scenario" = viewer_dyuv ] && sample=dyuv.img  # needs the viewer's artefact threshold
     converted "$sample" expected
     start_viewer "$(winpath "$work/$sample")"
     expect_caption "$(winpath "$work/$sample")"
     expect_frame_then_grey_beyond expected
     close_viewer
     ;;
-  refused)
+  viewer_refused)
     # Another IFF type: the frame is cleared, so black, and the caption is the title.
     start_viewer "$(winpath "$work/ilbm.img")"
     sleep 1  # the caption is the title from the start: give a wrong one time to appear
@@ -133,7 +134,7 @@ case "$scenario" in
     expect_frame_then_grey_beyond black
     close_viewer
     ;;
-  no_file)
+  viewer_no_file)
     # Nothing to decode: no frame buffer, so only the grey background; a missing file likewise.
     for args in "" "$(winpath "$work/missing.img")"; do
       if [ -z "$args" ]; then start_viewer; else start_viewer "$args"; fi
@@ -145,7 +146,7 @@ case "$scenario" in
       close_viewer
     done
     ;;
-  quoted_path)
+  viewer_quoted_path)
     # A path with a blank. As one argument Wine hands it over in double quotes, which go while
     # the blank stays; as two, the command line holds it bare, and the whole text is the path.
     cp "$work/full.img" "$work/two words.img"
@@ -162,7 +163,7 @@ case "$scenario" in
       close_viewer
     done
     ;;
-  long_path)
+  viewer_long_path)
     # A path longer than 255 bytes (Windows opens up to 259) is kept whole, not cut short.
     name="$(winpath "$work/")"
     folder="$(printf 'd%.0s' $(seq $((258 - ${#name} - 9))))"
@@ -177,7 +178,7 @@ case "$scenario" in
     same shown expected "the file with the long path was not shown"
     close_viewer
     ;;
-  drop)
+  viewer_drop)
     # A dropped file replaces the picture and names the window.
     converted small.img small
     start_viewer "$(winpath "$work/full.img")"
@@ -186,7 +187,7 @@ case "$scenario" in
     expect_shown "$(winpath "$work/small.img")" small "the dropped file is not shown"
     close_viewer
     ;;
-  drop_several)
+  viewer_drop_several)
     # Of several files dropped at once, only the first is decoded.
     converted small.img small
     start_viewer
@@ -195,7 +196,7 @@ case "$scenario" in
     expect_shown "$(winpath "$work/small.img")" small "the first dropped file is not shown"
     close_viewer
     ;;
-  drop_refused)
+  viewer_drop_refused)
     # A file of another type: the title, and a black frame.
     start_viewer "$(winpath "$work/full.img")"
     expect_caption "$(winpath "$work/full.img")"
@@ -204,7 +205,7 @@ case "$scenario" in
     expect_shown "$title" black "a refused file does not leave a black frame"
     close_viewer
     ;;
-  drop_missing)
+  viewer_drop_missing)
     # A file that cannot be opened: the title, and the previous picture stays.
     converted full.img expected
     start_viewer "$(winpath "$work/full.img")"
@@ -213,7 +214,7 @@ case "$scenario" in
     expect_shown "$title" expected "a file that cannot be opened changed the picture"
     close_viewer
     ;;
-  drop_long_path)
+  viewer_drop_long_path)
     # A dropped path longer than 255 bytes is read whole, however long.
     name="$(winpath "$work/")"
     folder="$(printf 'd%.0s' $(seq $((258 - ${#name} - 9))))"
@@ -226,7 +227,7 @@ case "$scenario" in
     expect_shown "$(winpath "$work/$folder/long.img")" small "the file with the long path is not shown"
     close_viewer
     ;;
-  other_command)
+  viewer_other_command)
     # WM_COMMAND with any identifier but 1234 does nothing and returns 0.
     converted full.img expected
     start_viewer "$(winpath "$work/full.img")"
@@ -238,6 +239,17 @@ case "$scenario" in
     capture shown 0 0 384 280
     same shown expected "another command changed the picture"
     close_viewer
+    ;;
+  converter_ppm_only)
+    # The Windows converter has no PNG library: PPM by default, and a clear refusal of PNG.
+    "$WINE_RUN" "$IMAG2PNG" "$(winpath "$work/full.img")" || fail "the converter failed"
+    [ -s "$work/full.img.ppm" ] || fail "no full.img.ppm written by default"
+    status=0
+    "$WINE_RUN" "$IMAG2PNG" "$(winpath "$work/full.img")" "$(winpath "$work/full.png")" \
+      2>"$work/error.txt" || status=$?
+    [ "$status" -eq 1 ] || fail "asked for PNG, the converter exited with $status"
+    grep -q "PPM only" "$work/error.txt" || fail "no clear message: $(cat "$work/error.txt")"
+    [ ! -e "$work/full.png" ] || fail "a PNG file was written"
     ;;
   *)
     fail "no such scenario"

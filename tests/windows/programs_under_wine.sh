@@ -70,6 +70,18 @@ same() {
   cmp -s "$work/$1.ppm" "$work/$2.ppm" || fail "$3"
 }
 
+# The top-left W x H of a 384 x 280 PPM: crop NAME W H OUT.
+crop() {
+  local header=15 y  # "P6\n384 280\n255\n"
+  {
+    printf 'P6\n%d %d\n255\n' "$2" "$3"
+    for ((y = 0; y < $3; y++)); do
+      dd if="$work/$1.ppm" iflag=skip_bytes,count_bytes skip=$((header + y * 1152)) \
+        count=$(($2 * 3)) status=none
+    done
+  } >"$work/$4.ppm"
+}
+
 # What the converter writes for a sample: the 384 x 280 frame.
 converted() {
   "$WINE_RUN" "$IMAG2PNG" "$(winpath "$work/$1")" "$(winpath "$work/$2.ppm")" ||
@@ -100,8 +112,8 @@ expect_frame_then_grey_beyond() {
   capture shown 0 0 384 280
   same shown "$1" "the window does not show the frame of $1"
   probe resize 520 420 || fail "cannot resize"
-  read -r width height < <(probe client | tr -d '\r')
-  [ "$width" -gt 384 ] && [ "$height" -gt 280 ] || fail "window did not grow: $width x $height"
+  read -r width height < <(probe client)
+  ((width > 384 && height > 280)) || fail "window did not grow: $width x $height"
   capture after_resize 0 0 384 280
   same after_resize "$1" "the frame changed after a resize"
   capture right 384 0 $((width - 384)) "$height"
@@ -123,6 +135,13 @@ case "$scenario" in
     start_viewer "$(winpath "$work/$sample")"
     expect_caption "$(winpath "$work/$sample")"
     expect_frame_then_grey_beyond expected
+    # Made smaller than the frame, the window shows the frame's top-left part.
+    probe resize 250 200 || fail "cannot resize"
+    read -r width height < <(probe client)
+    ((width < 384 && height < 280)) || fail "window did not shrink: $width x $height"
+    capture small_window 0 0 "$width" "$height"
+    crop expected "$width" "$height" top_left
+    same small_window top_left "a small window does not show the frame's top-left part"
     close_viewer
     ;;
   viewer_refused)

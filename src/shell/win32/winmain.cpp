@@ -8,7 +8,7 @@
 
 namespace {
 
-// 0x1003: redraw whole on any resize; 0x1000 is the byte-aligned client area in the headers.
+// 0x1003: repaint whole on any resize, client area byte-aligned (CS_BYTEALIGNCLIENT, 0x1000).
 constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_BYTEALIGNCLIENT;
 constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
 constexpr int kOuterWidth = 392;   // the 384-pixel frame plus the sizing frame

@@ -259,6 +259,20 @@ case "$scenario" in
     same shown expected "another command changed the picture"
     close_viewer
     ;;
+  viewer_window)
+    # The window as registered and created: caption, system menu, sizing frame, minimise box
+    # and no maximise box; accepts dropped files; class style 0x1003; 392 x 308 outside; the
+    # program carries its icon.
+    start_viewer
+    expect_caption "$title"
+    read -r style exstyle classstyle outer_width outer_height < <(probe window)
+    (((style & 0xCF0000) == 0xCE0000)) || fail "window style $style"
+    ((exstyle & 0x10)) || fail "extended style $exstyle does not accept dropped files"
+    ((classstyle == 0x1003)) || fail "class style $classstyle"
+    ((outer_width == 392 && outer_height == 308)) || fail "outer size $outer_width x $outer_height"
+    probe icon "$(winpath "$VIEWER")" || fail "no icon resource ICON_1 in the program"
+    close_viewer
+    ;;
   converter_ppm_only)
     # The Windows converter has no PNG library: PPM by default, and a clear refusal of PNG.
     "$WINE_RUN" "$IMAG2PNG" "$(winpath "$work/full.img")" || fail "the converter failed"

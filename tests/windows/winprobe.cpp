@@ -7,6 +7,9 @@
 //   winprobe resize W H               make the outer window W x H and wait for the repaint
 //   winprobe command ID               send WM_COMMAND with wParam ID, print what it returned
 //   winprobe close                    ask the window to close
+//   winprobe window                   print "STYLE EXSTYLE CLASSSTYLE WIDTH HEIGHT" (hex styles,
+//                                     outer size)
+//   winprobe icon EXE                 exit 0 when EXE holds an icon resource named ICON_1
 // Output lines end in a bare LF. Exit status 0 on success, 1 on failure, 2 on a usage error.
 
 #include <fcntl.h>
@@ -95,6 +98,25 @@ int resize(HWND hwnd, int width, int height) {
   return 0;
 }
 
+int describeWindow(HWND hwnd) {
+  RECT outer{};
+  GetWindowRect(hwnd, &outer);
+  std::printf("%#lx %#lx %#lx %ld %ld\n",
+              static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
+              static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)),
+              static_cast<unsigned long>(GetClassLongA(hwnd, GCL_STYLE)), outer.right - outer.left,
+              outer.bottom - outer.top);
+  return 0;
+}
+
+int hasIcon(const char* exe) {
+  HMODULE module = LoadLibraryExA(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr) return 1;
+  const bool found = FindResourceA(module, "ICON_1", RT_GROUP_ICON) != nullptr;
+  FreeLibrary(module);
+  return found ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -122,8 +144,11 @@ int main(int argc, char** argv) {
     std::printf("%lld\n", static_cast<long long>(result));
     return 0;
   }
+  if (verb == "window" && argc == 2) return describeWindow(findViewer());
+  if (verb == "icon" && argc == 3) return hasIcon(argv[2]);
   if (verb == "close" && argc == 2) return PostMessageA(findViewer(), WM_CLOSE, 0, 0) ? 0 : 1;
-  std::fputs("usage: winprobe caption|wait-caption|capture|client|resize|command|close ...\n",
-             stderr);
+  std::fputs(
+      "usage: winprobe caption|wait-caption|capture|client|resize|command|close|window|icon\n",
+      stderr);
   return 2;
 }

@@ -100,7 +100,8 @@ drop() {
     fail "the drop of $* did not go through"
 }
 
-# A caption, then the picture: the first drop of the scenario changes both.
+# The caption must become CAPTION, and the frame then be the picture NAME: expect_shown CAPTION
+# NAME MESSAGE. (Each scenario starts from another caption, so the wait cannot end early.)
 expect_shown() {
   expect_caption "$1"
   capture shown 0 0 384 280

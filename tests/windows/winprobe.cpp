@@ -56,7 +56,10 @@ int waitCaption(HWND hwnd, const std::string& wanted) {
 // Reads the pixels from the screen, where the viewer painted them, as 8-bit RGB.
 int capture(HWND hwnd, const char* out, POINT origin, int width, int height) {
   if (width <= 0 || height <= 0) return 1;
-  // A paint still pending (after a drop, say) happens now, in the viewer's thread.
+  // The viewer first finishes the message it is handling (a drop sets the caption before it
+  // invalidates), then paints what that left pending, in its own thread.
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_BLOCK, kPatienceMs, &ignored);
   RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW);
   ClientToScreen(hwnd, &origin);
   BITMAPINFO info{};

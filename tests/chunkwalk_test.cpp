@@ -268,3 +268,51 @@ TEST(ChunkWalk, IdatEndingAtTheEndOfTheFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ChunkWalk, WhateverTheFrameHeldOnlyThePictureShows) {
+  // Every shown byte the picture did not draw reads as black afterwards, however the rows
+  // overlap: long rows, overshooting runs, gaps between IDAT chunks, data ending mid-row.
+  ImagHeader runs = clut8(6, 3);
+  runs.model = 8;
+  ImagHeader wide = clut8(1000, 3);
+  ImagHeader gap = clut8(0, 7);
+  const std::vector<Bytes> files = {
+      ImagBuilder::form()
+          .plte(greyRamp(200))
+          .ihdr(runs)
+          .idat({0x7F, 0xFF, 0x07, 0x05, 0x85, 0x00, 0x81, 0x00})
+          .bytes(),
+      ImagBuilder::form().plte(greyRamp(200)).ihdr(wide).idat(Bytes(2500, 9)).bytes(),
+      ImagBuilder::form()
+          .plte(greyRamp(200))
+          .ihdr(clut8(5, 2))
+          .idat(Bytes(10, 3))
+          .ihdr(gap)
+          .idat({})
+          .ihdr(clut8(3, 1))
+          .idat({4, 4, 4})
+          .bytes(),
+      ImagBuilder::form()
+          .plte(greyRamp(200))
+          .ihdr(clut8(384, 300))
+          .idat(Bytes(384 * 300, 5))
+          .bytes(),
+  };
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    std::vector<std::uint8_t> dirty(kFrameBytes, 0xEE), clean(kFrameBytes, 0x00);
+    ASSERT_EQ(decodeImageMemory(
+                  files[i], std::span<std::uint8_t, kFrameBytes>(dirty.data(), kFrameBytes), 220),
+              DecodeStatus::ok);
+    ASSERT_EQ(decodeImageMemory(
+                  files[i], std::span<std::uint8_t, kFrameBytes>(clean.data(), kFrameBytes), 220),
+              DecodeStatus::ok);
+    EXPECT_TRUE(std::equal(dirty.begin(), dirty.begin() + kShownBytes, clean.begin()))
+        << "file " << i;
+    EXPECT_TRUE(
+        std::any_of(clean.begin(), clean.begin() + kShownBytes, [](auto b) { return b != 0; }));
+  }
+}
+
+}  // namespace

@@ -128,3 +128,52 @@ TEST(Clut, RowsBeyondTheBlockAreDropped) {
 }
 
 }  // namespace
+
+#include <random>
+
+#include "clutrow.h"
+#include "palettewriter.h"
+
+namespace {
+
+TEST(Clut, RowWritersAgreeOnEveryLength) {
+  std::mt19937 random(3);
+  Palette cdiplte;
+  for (auto& b : cdiplte)
+    b = static_cast<std::uint8_t>(random());
+  const PaletteWriter palette(cdiplte);
+  for (int n : {1, 2, 7, 8, 9, 15, 16, 17, 33, 384, 777}) {
+    Bytes src(static_cast<std::size_t>(n));
+    for (auto& b : src)
+      b = static_cast<std::uint8_t>(random());
+    for (int shift : {0, 4}) {
+      Bytes expected(3 * n + 8, 0x5A);  // nothing may be written past the row
+      for (int j = 0; j < n; ++j) {
+        const int entry = src[j] >> shift;
+        expected[3 * j] = cdiplte[3 * entry + 2];
+        expected[3 * j + 1] = cdiplte[3 * entry + 1];
+        expected[3 * j + 2] = cdiplte[3 * entry];
+      }
+      Bytes mapped(3 * n + 8, 0x5A);
+      palette.map(mapped.data(), src.data(), n, shift);
+      EXPECT_EQ(mapped, expected) << "n=" << n << " shift=" << shift;
+#ifdef PELMORA_HAVE_SSSE3
+      if (shift == 4 && processorHasSsse3()) {
+        Bytes vector(3 * n + 8, 0x5A);
+        decodeClut4RowSsse3(src.data(), n, Clut4Planes(cdiplte), vector.data());
+        EXPECT_EQ(vector, expected) << "ssse3, n=" << n;
+      }
+#endif
+    }
+    Bytes filled(3 * n + 8, 0x5A), fillExpected(3 * n + 8, 0x5A);
+    palette.fill(filled.data(), n, 77);
+    for (int j = 0; j < n; ++j) {
+      fillExpected[3 * j] = cdiplte[3 * 77 + 2];
+      fillExpected[3 * j + 1] = cdiplte[3 * 77 + 1];
+      fillExpected[3 * j + 2] = cdiplte[3 * 77];
+    }
+    EXPECT_EQ(filled, fillExpected) << "fill n=" << n;
+  }
+}
+
+}  // namespace

@@ -174,3 +174,40 @@ TEST(Dyuv, EmptyRowsStillMoveTheCursor) {
 }
 
 }  // namespace
+
+#include "dyuvrow.h"
+
+namespace {
+
+TEST(Dyuv, BothRowDecodersAgreeWithTheLongForm) {
+#ifdef PELMORA_HAVE_SSSE3
+  const bool ssse3 = processorHasSsse3();
+#endif
+  std::mt19937 random(11);
+  for (int n : {0, 1, 2, 3, 15, 16, 17, 31, 32, 33, 383, 384, 1000}) {
+    Bytes src(static_cast<std::size_t>(n));
+    for (auto& b : src)
+      b = static_cast<std::uint8_t>(random());
+    for (int t : {220, 0, 20, 255, -7, 300}) {
+      const YuvStart start{static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
+                           static_cast<std::uint8_t>(random())};
+      const auto expected = referenceRow(src.data(), n, start.y, start.u, start.v, t);
+      Bytes wanted;
+      for (const Bgr& p : expected)
+        wanted.insert(wanted.end(), p.begin(), p.end());
+      wanted.resize(wanted.size() + 8, 0x5A);  // nothing may be written past the row
+      Bytes portable(3 * n + 8, 0x5A);
+      decodeDyuvRowPortable(src.data(), n, start, Suppression(t), portable.data());
+      EXPECT_EQ(portable, wanted) << "portable, n=" << n << " T=" << t;
+#ifdef PELMORA_HAVE_SSSE3
+      if (ssse3) {
+        Bytes vector(3 * n + 8, 0x5A);
+        decodeDyuvRowSsse3(src.data(), n, start, t, vector.data());
+        EXPECT_EQ(vector, wanted) << "ssse3, n=" << n << " T=" << t;
+      }
+#endif
+    }
+  }
+}
+
+}  // namespace

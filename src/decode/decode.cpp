@@ -14,13 +14,16 @@ DecodeStatus decodeImageMemory(std::span<const std::uint8_t> file,
                                std::span<std::uint8_t, kFrameBytes> frame, int threshold,
                                FrameCoverage* coverage) {
   if (coverage) *coverage = FrameCoverage{};
-  std::memset(frame.data(), 0, kShownBytes);
   const ByteView bytes(file);
-  if (bytes.size() < kContainerHeaderBytes) return DecodeStatus::tooShort;
   const ContainerKind kind = containerKind(bytes);
-  if (kind == ContainerKind::none) return DecodeStatus::notCdiImage;
-  FrameWriter out(frame);
+  if (kind == ContainerKind::none) {
+    std::memset(frame.data(), 0, kShownBytes);
+    return bytes.size() < kContainerHeaderBytes ? DecodeStatus::tooShort
+                                                : DecodeStatus::notCdiImage;
+  }
+  FrameWriter out(frame);  // clears, as it goes, what the picture does not draw
   walkClassicChunks(bytes, firstChunkOffset(kind), threshold, out);
+  out.finish();
   if (coverage) *coverage = out.coverage();
   return DecodeStatus::ok;
 }

@@ -3,28 +3,26 @@
 #include <cstring>
 
 #include "decoders.h"
+#include "dyuvrow.h"
 #include "rowloop.h"
-#include "suppression.h"
 
 namespace {
 
 static_assert(std::endian::native == std::endian::little,
               "pixels are stored as little-endian words");
 
-struct Yuv {
-  std::uint8_t y, u, v;
-};
-
-inline std::uint32_t toBgr(Yuv c, const Suppression& suppression) {
+inline std::uint32_t toBgr(YuvStart c, const Suppression& suppression) {
   const unsigned blue = static_cast<std::uint8_t>(c.y + c.u - 128);
   const unsigned red = static_cast<std::uint8_t>(c.y + c.v - 128);
   return suppression.apply(blue | unsigned{c.y} << 8 | red << 16, blue, c.y, red);
 }
 
-// Decodes n pixels of one row. All but the last pixel are stored as 4 bytes, the fourth landing
-// on the next pixel's first byte, which that pixel then overwrites.
-void decodeRow(const std::uint8_t* src, std::int64_t n, Yuv c, const Suppression& suppression,
-               std::uint8_t* dst) {
+}  // namespace
+
+// All but the last pixel are stored as 4 bytes, the fourth landing on the next pixel's first
+// byte, which that pixel then overwrites.
+void decodeDyuvRowPortable(const std::uint8_t* src, std::int64_t n, YuvStart c,
+                           const Suppression& suppression, std::uint8_t* dst) {
   std::int64_t j = 0;
   for (; j + 2 < n; j += 2) {  // pairs whose second pixel is not the row's last
     c.y = static_cast<std::uint8_t>(c.y + dyuvytable[src[j] & 15]);
@@ -45,13 +43,21 @@ void decodeRow(const std::uint8_t* src, std::int64_t n, Yuv c, const Suppression
   }
 }
 
-}  // namespace
-
 void decodeDyuv(ByteView data, const ClassicHeader& header, int threshold, FrameWriter& out) {
+  const YuvStart start{header.ystrt, header.ustrt, header.vstrt};
+#ifdef PELMORA_HAVE_SSSE3
+  static const bool ssse3 = processorHasSsse3();
+  if (ssse3) {
+    forEachByteRow(data, header, out,
+                   [&](const std::uint8_t* src, std::int64_t n, std::uint8_t* dst) {
+                     decodeDyuvRowSsse3(src, n, start, threshold, dst);
+                   });
+    return;
+  }
+#endif
   const Suppression suppression(threshold);
-  const Yuv start{header.ystrt, header.ustrt, header.vstrt};
   forEachByteRow(data, header, out,
                  [&](const std::uint8_t* src, std::int64_t n, std::uint8_t* dst) {
-                   decodeRow(src, n, start, suppression, dst);
+                   decodeDyuvRowPortable(src, n, start, suppression, dst);
                  });
 }

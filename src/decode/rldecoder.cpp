@@ -10,24 +10,26 @@ namespace {
 // reaches past the end of the file.
 struct Rl7Codes {
   static constexpr std::int64_t kLongestRun = 255;
+  static constexpr int kFillBlock = 16;  // pixels a run is rounded up to, mid-row
   static constexpr std::int64_t kMostBytesPerCode = 2;
 
   template <bool kChecked>
   static bool read(ByteView data, std::int64_t& l, unsigned& entry, std::int64_t& count) {
     if (kChecked && !data.has(l, 1)) return false;
     const unsigned b = data[l];
-    if (b < 0x80) {
-      entry = b, count = 1, l += 1;
-      return true;
-    }
-    if (kChecked && !data.has(l + 1, 1)) return false;
-    entry = b & 0x7F, count = data[l + 1], l += 2;
+    const bool run = b >= 0x80;
+    if (kChecked && run && !data.has(l + 1, 1)) return false;
+    // Unchecked, the byte after a code is always inside the file (see decodeRunRow), so the
+    // count can be read whether or not it is one, without a branch.
+    const unsigned next = kChecked && !run ? 1 : data[l + 1];
+    entry = b & 0x7F, count = run ? next : 1, l += 1 + run;
     return true;
   }
 };
 
 struct Rl3Codes {
   static constexpr std::int64_t kLongestRun = 15;
+  static constexpr int kFillBlock = 16;
   static constexpr std::int64_t kMostBytesPerCode = 1;
 
   template <bool kChecked>
@@ -41,8 +43,10 @@ struct Rl3Codes {
 
 // Decodes one row from code l on: codes until bpr pixels are drawn, the last run drawn whole.
 // Unchecked (kChecked false) only when the caller made sure that the longest row the codes can
-// make fits in `room` and that the longest row's codes lie inside the file.
-// Returns false when the file ended inside the row; `drawn` is the pixels stored from the start.
+// make fits in `room` and that the longest row's codes, and one byte more, lie inside the file:
+// then the row is sure to be completed, and a run may be drawn rounded up to a block of pixels
+// where the row goes on past them, since the codes that follow draw over the extra pixels. Returns
+// false when the file ended inside the row; `drawn` is the pixels stored from the start.
 template <class Codes, bool kChecked>
 bool decodeRunRow(ByteView data, std::int64_t& l, std::int64_t bpr, std::int64_t room,
                   const PaletteWriter& palette, std::uint8_t* row, std::int64_t& drawn) {
@@ -56,8 +60,15 @@ bool decodeRunRow(ByteView data, std::int64_t& l, std::int64_t bpr, std::int64_t
       break;
     }
     if (count == 0) count = bpr - j;
-    const std::int64_t to = kChecked ? std::min(j + count, room) : j + count;
-    if (j < to) palette.fill(row + 3 * j, to - j, entry);
+    if constexpr (kChecked) {
+      const std::int64_t to = std::min(j + count, room);
+      if (j < to) palette.fill(row + 3 * j, to - j, entry);
+    } else if (j + PaletteWriter::roundedCount<Codes::kFillBlock>(count) <= bpr) {
+      // the row's later codes draw over the excess
+      palette.fillOver<Codes::kFillBlock>(row + 3 * j, count, entry);
+    } else {
+      palette.fill(row + 3 * j, count, entry);
+    }
     j += count;
   }
   drawn = std::min(j, room);
@@ -82,8 +93,8 @@ void decodeRunLength(ByteView data, const ClassicHeader& header, const Palette& 
         room >= bpr - 1 + Codes::kLongestRun && data.available(l) >= bpr * Codes::kMostBytesPerCode;
     std::int64_t drawn = 0;
     const bool complete =
-        roomy ? decodeRunRow<Codes, false>(data, l, bpr, room, palette, out.row(), drawn)
-              : decodeRunRow<Codes, true>(data, l, bpr, room, palette, out.row(), drawn);
+        roomy ? decodeRunRow<Codes, false>(data, l, bpr, room, palette, out.beginRow(), drawn)
+              : decodeRunRow<Codes, true>(data, l, bpr, room, palette, out.beginRow(), drawn);
     out.endRow(drawn);
     if (!complete) {  // the file ended inside this row
       out.skipRows(header.h - i - 1);

@@ -22,7 +22,7 @@ void forEachByteRow(ByteView data, const ClassicHeader& header, FrameWriter& out
     const std::int64_t at = i * bpr;
     const std::int64_t have = data.available(at);
     const std::int64_t n = std::min({bpr, room, have});
-    if (n > 0) decodeRow(data.data() + at, n, out.row());
+    if (n > 0) decodeRow(data.data() + at, n, out.beginRow());
     out.endRow(n);
     if (have < bpr) {  // the file ended inside this row
       out.skipRows(header.h - i - 1);

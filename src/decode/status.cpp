@@ -20,6 +20,14 @@ const char* decodeStatusText(DecodeStatus status) {
       return "not a CD-i image: shorter than the 12-byte container header";
     case DecodeStatus::notCdiImage:
       return "not a CD-i image: the header is neither FORM....IMAG nor CAT ....IMAG";
+    case DecodeStatus::noPicture:
+      return "no picture in the file (no IHDR chunk, or a palette-only model)";
+    case DecodeStatus::badHeader:
+      return "the IHDR chunk is shorter than 14 bytes or gives a width or height of 0";
+    case DecodeStatus::unknownModel:
+      return "the picture's model is none of 1 to 10";
+    case DecodeStatus::pictureTooLarge:
+      return "the picture has more pixels than the limit allows (64 Mpixels unless told otherwise)";
   }
   return "unknown error";
 }

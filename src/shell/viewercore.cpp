@@ -87,10 +87,24 @@ Reaction ViewerCore::onDrop(const std::vector<std::string>& paths) {
 }
 
 Reaction ViewerCore::decode(const std::string& path, bool repaint) {
+  current_ = path, decoded_ = true, accurate_ = false, picture_ = AccuratePicture{};
   Reaction reaction;
   reaction.setCaption = true;
   reaction.status = decodeFile(path.c_str());
   reaction.caption = reaction.status == DecodeStatus::ok ? path : std::string(szAppname);
   reaction.repaint = repaint;
+  return reaction;
+}
+
+Reaction ViewerCore::toggleProfile() {
+  if (!decoded_) return {};
+  if (accurate_) return decode(current_, true);
+  accurate_ = true;
+  Reaction reaction;
+  reaction.setCaption = true;
+  reaction.status = decodeAccurateFile(current_.c_str(), AccurateOptions{}, picture_);
+  reaction.caption =
+      (reaction.status == DecodeStatus::ok ? current_ : std::string(szAppname)) + kAccurateCaption;
+  reaction.repaint = true;
   return reaction;
 }

@@ -8,11 +8,14 @@
 #include <string_view>
 #include <vector>
 
+#include "accurate.h"
 #include "decode.h"
 
 inline constexpr char szAppname[] = "Pelmora 'DragnDrop' viewer";
 inline constexpr int IDM_DECODE_ARGV = 1234;
 inline constexpr int kViewerThreshold = 220;  // dyuverrc while the window exists
+// Added to the caption while the accurate profile shows.
+inline constexpr char kAccurateCaption[] = " [accurate]";
 
 // The command-line text as the Windows start-up code hands it over: the arguments after the
 // program's name, joined with single spaces. Empty when there are none.
@@ -65,8 +68,24 @@ class ViewerCore {
 
   const std::string& argvline() const { return argvline_; }
 
+  // The profile switch (Tab): decodes the file last decoded again, in the accurate profile when
+  // the classic one is showing and back. The caption is the path, or the title after a failure,
+  // with " [accurate]" added in the accurate profile; repaint. Nothing happens before the first
+  // decode. Every command-line decode and drop starts again in the classic profile.
+  Reaction toggleProfile();
+  bool accurate() const { return accurate_; }
+  // In the accurate profile, the picture to paint at the top-left (scaled down to fit the window
+  // when larger); null in the classic profile or when the file had no picture to show.
+  const AccuratePicture* accuratePicture() const {
+    return accurate_ && !picture_.rgb.empty() ? &picture_ : nullptr;
+  }
+
  private:
   Reaction decode(const std::string& path, bool repaint);
 
   std::string argvline_;
+  std::string current_;  // the file of the last decode
+  bool decoded_ = false;
+  bool accurate_ = false;
+  AccuratePicture picture_;
 };

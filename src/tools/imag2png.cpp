@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "accurateimage.h"
 #include "atomicwrite.h"
 #include "decode.h"
 #include "filecopy.h"
@@ -21,8 +22,8 @@ constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
 constexpr int kViewerThreshold = 220;  // what the viewer's window sets
 
 constexpr char kHelp[] =
-    "Usage: imag2png [--crop] INPUT [OUTPUT]\n"
-    "       imag2png [--crop] -o FOLDER INPUT...\n"
+    "Usage: imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] INPUT [OUTPUT]\n"
+    "       imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] -o FOLDER INPUT...\n"
     "\n"
     "Converts CD-i IFF pictures (FORM or CAT of type IMAG) to PNG or PPM images that show\n"
     "exactly the 384 x 280 frame the viewer shows for them.\n"
@@ -34,6 +35,19 @@ constexpr char kHelp[] =
     "  -f, --format png|ppm\n"
     "                write this format whatever the extension (OUTPUT - is standard output)\n"
     "  --crop        write only the part of the frame the picture covered\n"
+    "  --accurate    decode the first picture as CD-i authoring tools wrote it, at its own\n"
+    "                size (width x height from its header, up to 64 Mpixels), instead of\n"
+    "                the viewer's frame. RGB555 (model 2) takes the upper bytes of all lines\n"
+    "                first, then the lower bytes; CLUT3 (model 7) is read as CLUT4 with 3-bit\n"
+    "                indices. Both layouts are inferred: no sample file confirms them.\n"
+    "  --aspect      with --accurate: show pixels as a CD-i screen did. Normal-resolution\n"
+    "                pictures (all models but CLUT4, CLUT3 and RL3) are written twice as\n"
+    "                wide, each pixel doubled, so that they line up with double-resolution\n"
+    "                ones, which are written as they are\n"
+    "  --interpolate with --accurate: DYUV pictures give the first pixel of each pair the\n"
+    "                mean of the chroma of its pair and the pair before\n"
+    "  --all         with --accurate: write every picture of a CAT, numbered from 1 before\n"
+    "                the output's extension (out.png -> out-1.png, out-2.png, ...)\n"
     "  -h, --help    show this help\n"
     "  --version     show the version\n"
     "\n"
@@ -45,6 +59,9 @@ constexpr char kHelp[] =
 
 struct Options {
   bool crop = false;
+  bool accurate = false;
+  bool all = false;  // every picture of a CAT
+  AccurateConversion conversion;
   bool haveFormat = false;
   ImageFormat format = kDefaultFormat;
   std::string folder;  // -o
@@ -109,6 +126,14 @@ int parse(int argc, char** argv, Options& options) {
       return kExitOk;
     } else if (arg == "--crop") {
       options.crop = true;
+    } else if (arg == "--accurate") {
+      options.accurate = true;
+    } else if (arg == "--aspect") {
+      options.conversion.aspect = true;
+    } else if (arg == "--all") {
+      options.all = true;
+    } else if (arg == "--interpolate") {
+      options.conversion.interpolate = true;
     } else if (arg == "-o" || arg == "-f" || arg == "--format") {
       if (i + 1 >= argc) return usageError(std::string(arg) + " needs a value");
       const std::string value = argv[++i];
@@ -124,6 +149,17 @@ int parse(int argc, char** argv, Options& options) {
     }
   }
   if (options.paths.empty()) return usageError("no input given");
+  if (options.crop && options.accurate) {
+    return usageError("--crop and --accurate cannot be combined");
+  }
+  if ((options.conversion.aspect || options.conversion.interpolate || options.all) &&
+      !options.accurate) {
+    return usageError("--aspect, --interpolate and --all need --accurate");
+  }
+  if (options.all && options.folder.empty() && options.paths.size() == 2 &&
+      options.paths[1] == "-") {
+    return usageError("--all writes files: it cannot write to standard output");
+  }
   return -1;
 }
 
@@ -156,19 +192,77 @@ int plan(const Options& options, std::vector<Job>& jobs) {
   return -1;
 }
 
+bool writeImage(const Job& job, const RgbImage& image);
+
 bool sameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   return std::filesystem::equivalent(a, b, error) && !error;
 }
 
+// The picture in the accurate profile; complains and returns false on failure.
+bool accurateInput(const Job& job, const FileCopy& file, const AccurateConversion& how,
+                   RgbImage& image) {
+  bool complete = false;
+  const DecodeStatus status =
+      accurateImage({file.bytes.get(), static_cast<std::size_t>(file.size)}, how, image, complete);
+  if (status != DecodeStatus::ok) {
+    complain(job.input, decodeStatusText(status));
+    return false;
+  }
+  if (!complete) complain(job.input, "warning: the picture data ends early; the rest is black");
+  return true;
+}
+
+// out.png -> out-3.png for picture 3.
+std::string numbered(const std::string& output, int picture) {
+  const std::filesystem::path path(output);
+  return (path.parent_path() /
+          (path.stem().string() + "-" + std::to_string(picture) + path.extension().string()))
+      .string();
+}
+
+// Every picture of the input (--all), numbered from 1; complains and returns false when any
+// fails.
+bool convertAll(const Job& job, const FileCopy& file, AccurateConversion how) {
+  const int count = accuratePictureCount({file.bytes.get(), static_cast<std::size_t>(file.size)});
+  if (count == 0) {
+    complain(job.input, decodeStatusText(DecodeStatus::noPicture));
+    return false;
+  }
+  bool allWritten = true;
+  for (int picture = 0; picture < count; ++picture) {
+    Job one = job;
+    one.output = numbered(job.output, picture + 1);
+    how.picture = picture;
+    RgbImage image;
+    if (sameFile(one.input, one.output)) {
+      complain(one.output, "is the input file; refusing to overwrite it");
+      allWritten = false;
+    } else {
+      allWritten = accurateInput(one, file, how, image) && writeImage(one, image) && allWritten;
+    }
+  }
+  return allWritten;
+}
+
 // Converts one input; complains and returns false on failure.
-bool convert(const Job& job, bool crop) {
+bool convert(const Job& job, const Options& options) {
   if (job.output != "-" && sameFile(job.input, job.output)) {
     complain(job.output, "is the input file; refusing to overwrite it");
     return false;
   }
   FileCopy file;
   DecodeStatus status = readFileCopy(job.input.c_str(), kMaxFileBytes, file);
+  RgbImage image;
+  if (options.accurate) {
+    if (status != DecodeStatus::ok) {
+      complain(job.input, decodeStatusText(status));
+      return false;
+    }
+    if (options.all) return convertAll(job, file, options.conversion);
+    if (!accurateInput(job, file, options.conversion, image)) return false;
+    return writeImage(job, image);
+  }
   std::vector<std::uint8_t> frame(kFrameBytes);
   FrameCoverage coverage;
   if (status == DecodeStatus::ok) {
@@ -181,15 +275,20 @@ bool convert(const Job& job, bool crop) {
     return false;
   }
   int width = kFrameWidth, height = kFrameHeight;
-  if (crop) {
+  if (options.crop) {
     if (coverage.width == 0 || coverage.height == 0) {
       complain(job.input, "nothing to crop: the picture drew no pixel of the frame");
       return false;
     }
     width = coverage.width, height = coverage.height;
   }
-  const RgbImage image = frameToRgb(
-      std::span<const std::uint8_t, kFrameBytes>(frame.data(), kFrameBytes), width, height);
+  image = frameToRgb(std::span<const std::uint8_t, kFrameBytes>(frame.data(), kFrameBytes), width,
+                     height);
+  return writeImage(job, image);
+}
+
+// Encodes and writes one image; complains and returns false on failure.
+bool writeImage(const Job& job, const RgbImage& image) {
   std::string error;
   const std::vector<std::uint8_t> encoded = encodeImage(image, job.format, error);
   if (encoded.empty()) {
@@ -225,7 +324,7 @@ int main(int argc, char** argv) {
       allConverted = false;
       continue;
     }
-    allConverted = convert(job, options.crop) && allConverted;
+    allConverted = convert(job, options) && allConverted;
   }
   return allConverted ? kExitOk : kExitFailed;
 }

@@ -1,0 +1,204 @@
+// The accurate profile's container walk, its refusals and its treatment of short data.
+
+#include <cstring>
+
+#include "accuratecheck.h"
+#include "support/tempdir.h"
+
+namespace {
+
+// A 2 x 1 CLUT8 picture of entries 1 and 2.
+ImagBuilder& smallPicture(ImagBuilder& file, std::uint8_t first = 1) {
+  return file.chunk("PLTE", plteBody(0, greys(8)))
+      .ihdr(header(4, 2, 2, 1))
+      .idat({first, std::uint8_t(first + 1)});
+}
+
+const std::vector<Pixel> kSmallRow = {grey(1), grey(2)};
+
+void setU32(Bytes& file, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i)
+    file[at + i] = std::uint8_t(value >> (24 - 8 * i));
+}
+
+TEST(AccurateContainer, OddChunkIsFollowedByAPadByte) {
+  ImagBuilder file = ImagBuilder::form();
+  file.chunk("USER", {'a', 'b', 'c'}).raw({0x00});  // IFF pad byte
+  EXPECT_EQ(rowOf(decodeOk(smallPicture(file).bytes()), 0), kSmallRow);
+}
+
+TEST(AccurateContainer, OddChunkWithoutPadByteIsReadByItsLength) {
+  // Past the pad byte stands "HDR\0", no identifier: the next chunk is at 8 + 3.
+  ImagBuilder file = ImagBuilder::form();
+  file.chunk("USER", {'a', 'b', 'c'});
+  EXPECT_EQ(rowOf(decodeOk(smallPicture(file).bytes()), 0), kSmallRow);
+}
+
+TEST(AccurateContainer, ContainerLengthsAreIgnored) {
+  for (const std::uint32_t length : {0u, 4u, 0x80000000u, 0xFFFFFFFFu}) {
+    ImagBuilder form = ImagBuilder::form();
+    Bytes file = smallPicture(form).bytes();
+    setU32(file, 4, length);
+    EXPECT_EQ(rowOf(decodeOk(file), 0), kSmallRow) << length;
+
+    ImagBuilder cat = ImagBuilder::cat();
+    file = smallPicture(cat).bytes();
+    setU32(file, 4, length);
+    setU32(file, 16, length);
+    EXPECT_EQ(rowOf(decodeOk(file), 0), kSmallRow) << length;
+  }
+}
+
+TEST(AccurateContainer, CatHoldsSeveralPictures) {
+  ImagBuilder cat = ImagBuilder::cat();
+  smallPicture(cat, 1);
+  cat.raw({'F', 'O', 'R', 'M', 0x80, 0, 0, 0, 'I', 'M', 'A', 'G'});
+  smallPicture(cat, 3);
+  const Bytes file = cat.bytes();
+  EXPECT_EQ(accuratePictureCount(file), 2);
+
+  EXPECT_EQ(rowOf(decodeOk(file), 0), kSmallRow);
+  AccurateOptions second;
+  second.pictureIndex = 1;
+  EXPECT_EQ(rowOf(decodeOk(file, second), 0), (std::vector<Pixel>{grey(3), grey(4)}));
+
+  AccuratePicture none;
+  second.pictureIndex = 2;
+  EXPECT_EQ(decodeAccurate(file, second, none), DecodeStatus::noPicture);
+}
+
+TEST(AccurateContainer, PaletteOfOnePictureDoesNotReachTheNext) {
+  ImagBuilder cat = ImagBuilder::cat();
+  smallPicture(cat);
+  cat.raw({'F', 'O', 'R', 'M', 0, 0, 0, 0, 'I', 'M', 'A', 'G'}).ihdr(header(4, 1, 1, 1)).idat({1});
+  AccurateOptions second;
+  second.pictureIndex = 1;
+  EXPECT_EQ(pixelAt(decodeOk(cat.bytes(), second), 0, 0), kBlack);
+}
+
+TEST(AccurateContainer, IparIsKeptForTheCaller) {
+  Bytes ipar = {0, 10, 0, 20, 3, 4, 1, 0x80, 0, 0xF0, 0, 1, 0, 2};
+  for (const std::uint32_t colour : {0x00112233u, 0x00445566u})
+    appendU32(ipar, colour);
+  ImagBuilder file = ImagBuilder::form();
+  const auto picture = decodeOk(smallPicture(file.chunk("IPAR", ipar)).bytes());
+  const PictureParameters& p = picture.parameters;
+  ASSERT_TRUE(p.present);
+  EXPECT_EQ((std::array{p.xOffset, p.yOffset, p.yRatio, p.xRatio, p.pageWidth, p.pageHeight,
+                        p.hotSpotX, p.hotSpotY}),
+            (std::array{10, 20, 3, 4, 384, 240, 1, 2}));
+  EXPECT_EQ(p.transparent, 0x00112233u);
+  EXPECT_EQ(p.mask, 0x00445566u);
+}
+
+struct Refusal {
+  const char* name;
+  Bytes file;
+  DecodeStatus status;
+};
+
+ImagHeader sized(int width, int height) {
+  return header(4, width, width, height);
+}
+
+TEST(AccurateContainer, RefusalsSayWhy) {
+  const std::vector<Refusal> refusals = {
+      {"eleven bytes", {'F', 'O', 'R', 'M', 0, 0, 0, 0, 'I', 'M', 'A'}, DecodeStatus::tooShort},
+      {"not IMAG", {'F', 'O', 'R', 'M', 0, 0, 0, 0, 'I', 'L', 'B', 'M'}, DecodeStatus::notCdiImage},
+      {"no chunks", ImagBuilder::form().bytes(), DecodeStatus::noPicture},
+      {"no IHDR", ImagBuilder::form().idat({1}).bytes(), DecodeStatus::noPicture},
+      {"palette only", ImagBuilder::form().ihdr(header(10, 1, 1, 1)).bytes(),
+       DecodeStatus::noPicture},
+      {"model 0", ImagBuilder::form().ihdr(header(0, 1, 1, 1)).bytes(), DecodeStatus::unknownModel},
+      {"model 11", ImagBuilder::form().ihdr(header(11, 1, 1, 1)).bytes(),
+       DecodeStatus::unknownModel},
+      {"IHDR of 13 bytes", ImagBuilder::form().chunk("IHDR", Bytes(13, 1)).bytes(),
+       DecodeStatus::badHeader},
+      {"width 0", ImagBuilder::form().ihdr(sized(0, 1)).bytes(), DecodeStatus::badHeader},
+      {"height 0", ImagBuilder::form().ihdr(sized(1, 0)).bytes(), DecodeStatus::badHeader},
+      {"65535 x 65535", ImagBuilder::form().ihdr(sized(65535, 65535)).bytes(),
+       DecodeStatus::pictureTooLarge},
+      {"8192 x 8193", ImagBuilder::form().ihdr(sized(8192, 8193)).bytes(),
+       DecodeStatus::pictureTooLarge},
+  };
+  for (const Refusal& r : refusals) {
+    AccuratePicture picture;
+    picture.width = 7;  // whatever was there before is dropped
+    EXPECT_EQ(decodeAccurate(r.file, {}, picture), r.status) << r.name;
+    EXPECT_EQ(picture.width, 0) << r.name;
+    EXPECT_TRUE(picture.rgb.empty()) << r.name;
+  }
+}
+
+TEST(AccurateContainer, PixelCapIsInclusive) {
+  AccurateOptions options;
+  options.maxPixels = 12;
+  AccuratePicture picture;
+  EXPECT_EQ(decodeAccurate(ImagBuilder::form().ihdr(sized(4, 3)).bytes(), options, picture),
+            DecodeStatus::ok);
+  EXPECT_EQ(picture.rgb.size(), 36u);
+  EXPECT_EQ(decodeAccurate(ImagBuilder::form().ihdr(sized(13, 1)).bytes(), options, picture),
+            DecodeStatus::pictureTooLarge);
+}
+
+TEST(AccurateContainer, ShortDataLeavesTheRestBlack) {
+  // 3 x 2 CLUT8 with only 4 of its 6 bytes.
+  const Bytes file = ImagBuilder::form()
+                         .chunk("PLTE", plteBody(0, greys(8)))
+                         .ihdr(header(4, 3, 3, 2))
+                         .idat({1, 2, 3, 4})
+                         .bytes();
+  const auto picture = decodeOk(file);
+  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(2), grey(3)}));
+  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{grey(4), kBlack, kBlack}));
+  EXPECT_FALSE(picture.complete);
+}
+
+TEST(AccurateContainer, IdatIsReadToItsLengthOnly) {
+  // The IDAT says 2 bytes; the bytes after it are not pixels.
+  const Bytes file = ImagBuilder::form()
+                         .chunk("PLTE", plteBody(0, greys(8)))
+                         .ihdr(header(4, 3, 3, 1))
+                         .idat({1, 2})
+                         .raw({3, 3, 3, 3})
+                         .bytes();
+  EXPECT_EQ(rowOf(decodeOk(file), 0), (std::vector<Pixel>{grey(1), grey(2), kBlack}));
+}
+
+TEST(AccurateContainer, IdatLongerThanTheFileDecodesWhatIsThere) {
+  const Bytes file = ImagBuilder::form()
+                         .chunk("PLTE", plteBody(0, greys(8)))
+                         .ihdr(header(4, 2, 2, 1))
+                         .chunkWithLength("IDAT", 0x80000000u, {5})
+                         .bytes();
+  const auto picture = decodeOk(file);
+  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(5), kBlack}));
+  EXPECT_FALSE(picture.complete);
+}
+
+TEST(AccurateContainer, MissingIdatGivesABlackIncompletePicture) {
+  const auto picture = decodeOk(ImagBuilder::form().ihdr(header(4, 2, 2, 2)).bytes());
+  EXPECT_EQ(picture.rgb, Bytes(12, 0));
+  EXPECT_FALSE(picture.complete);
+}
+
+TEST(AccurateFile, ReadsTheFileOrSaysWhyNot) {
+  TempDir dir;
+  ImagBuilder form = ImagBuilder::form();
+  AccuratePicture picture;
+  const std::string path = dir.write("small.imag", smallPicture(form).bytes());
+  ASSERT_EQ(decodeAccurateFile(path.c_str(), {}, picture), DecodeStatus::ok);
+  EXPECT_EQ(rowOf(picture, 0), kSmallRow);
+  EXPECT_EQ(decodeAccurateFile(dir.path("missing").string().c_str(), {}, picture),
+            DecodeStatus::cannotOpen);
+  EXPECT_TRUE(picture.rgb.empty());
+}
+
+TEST(AccurateAspect, WideningRespectsThePixelCap) {
+  ImagBuilder form = ImagBuilder::form();
+  AccuratePicture picture = decodeOk(smallPicture(form).bytes());
+  EXPECT_FALSE(widenToScreenAspect(picture, 3));
+  EXPECT_EQ(picture.width, 2);
+}
+
+}  // namespace

@@ -1,0 +1,184 @@
+// One worked example per pixel model, written out byte by byte.
+
+#include "accuratecheck.h"
+
+namespace {
+
+Bytes pictureFile(const ImagHeader& h, const Bytes& idat, int paletteSize = 0) {
+  ImagBuilder file = ImagBuilder::form();
+  file.ihdr(h);
+  if (paletteSize > 0) file.chunk("PLTE", plteBody(0, greys(paletteSize)));
+  return file.idat(idat).bytes();
+}
+
+TEST(AccurateRgb, Rgb888StepsByLineSizeNotByWidth) {
+  // 2 pixels a line, 7 bytes a line: the seventh byte (EE) is padding.
+  const auto picture = decodeOk(pictureFile(header(1, 2, 7, 2), {1, 2, 3, 4, 5, 6, 0xEE,  //
+                                                                 7, 8, 9, 10, 11, 12, 0xEE}));
+  ASSERT_EQ(picture.width, 2);
+  ASSERT_EQ(picture.height, 2);
+  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{{1, 2, 3}, {4, 5, 6}}));
+  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{7, 8, 9}, {10, 11, 12}}));
+  EXPECT_TRUE(picture.complete);
+}
+
+// The upper-bytes-first layout is inferred, not confirmed by any sample file.
+TEST(AccurateRgb, Rgb555TakesAllUpperLinesThenAllLowerLines) {
+  //             upper: line 0     line 1 | lower: line 0  line 1
+  const Bytes idat = {0x7C, 0x03, 0x80, 0x04, 0x00, 0xE0, 0x1F, 0x43};
+  const auto picture = decodeOk(pictureFile(header(2, 2, 2, 2), idat));
+  // 0x7C00 red, 0x03E0 green, 0x801F blue (transparency bit ignored), 0x0443 = 1, 2, 3
+  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{{248, 0, 0}, {0, 248, 0}}));
+  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{0, 0, 248}, {8, 16, 24}}));
+  EXPECT_TRUE(picture.complete);
+}
+
+TEST(AccurateRgb, Rgb555WithoutItsLowerPortionIsIncomplete) {
+  const auto picture = decodeOk(pictureFile(header(2, 2, 2, 2), {0x7C, 0x03, 0x80, 0x04}));
+  EXPECT_EQ(pixelAt(picture, 0, 0), kBlack);  // a pixel needs both of its bytes
+  EXPECT_FALSE(picture.complete);
+}
+
+// Y 16, U 128, V 128 at the start of the line. Table steps: 1 +1, 2 +4, 7 +79, 8 +128, 15 +255.
+//   18: U +1 = 129, Y +128 = 144     27: V +4 = 132, Y +79 = 223
+//   F0: U +255 = 128, Y +0 = 223     8F: V +128 = 4 (mod 256), Y +255 = 222
+const Bytes kDyuvLine = {0x18, 0x27, 0xF0, 0x8F};
+
+TEST(AccurateDyuv, BothPixelsOfAPairShareItsChroma) {
+  const auto picture = decodeOk(pictureFile(header(3, 4, 4, 1), kDyuvLine));
+  // (144, 129, 132): R = 144 + 1404/256, G = 144 - 86/256 - 716/256, B = 144 + 444/256
+  // (223, 128, 4):   R = 223 - 43524/256 (truncated: -170), G = 223 + 22196/256 -> 309, clamped
+  EXPECT_EQ(rowOf(picture, 0),
+            (std::vector<Pixel>{{149, 142, 145}, {228, 221, 224}, {53, 255, 223}, {52, 255, 222}}));
+}
+
+TEST(AccurateDyuv, InterpolationAveragesChromaWithoutByteWrap) {
+  AccurateOptions options;
+  options.interpolateChroma = true;
+  const auto picture = decodeOk(pictureFile(header(3, 4, 4, 1), kDyuvLine), options);
+  // Pixel 0: U (128+129)/2 = 128, V (128+132)/2 = 130. Pixel 2: U (129+128)/2 = 128 (an 8-bit
+  // sum would wrap to 0), V (132+4)/2 = 68. Second pixels of pairs are as without interpolation.
+  EXPECT_EQ(
+      rowOf(picture, 0),
+      (std::vector<Pixel>{{146, 143, 144}, {228, 221, 224}, {141, 255, 223}, {52, 255, 222}}));
+}
+
+TEST(AccurateDyuv, YuvsGivesEachLineItsStartAndClampsBelowZero) {
+  ImagHeader h = header(3, 2, 2, 2);
+  h.dyuvKind = 1;
+  h.y = 0;  // not used with per-line starts
+  const Bytes file = ImagBuilder::form()
+                         .ihdr(h)
+                         .chunk("YUVS", {16, 128, 4, 200, 128, 128})
+                         .idat({0, 0, 0, 0})
+                         .bytes();
+  const auto picture = decodeOk(file);
+  // (16, 128, 4): R = 16 - 170 -> 0, G = 16 + 86
+  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{{0, 102, 16}, {0, 102, 16}}));
+  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{200, 200, 200}, {200, 200, 200}}));
+}
+
+TEST(AccurateDyuv, KindZeroIgnoresYuvs) {
+  const Bytes file = ImagBuilder::form()
+                         .ihdr(header(3, 1, 1, 1))  // start 16, 128, 128
+                         .chunk("YUVS", {200, 128, 128})
+                         .idat({0})
+                         .bytes();
+  EXPECT_EQ(pixelAt(decodeOk(file), 0, 0), (Pixel{16, 16, 16}));
+}
+
+TEST(AccurateClut, LaterPaletteLoadsOverEarlierFromItsFirstEntry) {
+  const Bytes file = ImagBuilder::form()
+                         .chunk("PLTE", plteBody(0, {{1, 2, 3}, {4, 5, 6}}))
+                         .chunk("PLTE", plteBody(1, {{7, 8, 9}, {10, 11, 12}}))
+                         .ihdr(header(4, 4, 4, 1))
+                         .idat({0, 1, 2, 3})
+                         .bytes();
+  EXPECT_EQ(rowOf(decodeOk(file), 0),
+            (std::vector<Pixel>{{1, 2, 3}, {7, 8, 9}, {10, 11, 12}, kBlack}));
+}
+
+TEST(AccurateClut, PaletteStopsAtTheLastEntry) {
+  // Entries 254 and 255 load; the third colour has no entry and is dropped.
+  const Bytes file = ImagBuilder::form()
+                         .chunk("PLTE", plteBody(254, {{1, 1, 1}, {2, 2, 2}, {3, 3, 3}}))
+                         .ihdr(header(4, 3, 3, 1))
+                         .idat({253, 254, 255})
+                         .bytes();
+  EXPECT_EQ(rowOf(decodeOk(file), 0), (std::vector<Pixel>{kBlack, {1, 1, 1}, {2, 2, 2}}));
+}
+
+TEST(AccurateClut, PaletteAfterThePictureIsNotInForce) {
+  const Bytes file = ImagBuilder::form()
+                         .chunk("PLTE", plteBody(0, {{1, 2, 3}}))
+                         .ihdr(header(4, 1, 1, 1))
+                         .idat({0})
+                         .chunk("PLTE", plteBody(0, {{9, 9, 9}}))
+                         .bytes();
+  EXPECT_EQ(pixelAt(decodeOk(file), 0, 0), (Pixel{1, 2, 3}));
+}
+
+TEST(AccurateClut, Clut7MasksTheTopBit) {
+  const auto picture = decodeOk(pictureFile(header(5, 2, 2, 1), {0x81, 0x05}, 128));
+  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(5)}));
+}
+
+TEST(AccurateClut, Clut4IsTwoPixelsAByteHighNibbleFirst) {
+  // 3 pixels a line from 2 bytes a line; the low nibble of each line's last byte is unused.
+  const auto picture = decodeOk(pictureFile(header(6, 3, 2, 2), {0x12, 0x3F, 0x45, 0x6F}, 16));
+  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(2), grey(3)}));
+  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{grey(4), grey(5), grey(6)}));
+  EXPECT_TRUE(picture.doubleResolution);
+  EXPECT_TRUE(picture.complete);
+}
+
+// CLUT3 is taken to be CLUT4 with 3-bit indices; no sample file confirms it.
+TEST(AccurateClut, Clut3MasksEachNibbleToThreeBits) {
+  const auto picture = decodeOk(pictureFile(header(7, 2, 1, 1), {0x9A}, 16));
+  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(2)}));
+}
+
+TEST(AccurateRunLength, Rl7RunsEndAtTheLineAndNeverSpill) {
+  const Bytes idat = {
+      0x05, 0x83, 0x02, 0x81, 0x00,  // line 0: 5 · 3 3 · 1 to the end (2 pixels)
+      0x82, 0x09,                    // line 1: 9 pixels of 2, cut at 5
+      0x7F, 0x04,                    // line 2: 127 · 4, then the data ends
+  };
+  const auto picture = decodeOk(pictureFile(header(8, 5, 0, 3), idat, 128));
+  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(5), grey(3), grey(3), grey(1), grey(1)}));
+  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>(5, grey(2))));
+  EXPECT_EQ(rowOf(picture, 2), (std::vector<Pixel>{grey(127), grey(4), kBlack, kBlack, kBlack}));
+  EXPECT_FALSE(picture.complete);
+}
+
+TEST(AccurateRunLength, Rl3CodesPixelPairs) {
+  const Bytes idat = {
+      0x35,        // line 0: pair 3, 5
+      0x9A, 0x02,  //         pair 1, 2 twice (bit 3 ignored)
+      0xC7, 0x00,  // line 1: pair 4, 7 to the end of the line
+  };
+  const auto picture = decodeOk(pictureFile(header(9, 6, 0, 2), idat, 8));
+  EXPECT_EQ(rowOf(picture, 0),
+            (std::vector<Pixel>{grey(3), grey(5), grey(1), grey(2), grey(1), grey(2)}));
+  EXPECT_EQ(rowOf(picture, 1),
+            (std::vector<Pixel>{grey(4), grey(7), grey(4), grey(7), grey(4), grey(7)}));
+  EXPECT_TRUE(picture.complete);
+  EXPECT_TRUE(picture.doubleResolution);
+}
+
+TEST(AccurateRunLength, Rl3OddWidthDropsTheLastPairsSecondPixel) {
+  const Bytes idat = {0x12, 0x34,         // line 0: 1 2 · 3 (4 dropped)
+                      0x56, 0xF0, 0x05};  // line 1: 5 6 · 7 (the rest of the run dropped)
+  const auto picture = decodeOk(pictureFile(header(9, 3, 0, 2), idat, 8));
+  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(2), grey(3)}));
+  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{grey(5), grey(6), grey(7)}));
+  EXPECT_TRUE(picture.complete);
+}
+
+TEST(AccurateRunLength, RunWithoutItsCountByteEndsThePicture) {
+  const auto picture = decodeOk(pictureFile(header(8, 3, 0, 1), {0x01, 0x82}, 4));
+  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), kBlack, kBlack}));
+  EXPECT_FALSE(picture.complete);
+}
+
+}  // namespace

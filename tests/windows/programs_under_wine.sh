@@ -260,6 +260,36 @@ case "$scenario" in
     same shown expected "another command changed the picture"
     close_viewer
     ;;
+  viewer_accurate)
+    # Tab switches to the accurate profile and back; a drop shows the classic one again. A
+    # smaller accurate picture has grey around it, not what the classic frame left there.
+    converted dyuv.img dyuv
+    converted small.img small
+    "$WINE_RUN" "$IMAG2PNG" --accurate "$(winpath "$work/dyuv.img")" "$(winpath "$work/dyuv_accurate.ppm")"
+    "$WINE_RUN" "$IMAG2PNG" --accurate "$(winpath "$work/small.img")" "$(winpath "$work/small_accurate.ppm")"
+    ! cmp -s "$work/dyuv.ppm" "$work/dyuv_accurate.ppm" || fail "the profiles agree on dyuv.img"
+    start_viewer "$(winpath "$work/dyuv.img")"
+    expect_shown "$(winpath "$work/dyuv.img")" dyuv "the classic profile does not show first"
+    probe tab
+    expect_shown "$(winpath "$work/dyuv.img") [accurate]" dyuv_accurate "Tab does not show the accurate picture"
+    probe tab
+    expect_shown "$(winpath "$work/dyuv.img")" dyuv "Tab again does not show the classic picture"
+    probe tab
+    expect_caption "$(winpath "$work/dyuv.img") [accurate]"
+    drop "$work/small.img"
+    expect_shown "$(winpath "$work/small.img")" small "a drop does not show the classic profile"
+    probe tab
+    expect_caption "$(winpath "$work/small.img") [accurate]"
+    capture shown 0 0 100 50
+    same shown small_accurate "the small accurate picture is not shown at its own size"
+    capture right 100 0 284 280
+    solid grey_right 284 280 '\200'
+    same right grey_right "right of the small accurate picture is not grey"
+    capture below 0 50 100 230
+    solid grey_below 100 230 '\200'
+    same below grey_below "below the small accurate picture is not grey"
+    close_viewer
+    ;;
   viewer_window)
     # The window as registered and created: caption, system menu, sizing frame, minimise box
     # and no maximise box; accepts dropped files; class style 0x1003; 392 x 308 outside; the

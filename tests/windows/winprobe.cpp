@@ -6,6 +6,7 @@
 //   winprobe client                   print the client area's size, "W H"
 //   winprobe resize W H               make the outer window W x H and wait for the repaint
 //   winprobe command ID               send WM_COMMAND with wParam ID, print what it returned
+//   winprobe tab                      press Tab in the window
 //   winprobe close                    ask the window to close
 //   winprobe window                   print "STYLE EXSTYLE CLASSSTYLE WIDTH HEIGHT" (hex styles,
 //                                     outer size)
@@ -149,9 +150,15 @@ int main(int argc, char** argv) {
   }
   if (verb == "window" && argc == 2) return describeWindow(findViewer());
   if (verb == "icon" && argc == 3) return hasIcon(argv[2]);
+  if (verb == "tab" && argc == 2) {
+    HWND hwnd = findViewer();
+    const bool sent = PostMessageA(hwnd, WM_KEYDOWN, VK_TAB, 1) &&
+                      PostMessageA(hwnd, WM_KEYUP, VK_TAB, 0xC0000001);
+    return sent ? 0 : 1;
+  }
   if (verb == "close" && argc == 2) return PostMessageA(findViewer(), WM_CLOSE, 0, 0) ? 0 : 1;
   std::fputs(
-      "usage: winprobe caption|wait-caption|capture|client|resize|command|close|window|icon\n",
+      "usage: winprobe caption|wait-caption|capture|client|resize|command|tab|close|window|icon\n",
       stderr);
   return 2;
 }

@@ -2,18 +2,30 @@
 
 #include "droppaths.h"
 #include "framepaint.h"
+#include "picturepaint.h"
 
 namespace {
 
 ViewerCore* theCore = nullptr;
 
-void apply(HWND hwnd, const Reaction& reaction) {
+// Carries out what a handler asked for. When the profile changed (`wasAccurate` is what showed
+// before), the new picture has another size: the background is painted afresh around it.
+void apply(HWND hwnd, const ViewerCore& core, const Reaction& reaction, bool wasAccurate) {
   if (reaction.setCaption) SetWindowTextA(hwnd, reaction.caption.c_str());
-  if (reaction.repaint) InvalidateRgn(hwnd, nullptr, FALSE);
+  if (core.accurate() != wasAccurate) {
+    InvalidateRgn(hwnd, nullptr, TRUE);
+  } else if (reaction.repaint) {
+    InvalidateRgn(hwnd, nullptr, FALSE);
+  }
 }
 
 void onPaint(HWND hwnd, ViewerCore& core) {
-  paintFrame(hwnd, core.frame());
+  if (const AccuratePicture* picture = core.accuratePicture()) {
+    paintPicture(hwnd, *picture);
+  } else {
+    // An accurate decode that failed shows no picture, not the classic frame from before.
+    paintFrame(hwnd, core.accurate() ? nullptr : core.frame());
+  }
   if (core.argvPending()) {
     // Returns once the command-line file is decoded.
     SendMessageA(hwnd, WM_COMMAND, IDM_DECODE_ARGV, 0);
@@ -33,6 +45,7 @@ void attachViewerCore(ViewerCore& core) {
 LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (theCore == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
   ViewerCore& core = *theCore;
+  const bool wasAccurate = core.accurate();
   switch (message) {
     case WM_CREATE:
       core.onCreate();
@@ -45,10 +58,17 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_COMMAND:
       // Only the exact identifier counts: a notification code in the high word is another command.
-      if (wParam == IDM_DECODE_ARGV) apply(hwnd, core.onCommand(IDM_DECODE_ARGV));
+      if (wParam == IDM_DECODE_ARGV) {
+        apply(hwnd, core, core.onCommand(IDM_DECODE_ARGV), wasAccurate);
+      }
       return 0;
     case WM_DROPFILES:
-      apply(hwnd, core.onDrop(takeDroppedPaths(reinterpret_cast<HDROP>(wParam))));
+      apply(hwnd, core, core.onDrop(takeDroppedPaths(reinterpret_cast<HDROP>(wParam))),
+            wasAccurate);
+      return 0;
+    case WM_KEYDOWN:  // Tab switches between the classic and the accurate profile
+      if (wParam != VK_TAB) return DefWindowProcA(hwnd, message, wParam, lParam);
+      apply(hwnd, core, core.toggleProfile(), wasAccurate);
       return 0;
     default:
       return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -1,13 +1,9 @@
 #!/usr/bin/env bash
-# Installs what the project needs, builds it, and shows a bundled sample picture.
+# Installs what the project needs, builds the viewer and opens it on a bundled sample picture
+# (or on the picture named).  usage: scripts/run.sh [PICTURE]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" >/dev/null
-sample=$(ls samples/*.img 2>/dev/null | head -n 1 || true)
-if [ -x build/src/shell/sdl/dragndrop ] && [ -n "$sample" ]; then
-  exec build/src/shell/sdl/dragndrop "$sample"
-fi
-echo "The viewer is not built yet; converting instead."
-build/src/tools/imag2png "${sample:-/dev/null}" /tmp/pelmora-sample.png && echo "wrote /tmp/pelmora-sample.png"
+cmake --build build -j2 --target dragndrop >/dev/null
+exec build/src/shell/sdl/dragndrop "${1:-samples/dyuv-chart.img}"

@@ -74,6 +74,8 @@ class ViewerCore {
   // decode. Every command-line decode and drop starts again in the classic profile.
   Reaction toggleProfile();
   bool accurate() const { return accurate_; }
+  // The file of the last decode, whichever profile shows it.
+  const std::string& currentPath() const { return current_; }
   // In the accurate profile, the picture to paint at the top-left (scaled down to fit the window
   // when larger); null in the classic profile or when the file had no picture to show.
   const AccuratePicture* accuratePicture() const {

@@ -1,0 +1,63 @@
+#include "testchart.h"
+
+#include <algorithm>
+
+const std::vector<Rgb> kBarColours = {{255, 255, 255}, {255, 255, 0}, {0, 255, 255}, {0, 255, 0},
+                                      {255, 0, 255},   {255, 0, 0},   {0, 0, 255},   {0, 0, 0}};
+
+namespace {
+
+std::uint8_t ramp(int x, int width) {
+  return static_cast<std::uint8_t>(width > 1 ? x * 255 / (width - 1) : 0);
+}
+
+Rgb bar(int x, int width) {
+  return kBarColours[static_cast<std::size_t>(x) * kBarColours.size() / width];
+}
+
+Rgb chartPixel(int x, int y, int width, int height) {
+  const int band = height / 16;  // the ramps and the bottom rows are one band tall each
+  if (y < height / 2) return bar(x, width);
+  const std::uint8_t level = ramp(x, width);
+  const int ramps = (y - height / 2) / std::max(band, 1);
+  switch (ramps) {
+    case 0:
+      return {level, 0, 0};
+    case 1:
+      return {0, level, 0};
+    case 2:
+      return {0, 0, level};
+    case 3:
+      return {level, level, level};
+    case 4: {
+      const auto step = static_cast<std::uint8_t>(x * 8 / width * 255 / 7);
+      return {step, step, step};
+    }
+    default: {
+      const bool light = ((x / 8) + (y / 8)) % 2 == 0;
+      return light ? Rgb{200, 200, 200} : Rgb{40, 40, 40};
+    }
+  }
+}
+
+}  // namespace
+
+RgbImage testChart(int width, int height) {
+  RgbImage image{width, height, {}};
+  image.pixels.reserve(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      image.pixels.push_back(chartPixel(x, y, width, height));
+  }
+  return image;
+}
+
+RgbImage colourBars(int width, int height) {
+  RgbImage image{width, height, {}};
+  image.pixels.reserve(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      image.pixels.push_back(bar(x, width));
+  }
+  return image;
+}

@@ -3,7 +3,8 @@
 # (dragndrop.exe) runs on the test run's virtual display; its caption and the pixels it put on
 # the screen are checked. Expected pictures come from the converter, which shows each file as
 # the viewer must.
-# Environment (set by ctest): WINE_RUN, VIEWER, PROBE, SAMPLES, IMAG2PNG, WINE_STATE, XDND_DRAG.
+# Environment (set by ctest): WINE_RUN, VIEWER, PROBE, SAMPLES, IMAG2PNG, WINE_STATE, XDND_DRAG,
+# BUNDLED_SAMPLES.
 set -euo pipefail
 scenario="$1"
 title="Pelmora 'DragnDrop' viewer"
@@ -144,6 +145,17 @@ case "$scenario" in
     crop expected "$width" "$height" top_left
     same small_window top_left "a small window does not show the frame's top-left part"
     close_viewer
+    ;;
+  viewer_bundled_samples)
+    # Every bundled sample, one of each model, shows as the converter writes it.
+    for sample in "$BUNDLED_SAMPLES"/*.img; do
+      name="$(basename "$sample" .img)"
+      cp "$sample" "$work/$name.img"
+      converted "$name.img" "$name"
+      start_viewer "$(winpath "$work/$name.img")"
+      expect_shown "$(winpath "$work/$name.img")" "$name" "$name.img is not shown as converted"
+      close_viewer
+    done
     ;;
   viewer_refused)
     # Another IFF type: the frame is cleared, so black, and the caption is the title.

@@ -120,6 +120,7 @@ int parse(int argc, char** argv, Options& options) {
       onlyPaths = true;
     } else if (arg == "-h" || arg == "--help") {
       std::fputs(kHelp, stdout);
+      if (!kCanWritePng) std::puts("\nThis build writes PPM only: it has no PNG library.");
       return kExitOk;
     } else if (arg == "--version") {
       std::puts("imag2png " PELMORA_VERSION);

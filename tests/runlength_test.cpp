@@ -178,7 +178,7 @@ TEST(RunLength, RandomStreamsMatchTheLongForm) {
     c = {static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
          static_cast<std::uint8_t>(random())};
   }
-  for (int trial = 0; trial < 60; ++trial) {
+  for (int trial = 0; trial < 150; ++trial) {
     const int model = trial % 2 ? 9 : 8;
     const int bpr = 1 + static_cast<int>(random() % 500);
     const int h = 1 + static_cast<int>(random() % 300);

@@ -141,7 +141,7 @@ TEST(Clut, RowWritersAgreeOnEveryLength) {
   Palette cdiplte;
   for (auto& b : cdiplte)
     b = static_cast<std::uint8_t>(random());
-  const PaletteWriter palette(cdiplte);
+  const PaletteWriter palette(cdiplte, kPaletteEntries);
   for (int n : {1, 2, 7, 8, 9, 15, 16, 17, 33, 384, 777}) {
     Bytes src(static_cast<std::size_t>(n));
     for (auto& b : src)

@@ -63,7 +63,7 @@ TEST_F(DecodeFile, RefusedContainerLeavesABlackFrame) {
 
 TEST_F(DecodeFile, FirstFailureAllocatesNothing) {
   releaseFrameBuffer();
-  EXPECT_EQ(decodeDYUV(dir.path("missing.img").c_str()), -1);
+  EXPECT_EQ(decodeDYUV(dir.path("missing.img").string().c_str()), -1);
   EXPECT_EQ(dyuvasbmpmem, nullptr);
   releaseFrameBuffer();  // nothing to free is fine
   EXPECT_EQ(dyuvasbmpmem, nullptr);

@@ -48,6 +48,16 @@ std::int64_t readAll(int fd, std::uint8_t* into, std::int64_t size, ReadCall rea
   return done;
 }
 
+// Why a path did not open. Windows refuses to open a folder at all, so ask what the path is
+// before calling it unopenable.
+DecodeStatus openFailure(const char* path) {
+  struct stat info {};
+  if (::stat(path, &info) == 0 && (info.st_mode & S_IFMT) != S_IFREG) {
+    return DecodeStatus::notRegularFile;
+  }
+  return DecodeStatus::cannotOpen;
+}
+
 }  // namespace
 
 std::int64_t readFromFile(int fd, std::uint8_t* into, std::int64_t count) {
@@ -59,7 +69,7 @@ DecodeStatus readFileCopy(const char* path, std::int64_t maxBytes, FileCopy& cop
                           ReadCall readCall) {
   if (path == nullptr) return DecodeStatus::cannotOpen;
   FileHandle file(path);
-  if (file.fd() < 0) return DecodeStatus::cannotOpen;
+  if (file.fd() < 0) return openFailure(path);
   struct stat info {};
   if (::fstat(file.fd(), &info) != 0) return DecodeStatus::cannotOpen;
   if ((info.st_mode & S_IFMT) != S_IFREG) return DecodeStatus::notRegularFile;

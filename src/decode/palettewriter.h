@@ -15,10 +15,14 @@ static_assert(std::endian::native == std::endian::little,
 // stored sixteen pixels at a time.
 class PaletteWriter {
  public:
-  explicit PaletteWriter(const Palette& cdiplte) {
+  // runEntries: how many entries (from 0) runs are drawn in, with fill() and fillOver(); the
+  // run patterns are built for those only, since a model reaches few of them (RL3: 8).
+  explicit PaletteWriter(const Palette& cdiplte, int runEntries = 0) {
     for (int n = 0; n < kPaletteEntries; ++n) {
       bgr_[n] = std::uint32_t{cdiplte[3 * n + 2]} | std::uint32_t{cdiplte[3 * n + 1]} << 8 |
                 std::uint32_t{cdiplte[3 * n]} << 16;
+    }
+    for (int n = 0; n < runEntries && n < kPaletteEntries; ++n) {
       // Three words of 8 pixels, each written twice.
       const std::uint64_t p = bgr_[n];
       const std::uint64_t words[3] = {p | p << 24 | p << 48, p >> 16 | p << 8 | p << 32 | p << 56,
@@ -28,7 +32,7 @@ class PaletteWriter {
     }
   }
 
-  // Exactly `count` (>= 1) pixels of entry n from dst on.
+  // Exactly `count` (>= 1) pixels of entry n (below runEntries) from dst on.
   void fill(std::uint8_t* dst, std::int64_t count, unsigned n) const {
     std::int64_t j = 0;
     for (; j + 16 <= count; j += 16)

@@ -11,6 +11,7 @@ namespace {
 struct Rl7Codes {
   static constexpr std::int64_t kLongestRun = 255;
   static constexpr int kFillBlock = 16;  // pixels a run is rounded up to, mid-row
+  static constexpr int kEntries = 128;   // palette entries the codes reach
   static constexpr std::int64_t kMostBytesPerCode = 2;
 
   template <bool kChecked>
@@ -30,6 +31,7 @@ struct Rl7Codes {
 struct Rl3Codes {
   static constexpr std::int64_t kLongestRun = 15;
   static constexpr int kFillBlock = 16;
+  static constexpr int kEntries = 8;
   static constexpr std::int64_t kMostBytesPerCode = 1;
 
   template <bool kChecked>
@@ -63,6 +65,10 @@ bool decodeRunRow(ByteView data, std::int64_t& l, std::int64_t bpr, std::int64_t
     if constexpr (kChecked) {
       const std::int64_t to = std::min(j + count, room);
       if (j < to) palette.fill(row + 3 * j, to - j, entry);
+    } else if (Codes::kLongestRun <= Codes::kFillBlock && count <= Codes::kFillBlock &&
+               j + Codes::kFillBlock <= bpr) {
+      // A counted run of RL3 always fits one block: no branch on its length at all.
+      palette.fillOver<Codes::kFillBlock>(row + 3 * j, 1, entry);
     } else if (j + PaletteWriter::roundedCount<Codes::kFillBlock>(count) <= bpr) {
       // the row's later codes draw over the excess
       palette.fillOver<Codes::kFillBlock>(row + 3 * j, count, entry);
@@ -78,7 +84,7 @@ bool decodeRunRow(ByteView data, std::int64_t& l, std::int64_t bpr, std::int64_t
 template <class Codes>
 void decodeRunLength(ByteView data, const ClassicHeader& header, const Palette& cdiplte,
                      FrameWriter& out) {
-  const PaletteWriter palette(cdiplte);
+  const PaletteWriter palette(cdiplte, Codes::kEntries);
   const std::int64_t bpr = header.bpr;
   std::int64_t l = 0;  // the codes of all rows are one stream
   for (std::int64_t i = 0; i < header.h; ++i) {

@@ -102,6 +102,7 @@ void forgetTemporary(bool remove) {
   pendingTemporary[0] = '\0';
 }
 
+#ifndef _WIN32  // a device or FIFO is written in place: no temporary file can stand in for it
 std::string writeStream(const std::string& path, std::span<const std::uint8_t> bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY);
   if (fd < 0) return systemError("cannot open");
@@ -109,6 +110,7 @@ std::string writeStream(const std::string& path, std::span<const std::uint8_t> b
   if (::close(fd) != 0 && error.empty()) error = systemError("cannot write");
   return error;
 }
+#endif
 
 }  // namespace
 

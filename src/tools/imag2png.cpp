@@ -63,7 +63,7 @@ struct Options {
   bool all = false;  // every picture of a CAT
   AccurateConversion conversion;
   bool haveFormat = false;
-  ImageFormat format = ImageFormat::png;
+  ImageFormat format = kDefaultFormat;
   std::string folder;  // -o
   std::vector<std::string> paths;
 };
@@ -120,6 +120,7 @@ int parse(int argc, char** argv, Options& options) {
       onlyPaths = true;
     } else if (arg == "-h" || arg == "--help") {
       std::fputs(kHelp, stdout);
+      if (!kCanWritePng) std::puts("\nThis build writes PPM only: it has no PNG library.");
       return kExitOk;
     } else if (arg == "--version") {
       std::puts("imag2png " PELMORA_VERSION);
@@ -167,7 +168,7 @@ int parse(int argc, char** argv, Options& options) {
 int plan(const Options& options, std::vector<Job>& jobs) {
   namespace fs = std::filesystem;
   if (!options.folder.empty()) {
-    const ImageFormat format = options.haveFormat ? options.format : ImageFormat::png;
+    const ImageFormat format = options.haveFormat ? options.format : kDefaultFormat;
     const char* extension = format == ImageFormat::png ? ".png" : ".ppm";
     for (const std::string& input : options.paths) {
       const fs::path name = fs::path(input).filename();
@@ -179,7 +180,7 @@ int plan(const Options& options, std::vector<Job>& jobs) {
     return usageError("too many paths (use -o FOLDER for several inputs)");
   const std::string& input = options.paths[0];
   if (options.paths.size() == 1) {
-    const ImageFormat format = options.haveFormat ? options.format : ImageFormat::png;
+    const ImageFormat format = options.haveFormat ? options.format : kDefaultFormat;
     jobs.push_back({input, input + (format == ImageFormat::png ? ".png" : ".ppm"), format});
     return -1;
   }

@@ -1,6 +1,8 @@
 #include "imageencode.h"
 
+#ifndef PELMORA_NO_PNG
 #include <spng.h>
+#endif
 
 #include <cstdlib>
 #include <memory>
@@ -15,6 +17,12 @@ std::vector<std::uint8_t> encodePpm(const RgbImage& image) {
   return out;
 }
 
+#ifdef PELMORA_NO_PNG
+std::vector<std::uint8_t> encodePng(const RgbImage&, std::string& error) {
+  error = "this build writes PPM only (no PNG library); name the output .ppm";
+  return {};
+}
+#else
 struct SpngContextDeleter {
   void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
 };
@@ -51,6 +59,7 @@ std::vector<std::uint8_t> encodePng(const RgbImage& image, std::string& error) {
   std::free(png);  // the buffer is the caller's, allocated with malloc
   return out;
 }
+#endif
 
 }  // namespace
 

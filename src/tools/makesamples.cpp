@@ -19,10 +19,10 @@ int main(int argc, char** argv) {
     out.write(reinterpret_cast<const char*>(sample.bytes.data()),
               static_cast<std::streamsize>(sample.bytes.size()));
     if (!out.flush()) {
-      std::fprintf(stderr, "makesamples: %s: cannot write\n", path.c_str());
+      std::fprintf(stderr, "makesamples: %s: cannot write\n", path.string().c_str());
       return 1;
     }
-    std::printf("%s (%zu bytes)\n", path.c_str(), sample.bytes.size());
+    std::printf("%s (%zu bytes)\n", path.string().c_str(), sample.bytes.size());
   }
   return 0;
 }

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "droppaths.h"
+
+namespace {
+
+// A drop handle as the shell makes one: DROPFILES, then the ANSI paths, each ended by a NUL,
+// and one more NUL after the last.
+HDROP makeDrop(const std::vector<std::string>& paths) {
+  std::string list;
+  for (const std::string& path : paths)
+    list += path + '\0';
+  list += '\0';
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+  if (memory == nullptr) return nullptr;
+  auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = FALSE;
+  std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size());
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+TEST(DroppedPaths, OnlyTheFirstPathAtItsFullLength) {
+  const std::string longPath = "C:\\" + std::string(1000, 'x') + "\\picture.img";
+  struct Case {
+    std::vector<std::string> dropped;
+    std::vector<std::string> taken;
+  };
+  const Case cases[] = {
+      {{"C:\\one.img"}, {"C:\\one.img"}},
+      {{"C:\\first.img", "C:\\second.img", "C:\\third.img"}, {"C:\\first.img"}},
+      {{longPath, "C:\\short.img"}, {longPath}},  // no cut at 255 or 259 bytes
+      {{"C:\\" + std::string(252, 'y')}, {"C:\\" + std::string(252, 'y')}},  // 255: the edge
+      {{"C:\\caf\xE9 \xA9.img"}, {"C:\\caf\xE9 \xA9.img"}},  // code-page bytes pass unchanged
+  };
+  for (const Case& c : cases) {
+    HDROP drop = makeDrop(c.dropped);
+    ASSERT_NE(drop, nullptr);
+    EXPECT_EQ(takeDroppedPaths(drop), c.taken) << c.dropped.front().substr(0, 40);
+  }
+}
+
+TEST(DroppedPaths, AnEmptyDropGivesNoPath) {
+  HDROP drop = makeDrop({});
+  ASSERT_NE(drop, nullptr);
+  EXPECT_TRUE(takeDroppedPaths(drop).empty());
+}
+
+}  // namespace

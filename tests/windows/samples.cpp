@@ -1,0 +1,77 @@
+// Writes the pictures the viewer is shown under Wine into FOLDER: every row and column of the
+// frame different (so a flipped, shifted or colour-swapped paint shows), a DYUV picture that
+// needs the viewer's colour-artefact threshold, a small one that leaves most of the frame black,
+// and a file of another IFF type.
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "imagbuilder.h"
+
+namespace {
+
+bool save(const std::filesystem::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+// 256 colours whose red, green and blue all differ from one index to the next.
+std::vector<Rgb> distinctColours() {
+  std::vector<Rgb> colours;
+  for (int i = 0; i < 256; ++i) {
+    colours.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                       static_cast<std::uint8_t>(i * 37 % 256)});
+  }
+  return colours;
+}
+
+Bytes clutPicture(int width, int height, int salt) {
+  ImagHeader header;
+  header.model = 4, header.width = static_cast<std::uint16_t>(width);
+  header.lineSize = static_cast<std::uint16_t>(width),
+  header.height = static_cast<std::uint16_t>(height);
+  Bytes pixels;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      pixels.push_back(static_cast<std::uint8_t>(x + 3 * y + salt));
+  }
+  return ImagBuilder::form().plte(distinctColours()).ihdr(header).idat(pixels).bytes();
+}
+
+Bytes dyuvPicture() {
+  ImagHeader header;
+  header.model = 3, header.width = 384, header.lineSize = 384, header.height = 280;
+  Bytes data;
+  std::uint32_t state = 12345;
+  for (int i = 0; i < 384 * 280; ++i) {
+    state = state * 1103515245u + 12345u;  // any fixed sequence: large deltas make artefacts
+    data.push_back(static_cast<std::uint8_t>(state >> 16));
+  }
+  return ImagBuilder::form().ihdr(header).idat(data).bytes();
+}
+
+Bytes otherIffType() {
+  Bytes file = clutPicture(16, 16, 0);
+  file[8] = 'I', file[9] = 'L', file[10] = 'B', file[11] = 'M';
+  return file;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fputs("usage: windows_samples FOLDER\n", stderr);
+    return 2;
+  }
+  const std::filesystem::path folder = argv[1];
+  const bool written = save(folder / "full.img", clutPicture(384, 280, 0)) &&
+                       save(folder / "small.img", clutPicture(100, 50, 90)) &&
+                       save(folder / "dyuv.img", dyuvPicture()) &&
+                       save(folder / "ilbm.img", otherIffType());
+  if (!written) std::fprintf(stderr, "windows_samples: cannot write into %s\n", argv[1]);
+  return written ? 0 : 1;
+}

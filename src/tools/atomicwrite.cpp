@@ -37,6 +37,8 @@ constexpr int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
 int syncFile(int fd) {
   return _commit(fd);
 }
+void keepOwnerAndMode(int, const struct stat&) {}  // the new file takes the folder's defaults
+void syncFolderOf(const std::string&) {}           // MOVEFILE_WRITE_THROUGH covers it
 bool replaceFile(const std::string& from, const std::string& to) {
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
@@ -49,10 +51,34 @@ constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLO
 int syncFile(int fd) {
   return ::fsync(fd);
 }
+// The replacement keeps the permissions (and, where allowed, the owner) of the file it replaces.
+void keepOwnerAndMode(int fd, const struct stat& replaced) {
+  ::fchmod(fd, replaced.st_mode & 07777);
+  if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0) {
+    // Only root may give a file away; the file stays the writer's, with the mode kept.
+  }
+}
+// So that the rename itself survives a power loss.
+void syncFolderOf(const std::string& path) {
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
 bool replaceFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 #endif
+
+// Where a write to `path` must land: through symbolic links to the file they name, so that the
+// link itself (say /dev/stdout redirected to a file) is never replaced.
+std::string resolveLinks(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(path, error)) return path;
+  const auto target = std::filesystem::weakly_canonical(path, error);
+  return error ? path : target.string();
+}
 
 // Writes all of bytes to fd; "" or the reason.
 std::string writeAll(int fd, std::span<const std::uint8_t> bytes) {
@@ -114,23 +140,29 @@ std::string writeStream(const std::string& path, std::span<const std::uint8_t> b
 
 }  // namespace
 
-std::string writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+std::string writeFileAtomically(const std::string& givenPath, std::span<const std::uint8_t> bytes) {
   struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0) {
+  const bool replacing = ::stat(givenPath.c_str(), &existing) == 0;
+  if (replacing) {
     if (S_ISDIR(existing.st_mode)) return "is a folder";
 #ifndef _WIN32
-    if (S_ISCHR(existing.st_mode) || S_ISFIFO(existing.st_mode)) return writeStream(path, bytes);
+    if (S_ISCHR(existing.st_mode) || S_ISFIFO(existing.st_mode)) {
+      return writeStream(givenPath, bytes);
+    }
 #endif
     if (!S_ISREG(existing.st_mode)) return "exists and is not a regular file";
   }
+  const std::string path = resolveLinks(givenPath);
   std::string temporary;
   const int fd = createTemporary(path, temporary);
   if (fd < 0) return systemError("cannot create a file in its folder");
+  if (replacing) keepOwnerAndMode(fd, existing);
   std::string error = writeAll(fd, bytes);
   if (error.empty() && syncFile(fd) != 0) error = systemError("cannot write");
   if (::close(fd) != 0 && error.empty()) error = systemError("cannot write");
   if (error.empty() && !replaceFile(temporary, path)) error = systemError("cannot replace");
   forgetTemporary(!error.empty());
+  if (error.empty()) syncFolderOf(path);
   return error;
 }
 

@@ -224,3 +224,23 @@ TEST_F(Converter, WriteErrorsAreReported) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Converter, WritesThroughLinksAndKeepsTheOutputsPermissions) {
+  const std::string input = dir.write("pic.img", picture(8, 8));
+  fs::create_directory(dir.path("real"));
+  const std::string target = dir.write("real/out.png", Bytes(10, 'x'));
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink(target, dir.path("link.png"));
+  ASSERT_EQ(run({input, dir.path("link.png").string()}).exit, 0);
+  EXPECT_TRUE(fs::is_symlink(dir.path("link.png")));  // the link stays a link
+  int width = 0, height = 0;
+  EXPECT_EQ(decodePng(readAll(target), width, height), viewerRgb(picture(8, 8)));
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(othersThan({"pic.img", "real", "link.png"}), std::vector<std::string>{});
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path("real")), fs::directory_iterator()), 1);
+}
+
+}  // namespace

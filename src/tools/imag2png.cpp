@@ -84,21 +84,6 @@ int usageError(const std::string& message) {
   return kExitUsage;
 }
 
-bool formatFromName(std::string_view name, ImageFormat& format) {
-  const auto dot = name.rfind('.');
-  if (dot == std::string_view::npos) return false;
-  std::string extension(name.substr(dot + 1));
-  for (char& c : extension)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (extension == "png")
-    format = ImageFormat::png;
-  else if (extension == "ppm")
-    format = ImageFormat::ppm;
-  else
-    return false;
-  return true;
-}
-
 bool formatFromWord(std::string_view word, ImageFormat& format) {
   if (word == "png")
     format = ImageFormat::png;
@@ -107,6 +92,16 @@ bool formatFromWord(std::string_view word, ImageFormat& format) {
   else
     return false;
   return true;
+}
+
+// The format a file name's extension names, in either case.
+bool formatFromName(std::string_view name, ImageFormat& format) {
+  const auto dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  std::string extension(name.substr(dot + 1));
+  for (char& c : extension)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return formatFromWord(extension, format);
 }
 
 // Parses argv into options; returns -1 to go on, or the exit status.

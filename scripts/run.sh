@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh base viewer
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j2 --target dragndrop >/dev/null
-exec build/src/shell/sdl/dragndrop "${1:-samples/dyuv-chart.img}"
+exec build/src/shell/sdl/dragndrop "${1:-samples/dyuv-chart.imag}"

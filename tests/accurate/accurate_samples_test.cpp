@@ -16,7 +16,7 @@ Bytes committed(const std::string& name) {
 TEST(AccurateSamples, CommittedFilesEqualTheGeneratorsOutput) {
   for (const AccurateSample& sample : accurateSamples()) {
     EXPECT_EQ(committed(sample.name), sample.bytes)
-        << sample.name << ": run makeaccuratesamples samples/accurate";
+        << sample.name << ": run writesamples .";
   }
 }
 

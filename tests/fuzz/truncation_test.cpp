@@ -12,7 +12,7 @@
 #include "byteswap.h"
 #include "decode.h"
 #include "oracle.h"
-#include "samples.h"
+#include "fuzzsamples.h"
 
 namespace {
 

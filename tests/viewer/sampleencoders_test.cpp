@@ -15,7 +15,7 @@ Bgr bgrOf(Rgb colour) {
   return {colour.b, colour.g, colour.r};
 }
 
-ImagHeader headerFor(const RgbImage& image, int model) {
+ImagHeader headerFor(const RgbPicture& image, int model) {
   ImagHeader header;
   header.width = header.lineSize = static_cast<std::uint16_t>(image.width);
   header.height = static_cast<std::uint16_t>(image.height);
@@ -25,8 +25,8 @@ ImagHeader headerFor(const RgbImage& image, int model) {
 
 // A picture whose rows hold runs of every length around the coders' limits (1, 2, 15, 16, 255,
 // 256, 300 pixels) so that long runs must be split and short ones kept single.
-RgbImage runsOfEveryLength(const std::vector<Rgb>& palette) {
-  RgbImage image{384, 6, {}};
+RgbPicture runsOfEveryLength(const std::vector<Rgb>& palette) {
+  RgbPicture image{384, 6, {}};
   const int lengths[] = {1, 2, 15, 16, 255, 256, 300, 384};
   for (int y = 0; y < image.height; ++y) {
     int x = 0, colour = y;
@@ -45,7 +45,7 @@ class IndexedRoundTrip : public testing::TestWithParam<int> {};
 TEST_P(IndexedRoundTrip, DecodesToTheNearestPaletteColours) {
   const int model = GetParam();
   const std::vector<Rgb> palette = kBarColours;  // eight entries: every model reaches them
-  for (const RgbImage& image : {runsOfEveryLength(palette), testChart(200, 64)}) {
+  for (const RgbPicture& image : {runsOfEveryLength(palette), testChart(200, 64)}) {
     const Bytes data = encodeIndexed(image, palette, model);
     const DecodedFrame frame = decodeBytes(
         ImagBuilder::form().ihdr(headerFor(image, model)).plte(palette).idat(data).bytes());
@@ -67,7 +67,7 @@ TEST(EncodeIndexed, WritesNothingForModelsWithoutIndices) {
 }
 
 TEST(EncodeDyuv, FollowsTheChartClosely) {
-  const RgbImage chart = testChart(384, 280);
+  const RgbPicture chart = testChart(384, 280);
   const DecodedFrame frame = decodeBytes(
       ImagBuilder::form().ihdr(headerFor(chart, 3)).idat(encodeDyuv(chart, {}, 220)).bytes(), 220);
   ASSERT_EQ(frame.status, DecodeStatus::ok);
@@ -86,7 +86,7 @@ TEST(EncodeDyuv, FollowsTheChartClosely) {
 
 TEST(EncodeDyuv, ReachesFlatColoursExactly) {
   // A flat grey row: the encoder must settle on it and then stay (steps of 0).
-  const RgbImage grey{64, 1, std::vector<Rgb>(64, Rgb{100, 100, 100})};
+  const RgbPicture grey{64, 1, std::vector<Rgb>(64, Rgb{100, 100, 100})};
   const Bytes data = encodeDyuv(grey, {}, 220);
   const DecodedFrame frame =
       decodeBytes(ImagBuilder::form().ihdr(headerFor(grey, 3)).idat(data).bytes(), 220);

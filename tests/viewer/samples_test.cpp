@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "samples.h"
+#include "bundledsamples.h"
 #include "support/framecheck.h"
 
 namespace {
@@ -26,17 +26,17 @@ bool hasColour(const DecodedFrame& frame, const FrameCoverage& area) {
 }
 
 TEST(Samples, CommittedFilesMatchTheWriter) {
-  const std::vector<SamplePicture> samples = samplePictures();
+  const std::vector<SamplePicture> samples = bundledSamples();
   ASSERT_FALSE(samples.empty());
   for (const SamplePicture& sample : samples) {
     const Bytes committed = readFile(std::filesystem::path(PELMORA_SAMPLES_DIR) / sample.fileName);
     EXPECT_TRUE(committed == sample.bytes)
-        << sample.fileName << " differs from what makesamples writes: run makesamples again";
+        << sample.fileName << " differs from what writesamples writes: run writesamples again";
   }
 }
 
 TEST(Samples, EachDecodesToAPictureWithColour) {
-  for (const SamplePicture& sample : samplePictures()) {
+  for (const SamplePicture& sample : bundledSamples()) {
     const DecodedFrame frame = decodeBytes(sample.bytes);
     EXPECT_EQ(frame.status, DecodeStatus::ok) << sample.fileName;
     EXPECT_GT(frame.coverage.width, 0) << sample.fileName;

@@ -181,7 +181,7 @@ def reference(args, path, folder):
 
 
 def test_start_and_resize(args, display, folder):
-    sample = os.path.join(args.samples, "dyuv-chart.img")
+    sample = os.path.join(args.samples, "dyuv-chart.imag")
     viewer = Viewer(args, display, sample)
     try:
         viewer.wait_for_window(sample)
@@ -217,7 +217,7 @@ def test_long_path_and_small_window(args, display, folder):
     deep = os.path.join(folder, *(["a folder with a rather long name"] * 10))
     os.makedirs(deep)
     picture = os.path.join(deep, "picture.img")
-    shutil.copyfile(os.path.join(args.samples, "clut8-chart.img"), picture)
+    shutil.copyfile(os.path.join(args.samples, "clut8-chart.imag"), picture)
     check(len(picture) > 300, "the path is not long")
     viewer = Viewer(args, display, picture)
     try:
@@ -285,7 +285,7 @@ def test_no_display(args, display, folder):
 
 
 def test_drops(args, display, folder):
-    samples = {name: os.path.join(args.samples, name + ".img")
+    samples = {name: os.path.join(args.samples, name + ".imag")
                for name in ("rl3-bars", "clut8-chart", "rl7-chart", "dyuv-chart", "clut4-chart",
                             "clut7-chart")}
     odd_name = os.path.join(folder, "a b \u00f1\u00e9 \u65e5.img")

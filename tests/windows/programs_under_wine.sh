@@ -126,7 +126,7 @@ expect_frame_then_grey_beyond() {
   same below grey_below "below the frame is not grey (128, 128, 128)"
 }
 
-"$WINE_RUN" "$SAMPLES" "$(winpath "$work")" || fail "cannot write the samples"
+"$WINE_RUN" "$SAMPLES" --windows "$(winpath "$work")" || fail "cannot write the samples"
 
 case "$scenario" in
   viewer_command_line | viewer_dyuv)
@@ -148,8 +148,8 @@ case "$scenario" in
     ;;
   viewer_bundled_samples)
     # Every bundled sample, one of each model, shows as the converter writes it.
-    for sample in "$BUNDLED_SAMPLES"/*.img; do
-      name="$(basename "$sample" .img)"
+    for sample in "$BUNDLED_SAMPLES"/*.imag; do
+      name="$(basename "$sample" .imag)"
       cp "$sample" "$work/$name.img"
       converted "$name.img" "$name"
       start_viewer "$(winpath "$work/$name.img")"

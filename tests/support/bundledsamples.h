@@ -1,7 +1,7 @@
 #pragma once
 
-// The bundled sample pictures (samples/*.img): one per picture model, each a test chart drawn in
-// code and encoded by this project. To add a sample, add a row to the table in samples.cpp.
+// The bundled sample pictures (samples/*.imag): one per picture model, each a test chart drawn in
+// code and encoded by this project. To add a sample, add a row to the table in bundledsamples.cpp.
 
 #include <string>
 #include <vector>
@@ -14,4 +14,4 @@ struct SamplePicture {
 };
 
 // Every sample, in the order of the table. The output depends on nothing but this code.
-std::vector<SamplePicture> samplePictures();
+std::vector<SamplePicture> bundledSamples();

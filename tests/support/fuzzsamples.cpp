@@ -1,4 +1,4 @@
-#include "samples.h"
+#include "fuzzsamples.h"
 
 #include <cstdint>
 

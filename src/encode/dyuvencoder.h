@@ -5,7 +5,7 @@
 // one-step-per-pixel deltas allow.
 
 #include "imagbuilder.h"
-#include "testchart.h"
+#include "rgbpicture.h"
 
 struct DyuvStart {
   std::uint8_t y = 16, u = 128, v = 128;  // every row starts from these values
@@ -14,4 +14,4 @@ struct DyuvStart {
 // The IDAT body: one byte per pixel, rows of image.width bytes. `threshold` is the colour-artefact
 // suppression the picture will be shown with (the viewer's is 220); the encoder decodes each
 // candidate the way the viewer will, suppression included.
-Bytes encodeDyuv(const RgbImage& image, DyuvStart start, int threshold);
+Bytes encodeDyuv(const RgbPicture& image, DyuvStart start, int threshold);

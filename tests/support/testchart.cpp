@@ -42,8 +42,8 @@ Rgb chartPixel(int x, int y, int width, int height) {
 
 }  // namespace
 
-RgbImage testChart(int width, int height) {
-  RgbImage image{width, height, {}};
+RgbPicture testChart(int width, int height) {
+  RgbPicture image{width, height, {}};
   image.pixels.reserve(static_cast<std::size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x)
@@ -52,8 +52,8 @@ RgbImage testChart(int width, int height) {
   return image;
 }
 
-RgbImage colourBars(int width, int height) {
-  RgbImage image{width, height, {}};
+RgbPicture colourBars(int width, int height) {
+  RgbPicture image{width, height, {}};
   image.pixels.reserve(static_cast<std::size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x)

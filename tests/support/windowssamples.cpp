@@ -1,23 +1,6 @@
-// Writes the pictures the viewer is shown under Wine into FOLDER: every row and column of the
-// frame different (so a flipped, shifted or colour-swapped paint shows), a DYUV picture that
-// needs the viewer's colour-artefact threshold, a small one that leaves most of the frame black,
-// and a file of another IFF type.
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <string>
-
-#include "imagbuilder.h"
+#include "windowssamples.h"
 
 namespace {
-
-bool save(const std::filesystem::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
-}
 
 // 256 colours whose red, green and blue all differ from one index to the next.
 std::vector<Rgb> distinctColours() {
@@ -62,16 +45,9 @@ Bytes otherIffType() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fputs("usage: windows_samples FOLDER\n", stderr);
-    return 2;
-  }
-  const std::filesystem::path folder = argv[1];
-  const bool written = save(folder / "full.img", clutPicture(384, 280, 0)) &&
-                       save(folder / "small.img", clutPicture(100, 50, 90)) &&
-                       save(folder / "dyuv.img", dyuvPicture()) &&
-                       save(folder / "ilbm.img", otherIffType());
-  if (!written) std::fprintf(stderr, "windows_samples: cannot write into %s\n", argv[1]);
-  return written ? 0 : 1;
+std::vector<SamplePicture> windowsSamples() {
+  return {{"full.img", clutPicture(384, 280, 0)},
+          {"small.img", clutPicture(100, 50, 90)},
+          {"dyuv.img", dyuvPicture()},
+          {"ilbm.img", otherIffType()}};
 }

@@ -28,7 +28,7 @@ int distance(const Bgr& a, const Rgb& b) {
 
 }  // namespace
 
-Bytes encodeDyuv(const RgbImage& image, DyuvStart start, int threshold) {
+Bytes encodeDyuv(const RgbPicture& image, DyuvStart start, int threshold) {
   Bytes out;
   out.reserve(static_cast<std::size_t>(image.width) * image.height);
   for (int row = 0; row < image.height; ++row) {

@@ -1,4 +1,4 @@
-#include "samples.h"
+#include "bundledsamples.h"
 
 #include "dyuvencoder.h"
 #include "paletteencoders.h"
@@ -58,7 +58,7 @@ struct SampleRecipe {
   int model;
   int depth;  // bits per pixel, as the header states it
   int width, height;
-  RgbImage (*chart)(int width, int height);
+  RgbPicture (*chart)(int width, int height);
   std::vector<Rgb> (*palette)();  // null for DYUV
 };
 
@@ -67,16 +67,16 @@ std::vector<Rgb> barPalette() {
 }
 
 const SampleRecipe kRecipes[] = {
-    {"dyuv-chart.img", 3, 8, 384, 280, testChart, nullptr},
-    {"clut8-chart.img", 4, 8, 256, 192, testChart, paletteClut8},
-    {"clut7-chart.img", 5, 7, 256, 192, testChart, paletteClut7},
-    {"clut4-chart.img", 6, 4, 192, 140, testChart, paletteClut4},
-    {"rl7-chart.img", 8, 7, 384, 280, testChart, paletteClut7},
-    {"rl3-bars.img", 9, 3, 384, 280, colourBars, barPalette},
+    {"dyuv-chart.imag", 3, 8, 384, 280, testChart, nullptr},
+    {"clut8-chart.imag", 4, 8, 256, 192, testChart, paletteClut8},
+    {"clut7-chart.imag", 5, 7, 256, 192, testChart, paletteClut7},
+    {"clut4-chart.imag", 6, 4, 192, 140, testChart, paletteClut4},
+    {"rl7-chart.imag", 8, 7, 384, 280, testChart, paletteClut7},
+    {"rl3-bars.imag", 9, 3, 384, 280, colourBars, barPalette},
 };
 
 Bytes build(const SampleRecipe& recipe) {
-  const RgbImage image = recipe.chart(recipe.width, recipe.height);
+  const RgbPicture image = recipe.chart(recipe.width, recipe.height);
   ImagHeader header;
   header.width = static_cast<std::uint16_t>(recipe.width);
   header.lineSize = static_cast<std::uint16_t>(recipe.width);
@@ -97,7 +97,7 @@ Bytes build(const SampleRecipe& recipe) {
 
 }  // namespace
 
-std::vector<SamplePicture> samplePictures() {
+std::vector<SamplePicture> bundledSamples() {
   std::vector<SamplePicture> samples;
   for (const SampleRecipe& recipe : kRecipes)
     samples.push_back({recipe.fileName, build(recipe)});

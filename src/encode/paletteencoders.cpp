@@ -127,7 +127,6 @@ int paletteCapacity(int model) {
 }
 
 int indexLineSize(int model, int width, Layout layout) {
-  if (model == 8 || model == 9) return 0;
   if ((model == 6 || model == 7) && layout == Layout::accurate) return (width + 1) / 2;
   return width;
 }

@@ -32,8 +32,9 @@ struct IndexPicture {
 // The palette entries a model reaches: 256, 128, 16, 8, 128 or 8; 0 for other models.
 int paletteCapacity(int model);
 
-// The IHDR line size of a palette model in a layout: bytes per line, or 0 for the run-length
-// models, whose lines take as many bytes as their codes.
+// The IHDR line size of a palette model in a layout: bytes per line, or for the run-length
+// models (whose lines take as many bytes as their codes) pixels per line, as the classic
+// decoding reads it.
 int indexLineSize(int model, int width, Layout layout);
 
 // The IDAT body of `picture` in palette model `model` (4 to 9) laid out as `layout` says; empty

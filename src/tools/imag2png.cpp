@@ -15,6 +15,7 @@
 #include "filecopy.h"
 #include "frameimage.h"
 #include "imageencode.h"
+#include "rawinput.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ constexpr int kViewerThreshold = 220;  // what the viewer's window sets
 constexpr char kHelp[] =
     "Usage: imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] INPUT [OUTPUT]\n"
     "       imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] -o FOLDER INPUT...\n"
+    "       imag2png --raw MODEL:WIDTHxHEIGHT [--palette FILE] [--start Y,U,V] INPUT [OUTPUT]\n"
     "\n"
     "Converts CD-i IFF pictures (FORM or CAT of type IMAG) to PNG or PPM images that show\n"
     "exactly the 384 x 280 frame the viewer shows for them.\n"
@@ -48,6 +50,13 @@ constexpr char kHelp[] =
     "                mean of the chroma of its pair and the pair before\n"
     "  --all         with --accurate: write every picture of a CAT, numbered from 1 before\n"
     "                the output's extension (out.png -> out-1.png, out-2.png, ...)\n"
+    "  --raw MODEL:WIDTHxHEIGHT\n"
+    "                INPUT is headerless picture data (as ripped from a disc), decoded as\n"
+    "                --accurate decodes it. MODEL: dyuv, rgb555, rgb888, clut8, clut7, clut4,\n"
+    "                clut3, rl7 or rl3; lines are the model's natural size\n"
+    "  --palette FILE  with --raw: the palette, from a file of RGB triplets or from the\n"
+    "                PLTE chunks of a CD-i IFF file (without it: greys, black to white)\n"
+    "  --start Y,U,V with --raw: where DYUV lines start (without it: 16,128,128)\n"
     "  -h, --help    show this help\n"
     "  --version     show the version\n"
     "\n"
@@ -62,6 +71,7 @@ struct Options {
   bool accurate = false;
   bool all = false;  // every picture of a CAT
   AccurateConversion conversion;
+  RawOptions raw;
   bool haveFormat = false;
   ImageFormat format = kDefaultFormat;
   std::string folder;  // -o
@@ -130,6 +140,9 @@ int parse(int argc, char** argv, Options& options) {
       options.all = true;
     } else if (arg == "--interpolate") {
       options.conversion.interpolate = true;
+    } else if (arg == "--raw" || arg == "--palette" || arg == "--start") {
+      if (i + 1 >= argc) return usageError(std::string(arg) + " needs a value");
+      options.raw.take(std::string(arg), argv[++i]);
     } else if (arg == "-o" || arg == "-f" || arg == "--format") {
       if (i + 1 >= argc) return usageError(std::string(arg) + " needs a value");
       const std::string value = argv[++i];
@@ -147,6 +160,10 @@ int parse(int argc, char** argv, Options& options) {
   if (options.paths.empty()) return usageError("no input given");
   if (options.crop && options.accurate) {
     return usageError("--crop and --accurate cannot be combined");
+  }
+  if (const std::string error = checkRawOptions(options.raw, options.crop || options.accurate);
+      !error.empty()) {
+    return usageError(error);
   }
   if ((options.conversion.aspect || options.conversion.interpolate || options.all) &&
       !options.accurate) {
@@ -246,6 +263,15 @@ bool convert(const Job& job, const Options& options) {
   if (job.output != "-" && sameFile(job.input, job.output)) {
     complain(job.output, "is the input file; refusing to overwrite it");
     return false;
+  }
+  if (options.raw.active()) {
+    RgbImage image;
+    bool complete = false;
+    const std::string error = rawImage(job.input, options.raw, image, complete);
+    if (!error.empty()) complain(job.input, error);
+    if (!complete && error.empty())
+      complain(job.input, "warning: the data ends early; the rest is black");
+    return error.empty() && writeImage(job, image);
   }
   FileCopy file;
   DecodeStatus status = readFileCopy(job.input.c_str(), kMaxFileBytes, file);

@@ -16,3 +16,7 @@ RgbPicture testChart(int width, int height);
 
 // The bars alone, over the whole height: a chart that any eight-colour palette shows exactly.
 RgbPicture colourBars(int width, int height);
+
+// A stand-in for a photograph: soft shapes of every hue over a sky-like gradient, with fine
+// grain of `grain` levels (0: perfectly smooth). The same for the same arguments.
+RgbPicture photograph(int width, int height, int grain);

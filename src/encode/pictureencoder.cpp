@@ -1,0 +1,184 @@
+#include "pictureencoder.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "accuratedyuvencoder.h"
+#include "dyuvencoder.h"
+
+namespace {
+
+constexpr ModelInfo kModels[] = {
+    {"dyuv", 3, 8},  {"rgb555", 2, 16}, {"rgb888", 1, 24}, {"clut8", 4, 8}, {"clut7", 5, 7},
+    {"clut4", 6, 4}, {"clut3", 7, 3},   {"rl7", 8, 7},     {"rl3", 9, 3},
+};
+
+// IHDR's fields are 16 bits wide.
+constexpr int kLargestField = 65535;
+constexpr int kClassicThreshold = 220;  // the viewer's colour-artefact suppression
+
+std::uint32_t key(const Rgb& c) {
+  return std::uint32_t{c.r} << 16 | std::uint32_t{c.g} << 8 | c.b;
+}
+
+std::string upper(std::string_view name) {
+  std::string out(name);
+  for (char& c : out)
+    c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  return out;
+}
+
+struct Indexed {
+  IndexPicture picture;
+  std::vector<Rgb> palette;
+  std::string error;
+};
+
+Indexed toIndices(const RgbPicture& image, const std::vector<Rgb>* source, const ModelInfo& model) {
+  const int capacity = paletteCapacity(model.model);
+  std::unordered_map<std::uint32_t, int> order;  // colour -> its first entry in the source
+  if (source != nullptr) {
+    for (std::size_t i = 0; i < source->size(); ++i)
+      order.emplace(key((*source)[i]), static_cast<int>(i));
+  }
+  std::unordered_map<std::uint32_t, int> used;  // colour -> index in the picture
+  std::vector<Rgb> colours;
+  bool keepsNumbers = source != nullptr;
+  for (const Rgb& c : image.pixels) {
+    if (!used.emplace(key(c), 0).second) continue;
+    colours.push_back(c);
+    const auto at = order.find(key(c));
+    if (at == order.end() || at->second >= capacity) keepsNumbers = false;
+  }
+  Indexed out;
+  if (static_cast<int>(colours.size()) > capacity) {
+    out.error = "the picture has " + std::to_string(colours.size()) + " colours and " +
+                upper(model.name) + " holds " + std::to_string(capacity) +
+                "; reduce them first, for example with pngquant " + std::to_string(capacity);
+    return out;
+  }
+  if (keepsNumbers) {
+    int last = 0;
+    for (const Rgb& c : colours)
+      last = std::max(last, order.at(key(c)));
+    out.palette.assign(source->begin(), source->begin() + last + 1);
+    for (auto& [colour, index] : used)
+      index = order.at(colour);
+  } else {
+    std::sort(colours.begin(), colours.end(), [&](const Rgb& a, const Rgb& b) {
+      const auto ia = order.find(key(a)), ib = order.find(key(b));
+      const int oa = ia == order.end() ? capacity : ia->second;
+      const int ob = ib == order.end() ? capacity : ib->second;
+      return oa != ob ? oa < ob : key(a) < key(b);
+    });
+    out.palette = colours;
+    for (std::size_t i = 0; i < colours.size(); ++i)
+      used[key(colours[i])] = static_cast<int>(i);
+  }
+  if (out.palette.size() % 2 != 0) out.palette.push_back({0, 0, 0});
+  out.picture = {image.width, image.height, {}};
+  out.picture.indices.reserve(image.pixels.size());
+  for (const Rgb& c : image.pixels)
+    out.picture.indices.push_back(static_cast<std::uint8_t>(used.at(key(c))));
+  return out;
+}
+
+Bytes rgb888(const RgbPicture& image) {
+  Bytes data;
+  data.reserve(image.pixels.size() * 3);
+  for (const Rgb& c : image.pixels)
+    data.insert(data.end(), {c.r, c.g, c.b});
+  return data;
+}
+
+// The upper bytes of all lines, then the lower bytes: 0 rrrrr ggggg bbbbb.
+Bytes rgb555(const RgbPicture& image) {
+  const std::size_t count = image.pixels.size();
+  Bytes data(2 * count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const Rgb& c = image.pixels[i];
+    const unsigned pixel = unsigned(c.r >> 3) << 10 | unsigned(c.g >> 3) << 5 | unsigned(c.b >> 3);
+    data[i] = static_cast<std::uint8_t>(pixel >> 8);
+    data[count + i] = static_cast<std::uint8_t>(pixel);
+  }
+  return data;
+}
+
+void appendChunk(ImagBuilder& file, std::string_view id, const Bytes& body) {
+  file.chunk(id, body);
+  if (body.size() % 2 != 0) file.raw({0});
+}
+
+}  // namespace
+
+std::optional<ModelInfo> modelNamed(std::string_view name) {
+  for (const ModelInfo& info : kModels) {
+    if (name == info.name) return info;
+  }
+  return std::nullopt;
+}
+
+std::string modelNames() {
+  std::string names;
+  for (const ModelInfo& info : kModels) {
+    names += (names.empty() ? "" : "|") + std::string(info.name);
+  }
+  return names;
+}
+
+EncodedPicture encodePicture(const RgbPicture& image, const std::vector<Rgb>* palette,
+                             const ModelInfo& model, Layout layout) {
+  const bool classic = layout == Layout::classic;
+  if (classic && (model.model <= 2 || model.model == 7)) {
+    return {{}, "the classic frame does not show " + upper(model.name) + " pictures"};
+  }
+  const int lineSize = model.model == 1   ? 3 * image.width
+                       : model.model == 3 ? dyuvLineSize(image.width)
+                       : model.model == 2 ? image.width
+                                          : indexLineSize(model.model, image.width, layout);
+  if (image.width <= 0 || image.height <= 0 || image.height > kLargestField ||
+      lineSize > kLargestField) {
+    return {{},
+            "a " + upper(model.name) + " picture of " + std::to_string(image.width) + " x " +
+                std::to_string(image.height) + " pixels does not fit a CD-i header"};
+  }
+  ImagHeader header;
+  header.width = static_cast<std::uint16_t>(image.width);
+  header.lineSize = static_cast<std::uint16_t>(lineSize);
+  header.height = static_cast<std::uint16_t>(image.height);
+  header.model = static_cast<std::uint16_t>(model.model);
+  header.depth = static_cast<std::uint16_t>(model.depth);
+  ImagBuilder file = ImagBuilder::form();
+  Bytes data;
+  if (paletteCapacity(model.model) != 0) {
+    Indexed indexed = toIndices(image, palette, model);
+    if (!indexed.error.empty()) return {{}, indexed.error};
+    file.ihdr(header).plte(indexed.palette);
+    data = encodeIndices(indexed.picture, model.model, layout);
+  } else if (model.model == 3 && classic) {
+    file.ihdr(header);
+    data = encodeDyuv(image, DyuvStart{}, kClassicThreshold);
+  } else if (model.model == 3) {
+    const std::vector<DyuvStart> starts = dyuvLineStarts(image);
+    const bool same = std::all_of(starts.begin(), starts.end(), [&](const DyuvStart& s) {
+      return s.y == starts[0].y && s.u == starts[0].u && s.v == starts[0].v;
+    });
+    header.y = starts[0].y, header.u = starts[0].u, header.v = starts[0].v;
+    if (same) {
+      file.ihdr(header);
+    } else {
+      header.dyuvKind = 1;
+      Bytes yuvs;
+      for (const DyuvStart& s : starts)
+        yuvs.insert(yuvs.end(), {s.y, s.u, s.v});
+      file.ihdr(header);
+      appendChunk(file, "YUVS", yuvs);
+    }
+    data = encodeDyuvPairs(image, starts);
+  } else {
+    file.ihdr(header);
+    data = model.model == 1 ? rgb888(image) : rgb555(image);
+  }
+  appendChunk(file, "IDAT", data);
+  return {file.bytes(), ""};
+}

@@ -66,9 +66,19 @@ ImagBuilder& ImagBuilder::ihdr(const ImagHeader& header) {
   return chunk("IHDR", body);
 }
 
-ImagBuilder& ImagBuilder::plte(const std::vector<Rgb>& colours) {
+ImagHeader ImagHeader::of(int model, int width, int height, int lineSize, int depth) {
+  ImagHeader header;
+  header.model = static_cast<std::uint16_t>(model);
+  header.width = static_cast<std::uint16_t>(width);
+  header.lineSize = static_cast<std::uint16_t>(lineSize < 0 ? width : lineSize);
+  header.height = static_cast<std::uint16_t>(height);
+  header.depth = static_cast<std::uint16_t>(depth);
+  return header;
+}
+
+ImagBuilder& ImagBuilder::plte(const std::vector<Rgb>& colours, int first) {
   Bytes body;
-  appendU16(body, 0);
+  appendU16(body, static_cast<std::uint32_t>(first));
   appendU16(body, static_cast<std::uint32_t>(colours.size()));
   for (const Rgb& c : colours)
     body.insert(body.end(), {c.r, c.g, c.b});

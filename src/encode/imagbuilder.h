@@ -22,6 +22,10 @@ struct ImagHeader {
   std::uint16_t depth = 8;
   std::uint8_t dyuvKind = 0;
   std::uint8_t y = 16, u = 128, v = 128;
+
+  // A header for `model`: `width` x `height` pixels, lines of `lineSize` bytes (of `width`
+  // when left out), `depth` bits per pixel.
+  static ImagHeader of(int model, int width, int height, int lineSize = -1, int depth = 8);
 };
 
 class ImagBuilder {
@@ -34,8 +38,9 @@ class ImagBuilder {
   // A chunk whose length field says `length`, whatever the body holds.
   ImagBuilder& chunkWithLength(std::string_view id, std::uint32_t length, const Bytes& body);
   ImagBuilder& ihdr(const ImagHeader& header);
-  // PLTE with offset 0 and the colours' count in its first 4 body bytes, then the colours.
-  ImagBuilder& plte(const std::vector<Rgb>& colours);
+  // PLTE loading the colours from entry `first` on: `first` and the colours' count in its first
+  // 4 body bytes, then the colours.
+  ImagBuilder& plte(const std::vector<Rgb>& colours, int first = 0);
   ImagBuilder& idat(const Bytes& data) { return chunk("IDAT", data); }
   ImagBuilder& raw(const Bytes& bytes);
 

@@ -12,53 +12,23 @@ std::uint8_t byte(int v) {
   return static_cast<std::uint8_t>(v);
 }
 
-ImagHeader headerFor(int model, int width, int lineSize, int height, int depth) {
-  ImagHeader h;
-  h.model = std::uint16_t(model);
-  h.width = std::uint16_t(width);
-  h.lineSize = std::uint16_t(lineSize);
-  h.height = std::uint16_t(height);
-  h.depth = std::uint16_t(depth);
-  return h;
-}
-
-// PLTE loading `count` entries of a colour wheel from entry `first` on.
-Bytes paletteBody(int first, int count) {
-  Bytes body;
-  appendU16(body, std::uint32_t(first));
-  appendU16(body, std::uint32_t(count));
-  for (int k = first; k < first + count; ++k) {
-    body.insert(body.end(), {byte(k), byte(k * 3), byte(255 - k)});
-  }
-  return body;
+// `count` entries of a colour wheel from entry `first` on.
+std::vector<Rgb> wheel(int first, int count) {
+  std::vector<Rgb> colours;
+  for (int k = first; k < first + count; ++k)
+    colours.push_back({byte(k), byte(k * 3), byte(255 - k)});
+  return colours;
 }
 
 // A small palette of strong colours for the 3- and 4-bit models.
-Bytes smallPalette(int count) {
-  static constexpr std::array<std::array<std::uint8_t, 3>, 16> kColours = {{
-      {0, 0, 0},
-      {255, 255, 255},
-      {220, 40, 40},
-      {40, 200, 60},
-      {40, 80, 220},
-      {240, 220, 40},
-      {200, 60, 200},
-      {40, 200, 200},
-      {120, 60, 20},
-      {250, 150, 60},
-      {120, 120, 120},
-      {60, 20, 120},
-      {180, 240, 140},
-      {250, 180, 200},
-      {20, 60, 40},
-      {200, 200, 240},
-  }};
-  Bytes body;
-  appendU16(body, 0);
-  appendU16(body, std::uint32_t(count));
-  for (int k = 0; k < count; ++k)
-    body.insert(body.end(), kColours[k].begin(), kColours[k].end());
-  return body;
+std::vector<Rgb> smallPalette(int count) {
+  static const std::vector<Rgb> kColours = {
+      {0, 0, 0},       {255, 255, 255}, {220, 40, 40},   {40, 200, 60},
+      {40, 80, 220},   {240, 220, 40},  {200, 60, 200},  {40, 200, 200},
+      {120, 60, 20},   {250, 150, 60},  {120, 120, 120}, {60, 20, 120},
+      {180, 240, 140}, {250, 180, 200}, {20, 60, 40},    {200, 200, 240},
+  };
+  return std::vector<Rgb>(kColours.begin(), kColours.begin() + count);
 }
 
 // The DYUV delta table.
@@ -113,7 +83,7 @@ AccurateSample rgb888() {
   }
   return {"rgb888.imag",
           ImagBuilder::form()
-              .ihdr(headerFor(1, kWidth, 3 * kWidth + 3, kHeight, 24))
+              .ihdr(ImagHeader::of(1, kWidth, kHeight, 3 * kWidth + 3, 24))
               .idat(data)
               .bytes(),
           kWidth, kHeight};
@@ -129,13 +99,14 @@ AccurateSample rgb555() {
     }
   }
   upper.insert(upper.end(), lower.begin(), lower.end());
-  return {"rgb555.imag",
-          ImagBuilder::form().ihdr(headerFor(2, kWidth, kWidth, kHeight, 16)).idat(upper).bytes(),
-          kWidth, kHeight};
+  return {
+      "rgb555.imag",
+      ImagBuilder::form().ihdr(ImagHeader::of(2, kWidth, kHeight, kWidth, 16)).idat(upper).bytes(),
+      kWidth, kHeight};
 }
 
 AccurateSample dyuv(bool perLineStarts) {
-  ImagHeader h = headerFor(3, kWidth, kWidth, kHeight, 8);
+  ImagHeader h = ImagHeader::of(3, kWidth, kHeight, kWidth, 8);
   ImagBuilder file = ImagBuilder::form();
   if (perLineStarts) {
     h.dyuvKind = 1;
@@ -161,9 +132,9 @@ AccurateSample clut8() {
   }
   return {"clut8.imag",
           ImagBuilder::form()
-              .chunk("PLTE", paletteBody(0, 128))
-              .chunk("PLTE", paletteBody(128, 128))
-              .ihdr(headerFor(4, kWidth, kWidth, kHeight, 8))
+              .plte(wheel(0, 128), 0)
+              .plte(wheel(128, 128), 128)
+              .ihdr(ImagHeader::of(4, kWidth, kHeight, kWidth, 8))
               .idat(data)
               .bytes(),
           kWidth, kHeight};
@@ -177,8 +148,8 @@ AccurateSample clut7() {
   }
   return {"clut7.imag",
           ImagBuilder::form()
-              .chunk("PLTE", paletteBody(0, 128))
-              .ihdr(headerFor(5, kWidth, kWidth, kHeight, 7))
+              .plte(wheel(0, 128), 0)
+              .ihdr(ImagHeader::of(5, kWidth, kHeight, kWidth, 7))
               .idat(data)
               .bytes(),
           kWidth, kHeight};
@@ -196,8 +167,8 @@ AccurateSample nibbles(int model) {
   }
   return {model == 6 ? "clut4.imag" : "clut3.imag",
           ImagBuilder::form()
-              .chunk("PLTE", smallPalette(colours))
-              .ihdr(headerFor(model, width, kWidth, kHeight, model == 6 ? 4 : 3))
+              .plte(smallPalette(colours))
+              .ihdr(ImagHeader::of(model, width, kHeight, kWidth, model == 6 ? 4 : 3))
               .idat(data)
               .bytes(),
           width, kHeight};
@@ -218,8 +189,8 @@ Bytes rl7Data(int shift) {
 AccurateSample rl7() {
   return {"rl7.imag",
           ImagBuilder::form()
-              .chunk("PLTE", paletteBody(0, 128))
-              .ihdr(headerFor(8, kWidth, 0, kHeight, 7))
+              .plte(wheel(0, 128), 0)
+              .ihdr(ImagHeader::of(8, kWidth, kHeight, 0, 7))
               .idat(rl7Data(0))
               .bytes(),
           kWidth, kHeight};
@@ -235,8 +206,8 @@ AccurateSample rl3() {
   }
   return {"rl3.imag",
           ImagBuilder::form()
-              .chunk("PLTE", smallPalette(8))
-              .ihdr(headerFor(9, 2 * kWidth, 0, kHeight, 3))
+              .plte(smallPalette(8))
+              .ihdr(ImagHeader::of(9, 2 * kWidth, kHeight, 0, 3))
               .idat(data)
               .bytes(),
           2 * kWidth, kHeight};
@@ -245,13 +216,9 @@ AccurateSample rl3() {
 // A CAT of two pictures; the accurate profile shows the first, --all style callers both.
 AccurateSample catOfTwo() {
   ImagBuilder file = ImagBuilder::cat();
-  file.chunk("PLTE", paletteBody(0, 128))
-      .ihdr(headerFor(8, kWidth, 0, kHeight, 7))
-      .idat(rl7Data(0));
+  file.plte(wheel(0, 128), 0).ihdr(ImagHeader::of(8, kWidth, kHeight, 0, 7)).idat(rl7Data(0));
   file.raw({'F', 'O', 'R', 'M', 0x80, 0, 0, 0, 'I', 'M', 'A', 'G'});  // length "unknown"
-  file.chunk("PLTE", paletteBody(0, 128))
-      .ihdr(headerFor(8, kWidth, 0, kHeight, 7))
-      .idat(rl7Data(64));
+  file.plte(wheel(0, 128), 0).ihdr(ImagHeader::of(8, kWidth, kHeight, 0, 7)).idat(rl7Data(64));
   return {"cat-two-pictures.imag", file.bytes(), kWidth, kHeight};
 }
 

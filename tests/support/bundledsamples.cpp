@@ -77,12 +77,8 @@ const SampleRecipe kRecipes[] = {
 
 Bytes build(const SampleRecipe& recipe) {
   const RgbPicture image = recipe.chart(recipe.width, recipe.height);
-  ImagHeader header;
-  header.width = static_cast<std::uint16_t>(recipe.width);
-  header.lineSize = static_cast<std::uint16_t>(recipe.width);
-  header.height = static_cast<std::uint16_t>(recipe.height);
-  header.model = static_cast<std::uint16_t>(recipe.model);
-  header.depth = static_cast<std::uint16_t>(recipe.depth);
+  const ImagHeader header =
+      ImagHeader::of(recipe.model, recipe.width, recipe.height, recipe.width, recipe.depth);
   ImagBuilder file = ImagBuilder::form();
   file.ihdr(header);
   if (recipe.palette == nullptr) {

@@ -4,14 +4,6 @@
 
 namespace {
 
-ImagHeader header(int model, int bpr, int h) {
-  ImagHeader header;
-  header.model = static_cast<std::uint16_t>(model);
-  header.width = header.lineSize = static_cast<std::uint16_t>(bpr);
-  header.height = static_cast<std::uint16_t>(h);
-  return header;
-}
-
 std::vector<Rgb> palette(int entries) {
   std::vector<Rgb> colours;
   for (int n = 0; n < entries; ++n) {
@@ -56,77 +48,88 @@ std::vector<Sample> samplePictures() {
   const auto form = [] { return ImagBuilder::form().plte(palette(16)); };
 
   // One picture of each model, 8 x 4.
-  add("dyuv", ImagBuilder::form().ihdr(header(3, 8, 4)).idat(dyuvData(8, 4)), true);
-  add("clut8", ImagBuilder::form().plte(palette(256)).ihdr(header(4, 8, 4)).idat(ramp(32, 9)),
-      true);
-  add("clut7", form().ihdr(header(5, 8, 4)).idat(ramp(32, 5)), true);
-  add("clut4", form().ihdr(header(6, 8, 4)).idat(ramp(32, 0x13)), true);
-  add("rl7", form().ihdr(header(8, 8, 4)).idat(repeat(kRl7Row, 4)), true);
-  add("rl3", form().ihdr(header(9, 8, 4)).idat(repeat(kRl3Row, 4)), true);
-  add("model7", form().ihdr(header(7, 8, 4)).idat(ramp(32, 1)), true);
-  add("model1", form().ihdr(header(1, 8, 4)).idat(ramp(32, 1)), true);
-  add("cat-clut4", ImagBuilder::cat().plte(palette(16)).ihdr(header(6, 8, 2)).idat(ramp(16, 0x11)),
+  add("dyuv", ImagBuilder::form().ihdr(ImagHeader::of(3, 8, 4)).idat(dyuvData(8, 4)), true);
+  add("clut8",
+      ImagBuilder::form().plte(palette(256)).ihdr(ImagHeader::of(4, 8, 4)).idat(ramp(32, 9)), true);
+  add("clut7", form().ihdr(ImagHeader::of(5, 8, 4)).idat(ramp(32, 5)), true);
+  add("clut4", form().ihdr(ImagHeader::of(6, 8, 4)).idat(ramp(32, 0x13)), true);
+  add("rl7", form().ihdr(ImagHeader::of(8, 8, 4)).idat(repeat(kRl7Row, 4)), true);
+  add("rl3", form().ihdr(ImagHeader::of(9, 8, 4)).idat(repeat(kRl3Row, 4)), true);
+  add("model7", form().ihdr(ImagHeader::of(7, 8, 4)).idat(ramp(32, 1)), true);
+  add("model1", form().ihdr(ImagHeader::of(1, 8, 4)).idat(ramp(32, 1)), true);
+  add("cat-clut4",
+      ImagBuilder::cat().plte(palette(16)).ihdr(ImagHeader::of(6, 8, 2)).idat(ramp(16, 0x11)),
       true);
   add("cat-two-items",
       ImagBuilder::cat()
-          .ihdr(header(3, 4, 2))
+          .ihdr(ImagHeader::of(3, 4, 2))
           .idat(dyuvData(4, 2))
           .raw({'F', 'O', 'R', 'M', 0, 0, 0, 20, 'I', 'M', 'A', 'G'})
-          .ihdr(header(4, 4, 1))
+          .ihdr(ImagHeader::of(4, 4, 1))
           .idat({1, 2, 3, 4}),
       true);
   add("two-idat-rl7",
-      form().ihdr(header(8, 8, 2)).idat(repeat(kRl7Row, 2)).idat(repeat(kRl7Row, 2)), true);
+      form().ihdr(ImagHeader::of(8, 8, 2)).idat(repeat(kRl7Row, 2)).idat(repeat(kRl7Row, 2)), true);
   add("two-idat-dyuv-odd",
-      ImagBuilder::form().ihdr(header(3, 5, 2)).idat(dyuvData(5, 2)).idat(dyuvData(5, 2)), true);
+      ImagBuilder::form().ihdr(ImagHeader::of(3, 5, 2)).idat(dyuvData(5, 2)).idat(dyuvData(5, 2)),
+      true);
   add("ihdr-per-idat",
-      form().ihdr(header(4, 4, 1)).idat(ramp(4, 1)).ihdr(header(9, 4, 1)).idat({0x80}), true);
+      form()
+          .ihdr(ImagHeader::of(4, 4, 1))
+          .idat(ramp(4, 1))
+          .ihdr(ImagHeader::of(9, 4, 1))
+          .idat({0x80}),
+      true);
 
   // Rows longer than the frame's 384 pixels run on into the row below.
-  add("runon-clut8", form().ihdr(header(4, 400, 2)).idat(ramp(800, 3)), false);
-  add("runon-rl7", form().ihdr(header(8, 400, 2)).idat({0x81, 0x00, 0x82, 0xC8, 0x83, 0xC8}),
-      false);
+  add("runon-clut8", form().ihdr(ImagHeader::of(4, 400, 2)).idat(ramp(800, 3)), false);
+  add("runon-rl7",
+      form().ihdr(ImagHeader::of(8, 400, 2)).idat({0x81, 0x00, 0x82, 0xC8, 0x83, 0xC8}), false);
   // Counted runs that overshoot the row's end.
-  add("overshoot-rl7", form().ihdr(header(8, 6, 2)).idat({0x7F, 0xFF, 0x07, 0x01, 0x82, 0xFF}),
-      false);
-  add("overshoot-rl3", form().ihdr(header(9, 6, 2)).idat({0x9A, 0x10, 0xAF}), false);
+  add("overshoot-rl7",
+      form().ihdr(ImagHeader::of(8, 6, 2)).idat({0x7F, 0xFF, 0x07, 0x01, 0x82, 0xFF}), false);
+  add("overshoot-rl3", form().ihdr(ImagHeader::of(9, 6, 2)).idat({0x9A, 0x10, 0xAF}), false);
   // Pictures that reach the end of the block: the last rows, and the run-on past it.
-  add("block-end-clut4", form().ihdr(header(6, 1, 300)).idat(ramp(300, 0x10)), false);
+  add("block-end-clut4", form().ihdr(ImagHeader::of(6, 1, 300)).idat(ramp(300, 0x10)), false);
   add("block-end-dyuv",
       ImagBuilder::form()
-          .ihdr(header(3, 0, 282))
+          .ihdr(ImagHeader::of(3, 0, 282))
           .idat({})
-          .ihdr(header(3, 500, 3))
+          .ihdr(ImagHeader::of(3, 500, 3))
           .idat(dyuvData(500, 3)),
       false);
   add("block-end-rl7",
       form()
-          .ihdr(header(8, 0, 283))
+          .ihdr(ImagHeader::of(8, 0, 283))
           .idat({})
-          .ihdr(header(8, 384, 2))
+          .ihdr(ImagHeader::of(8, 384, 2))
           .idat({0x83, 0xFF, 0x84, 0xFF}),
       false);
-  add("block-end-rl3", form().ihdr(header(9, 20, 290)).idat(repeat({0xAF, 0xBF}, 290)), false);
+  add("block-end-rl3", form().ihdr(ImagHeader::of(9, 20, 290)).idat(repeat({0xAF, 0xBF}, 290)),
+      false);
   add("rows-after-block",
       form()
-          .ihdr(header(9, 384, 284))
+          .ihdr(ImagHeader::of(9, 384, 284))
           .idat(repeat({0x80}, 284))
           .idat(repeat({0x90}, 10))
-          .ihdr(header(4, 4, 2))
+          .ihdr(ImagHeader::of(4, 4, 2))
           .idat(ramp(8, 1)),
       false);
 
   // Files that end inside the picture.
-  add("cut-dyuv", ImagBuilder::form().ihdr(header(3, 8, 4)).idat(dyuvData(8, 2)), false);
+  add("cut-dyuv", ImagBuilder::form().ihdr(ImagHeader::of(3, 8, 4)).idat(dyuvData(8, 2)), false);
   add("cut-rl7-count",
-      form().ihdr(header(8, 8, 2)).raw({'I', 'D', 'A', 'T', 0, 0, 0, 9, 0x05, 0x83}), false);
-  add("cut-rl7-code", form().ihdr(header(8, 8, 2)).idat({0x05, 0x83, 0x02}), false);
-  add("cut-rl3", form().ihdr(header(9, 30, 2)).idat({0x35, 0xA3}), false);
+      form().ihdr(ImagHeader::of(8, 8, 2)).raw({'I', 'D', 'A', 'T', 0, 0, 0, 9, 0x05, 0x83}),
+      false);
+  add("cut-rl7-code", form().ihdr(ImagHeader::of(8, 8, 2)).idat({0x05, 0x83, 0x02}), false);
+  add("cut-rl3", form().ihdr(ImagHeader::of(9, 30, 2)).idat({0x35, 0xA3}), false);
 
   // Empty pictures and odd headers.
-  add("zero-width", form().ihdr(header(4, 0, 3)).idat({}).ihdr(header(8, 0, 2)).idat({}), false);
-  add("zero-height", form().ihdr(header(3, 8, 0)).idat(ramp(8, 1)), false);
-  add("idat-before-ihdr", form().idat(ramp(8, 1)).ihdr(header(4, 4, 1)).idat(ramp(4, 1)), false);
+  add("zero-width",
+      form().ihdr(ImagHeader::of(4, 0, 3)).idat({}).ihdr(ImagHeader::of(8, 0, 2)).idat({}), false);
+  add("zero-height", form().ihdr(ImagHeader::of(3, 8, 0)).idat(ramp(8, 1)), false);
+  add("idat-before-ihdr", form().idat(ramp(8, 1)).ihdr(ImagHeader::of(4, 4, 1)).idat(ramp(4, 1)),
+      false);
   add("ihdr-odd-length",
       form().chunk("IHDR", {0, 8, 0, 8, 0, 2, 0, 4, 0, 8, 0, 16, 128}).idat(ramp(16, 1)), false);
   add("ihdr-long",
@@ -139,14 +142,15 @@ std::vector<Sample> samplePictures() {
 
   // Palettes: too short to hold colours, partial, longer than 256 entries, cut by the file.
   add("plte-short",
-      ImagBuilder::form().chunk("PLTE", {0, 0}).ihdr(header(4, 4, 1)).idat(ramp(4, 1)), false);
-  add("plte-partial", ImagBuilder::form().plte(palette(16)).ihdr(header(4, 4, 2)).idat(ramp(8, 3)),
+      ImagBuilder::form().chunk("PLTE", {0, 0}).ihdr(ImagHeader::of(4, 4, 1)).idat(ramp(4, 1)),
       false);
+  add("plte-partial",
+      ImagBuilder::form().plte(palette(16)).ihdr(ImagHeader::of(4, 4, 2)).idat(ramp(8, 3)), false);
   add("plte-oversized",
-      ImagBuilder::form().plte(palette(300)).ihdr(header(4, 4, 1)).idat(ramp(4, 1)), false);
+      ImagBuilder::form().plte(palette(300)).ihdr(ImagHeader::of(4, 4, 1)).idat(ramp(4, 1)), false);
   add("plte-cut",
       ImagBuilder::form()
-          .ihdr(header(4, 4, 1))
+          .ihdr(ImagHeader::of(4, 4, 1))
           .idat(ramp(4, 1))
           .raw({'P', 'L', 'T', 'E', 0, 0, 3, 4, 0, 0, 1, 0, 9, 9}),
       false);
@@ -157,25 +161,28 @@ std::vector<Sample> samplePictures() {
       form()
           .chunk("ANNO", {'h', 'i'})
           .chunkWithLength("IDAT", 0x01000000, ramp(4, 1))
-          .ihdr(header(4, 2, 1))
+          .ihdr(ImagHeader::of(4, 2, 1))
           .chunk("TEXT", {'x'})
           .raw({0})
           .idat({1, 2})
           .raw({'I', 'D', 'A'}),
       false);
   add("length-past-end",
-      form().ihdr(header(4, 2, 1)).chunkWithLength("IDAT", 0xFFFFFFF0, {1, 2}).idat({3, 4}), false);
-  add("rl-to-end-runs", form().ihdr(header(9, 384, 3)).idat({0x80, 0x35, 0xB0, 0x9F, 0xC0}), false);
+      form().ihdr(ImagHeader::of(4, 2, 1)).chunkWithLength("IDAT", 0xFFFFFFF0, {1, 2}).idat({3, 4}),
+      false);
+  add("rl-to-end-runs", form().ihdr(ImagHeader::of(9, 384, 3)).idat({0x80, 0x35, 0xB0, 0x9F, 0xC0}),
+      false);
   // Headers with nothing after them, a near-miss identifier, and a trailing fragment.
   add("plte-header-at-end",
-      form().ihdr(header(4, 2, 1)).idat({1, 2}).raw({'P', 'L', 'T', 'E', 0, 0, 0, 40}), false);
+      form().ihdr(ImagHeader::of(4, 2, 1)).idat({1, 2}).raw({'P', 'L', 'T', 'E', 0, 0, 0, 40}),
+      false);
   add("ihdr-header-at-end", form().raw({'I', 'H', 'D', 'R', 0, 0, 0, 14}), false);
   add("near-miss-ids",
       form()
           .chunk("IHDX", {0, 4, 0, 4, 0, 1, 0, 4})
           .chunk("PLTF", {})
           .chunk("IDAS", {1})
-          .ihdr(header(4, 1, 1))
+          .ihdr(ImagHeader::of(4, 1, 1))
           .idat({1})
           .raw({'I', 'D', 'A'}),
       false);

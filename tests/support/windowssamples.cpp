@@ -13,28 +13,26 @@ std::vector<Rgb> distinctColours() {
 }
 
 Bytes clutPicture(int width, int height, int salt) {
-  ImagHeader header;
-  header.model = 4, header.width = static_cast<std::uint16_t>(width);
-  header.lineSize = static_cast<std::uint16_t>(width),
-  header.height = static_cast<std::uint16_t>(height);
   Bytes pixels;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x)
       pixels.push_back(static_cast<std::uint8_t>(x + 3 * y + salt));
   }
-  return ImagBuilder::form().plte(distinctColours()).ihdr(header).idat(pixels).bytes();
+  return ImagBuilder::form()
+      .plte(distinctColours())
+      .ihdr(ImagHeader::of(4, width, height))
+      .idat(pixels)
+      .bytes();
 }
 
 Bytes dyuvPicture() {
-  ImagHeader header;
-  header.model = 3, header.width = 384, header.lineSize = 384, header.height = 280;
   Bytes data;
   std::uint32_t state = 12345;
   for (int i = 0; i < 384 * 280; ++i) {
     state = state * 1103515245u + 12345u;  // any fixed sequence: large deltas make artefacts
     data.push_back(static_cast<std::uint8_t>(state >> 16));
   }
-  return ImagBuilder::form().ihdr(header).idat(data).bytes();
+  return ImagBuilder::form().ihdr(ImagHeader::of(3, 384, 280)).idat(data).bytes();
 }
 
 Bytes otherIffType() {

@@ -1,0 +1,168 @@
+// png2imag run as a user runs it: palette pictures come back exactly through both decodings,
+// DYUV comes close to a photograph, and a palette too large for the model is refused.
+
+#include <gtest/gtest.h>
+#include <spng.h>
+
+#include <cmath>
+
+#include "accurate.h"
+#include "filesystem/toolrun.h"
+#include "support/framecheck.h"
+#include "support/tempdir.h"
+#include "testchart.h"
+
+namespace {
+
+// An indexed PNG when `palette` is given (pixels are then indices), else 8-bit RGB.
+void writePng(const std::string& path, int width, int height, const Bytes& pixels,
+              const std::vector<Rgb>& palette = {}) {
+  spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
+  spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
+  spng_ihdr ihdr{};
+  ihdr.width = static_cast<std::uint32_t>(width), ihdr.height = static_cast<std::uint32_t>(height);
+  ihdr.bit_depth = 8;
+  ihdr.color_type = palette.empty() ? SPNG_COLOR_TYPE_TRUECOLOR : SPNG_COLOR_TYPE_INDEXED;
+  spng_set_ihdr(ctx, &ihdr);
+  if (!palette.empty()) {
+    spng_plte plte{};
+    plte.n_entries = static_cast<std::uint32_t>(palette.size());
+    for (std::size_t i = 0; i < palette.size(); ++i)
+      plte.entries[i] = {palette[i].r, palette[i].g, palette[i].b, 0};
+    spng_set_plte(ctx, &plte);
+  }
+  ASSERT_EQ(
+      spng_encode_image(ctx, pixels.data(), pixels.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE), 0);
+  std::size_t size = 0;
+  int error = 0;
+  void* png = spng_get_png_buffer(ctx, &size, &error);
+  std::ofstream(path, std::ios::binary)
+      .write(static_cast<const char*>(png), static_cast<std::streamsize>(size));
+  std::free(png);
+  spng_ctx_free(ctx);
+}
+
+ToolRun png2imag(const TempDir& dir, std::vector<std::string> args) {
+  args.insert(args.begin(), PNG2IMAG);
+  return runTool(args, dir.path("stderr").string());
+}
+
+Bytes readAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// Distinct colours for every index: 37 is odd, so n * 37 runs through all of 0..255.
+std::vector<Rgb> distinctPalette(int count) {
+  std::vector<Rgb> palette;
+  for (int n = 0; n < count; ++n) {
+    palette.push_back({static_cast<std::uint8_t>(n * 37), static_cast<std::uint8_t>(255 - n),
+                       static_cast<std::uint8_t>(n ^ 0xA5)});
+  }
+  return palette;
+}
+
+// Rows that take every coding path: one colour throughout (a to-the-end run), every pixel
+// different (single codes), two runs of half a line (on long lines longer than a counted run, in
+// pixels and in RL3 pairs), and mixed runs; odd widths leave half a byte or pair.
+Bytes indicesFor(int width, int height, int colours) {
+  Bytes indices;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int n = y == 0 ? 0 : y == 1 ? x : y == 2 ? x / (width / 2) + 1 : (x * 7 + y) / (y - 1);
+      indices.push_back(static_cast<std::uint8_t>(n % colours));
+    }
+  }
+  return indices;
+}
+
+struct PaletteCase {
+  const char* model;
+  int colours;
+  bool classic;
+};
+
+void PrintTo(const PaletteCase& c, std::ostream* out) {
+  *out << c.model << (c.classic ? " classic" : "");
+}
+
+class PaletteRoundTrip : public testing::TestWithParam<PaletteCase> {};
+
+TEST_P(PaletteRoundTrip, EveryPixelComesBackAsItsColour) {
+  const PaletteCase c = GetParam();
+  const int width = c.classic ? 383 : 1201, height = 6;  // the classic frame is 384 wide
+  const std::vector<Rgb> palette = distinctPalette(c.colours);
+  const Bytes indices = indicesFor(width, height, c.colours);
+  TempDir dir;
+  writePng(dir.path("in.png").string(), width, height, indices, palette);
+  std::vector<std::string> args = {dir.path("in.png").string(), dir.path("out.imag").string(),
+                                   "--model", c.model};
+  if (c.classic) args.push_back("--classic");
+  const ToolRun run = png2imag(dir, args);
+  ASSERT_EQ(run.exit, 0) << run.err;
+
+  if (c.classic) {
+    const DecodedFrame frame = decodeBytes(readAll(dir.path("out.imag")));
+    ASSERT_EQ(frame.status, DecodeStatus::ok);
+    for (int i = 0; i < width * height; ++i) {
+      const Rgb& want = palette[indices[i]];
+      ASSERT_EQ(frame.pixel(i % width, i / width), (Bgr{want.b, want.g, want.r})) << "pixel " << i;
+    }
+    return;
+  }
+  AccuratePicture picture;
+  ASSERT_EQ(decodeAccurateFile(dir.path("out.imag").c_str(), {}, picture), DecodeStatus::ok);
+  ASSERT_EQ(picture.width, width);
+  ASSERT_EQ(picture.height, height);
+  EXPECT_TRUE(picture.complete);
+  for (int i = 0; i < width * height; ++i) {
+    const Rgb& want = palette[indices[i]];
+    const std::uint8_t* got = &picture.rgb[3 * static_cast<std::size_t>(i)];
+    ASSERT_EQ((Bgr{got[0], got[1], got[2]}), (Bgr{want.r, want.g, want.b})) << "pixel " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Models, PaletteRoundTrip,
+    testing::Values(PaletteCase{"clut8", 256, false}, PaletteCase{"clut7", 128, false},
+                    PaletteCase{"clut4", 16, false}, PaletteCase{"clut3", 8, false},
+                    PaletteCase{"rl7", 128, false}, PaletteCase{"rl3", 8, false},
+                    PaletteCase{"clut8", 256, true}, PaletteCase{"clut7", 128, true},
+                    PaletteCase{"clut4", 16, true}, PaletteCase{"rl7", 128, true},
+                    PaletteCase{"rl3", 8, true}),
+    [](const testing::TestParamInfo<PaletteCase>& info) {
+      return std::string(info.param.model) + (info.param.classic ? "_classic" : "");
+    });
+
+TEST(Png2imag, DyuvFollowsASmoothPhotographClosely) {
+  const RgbPicture photo = photograph(384, 280, 0);
+  Bytes rgb;
+  for (const Rgb& c : photo.pixels)
+    rgb.insert(rgb.end(), {c.r, c.g, c.b});
+  TempDir dir;
+  writePng(dir.path("photo.png").string(), photo.width, photo.height, rgb);
+  const ToolRun run = png2imag(
+      dir, {dir.path("photo.png").string(), dir.path("photo.imag").string(), "--model", "dyuv"});
+  ASSERT_EQ(run.exit, 0) << run.err;
+  AccuratePicture picture;
+  ASSERT_EQ(decodeAccurateFile(dir.path("photo.imag").c_str(), {}, picture), DecodeStatus::ok);
+  ASSERT_EQ(picture.rgb.size(), rgb.size());
+  double squares = 0;
+  for (std::size_t i = 0; i < rgb.size(); ++i)
+    squares += (rgb[i] - picture.rgb[i]) * (rgb[i] - picture.rgb[i]);
+  const double psnr = 10 * std::log10(255.0 * 255.0 * rgb.size() / squares);
+  EXPECT_GE(psnr, 30.0);
+}
+
+TEST(Png2imag, RefusesMoreColoursThanTheModelHolds) {
+  TempDir dir;
+  writePng(dir.path("in.png").string(), 17, 2, indicesFor(17, 2, 17), distinctPalette(17));
+  const std::string output = dir.path("out.imag").string();
+  const ToolRun run = png2imag(dir, {dir.path("in.png").string(), output, "--model", "clut4"});
+  EXPECT_EQ(run.exit, 1);
+  EXPECT_NE(run.err.find("17 colours"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("pngquant"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+}  // namespace

@@ -1,0 +1,106 @@
+// imag2png --raw: headerless data shown with the palette or start values it is given, or with
+// the defaults without them.
+
+#include <gtest/gtest.h>
+
+#include "filesystem/toolrun.h"
+#include "support/tempdir.h"
+
+namespace {
+
+using Pixels = std::vector<std::array<std::uint8_t, 3>>;  // red, green, blue
+
+struct RawCase {
+  const char* name;
+  std::string spec;
+  Bytes data;
+  enum { none, triplets, iff } palette;
+  std::string start;  // --start, or empty
+  Pixels want;
+};
+
+// Entry n of the test palette: distinct in every channel.
+std::array<std::uint8_t, 3> entry(int n) {
+  return {static_cast<std::uint8_t>(10 * n), static_cast<std::uint8_t>(200 - n),
+          static_cast<std::uint8_t>(n * 7 + 1)};
+}
+
+std::vector<Rgb> testPalette() {
+  std::vector<Rgb> colours;
+  for (int n = 0; n < 16; ++n)
+    colours.push_back({entry(n)[0], entry(n)[1], entry(n)[2]});
+  return colours;
+}
+
+std::array<std::uint8_t, 3> grey(int level) {
+  const auto g = static_cast<std::uint8_t>(level);
+  return {g, g, g};
+}
+
+void PrintTo(const RawCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class Raw : public testing::TestWithParam<RawCase> {};
+
+TEST_P(Raw, ShowsTheDataWithWhatItIsGiven) {
+  const RawCase& c = GetParam();
+  TempDir dir;
+  std::vector<std::string> args = {IMAG2PNG, "--raw", c.spec};
+  if (c.palette == RawCase::triplets) {
+    Bytes triplets;
+    for (const Rgb& colour : testPalette())
+      triplets.insert(triplets.end(), {colour.r, colour.g, colour.b});
+    args.insert(args.end(), {"--palette", dir.write("palette.rgb", triplets)});
+  } else if (c.palette == RawCase::iff) {
+    args.insert(
+        args.end(),
+        {"--palette", dir.write("palette.imag", ImagBuilder::form().plte(testPalette()).bytes())});
+  }
+  if (!c.start.empty()) args.insert(args.end(), {"--start", c.start});
+  args.insert(args.end(), {dir.write("data.raw", c.data), dir.path("out.ppm").string()});
+  const ToolRun run = runTool(args, dir.path("stderr").string());
+  ASSERT_EQ(run.exit, 0) << run.err;
+
+  std::ifstream in(dir.path("out.ppm"), std::ios::binary);
+  const Bytes ppm(std::istreambuf_iterator<char>(in), {});
+  Bytes want;
+  for (const auto& pixel : c.want)
+    want.insert(want.end(), pixel.begin(), pixel.end());
+  ASSERT_GE(ppm.size(), want.size());
+  EXPECT_EQ(Bytes(ppm.end() - static_cast<std::ptrdiff_t>(want.size()), ppm.end()), want);
+}
+
+// DYUV data of zero steps shows the start colour everywhere: Y, U, V = 100, 200, 128 is
+// red 100, green 100 - 86 * 72 / 256 = 76, blue 100 + 444 * 72 / 256 = 224.
+INSTANTIATE_TEST_SUITE_P(
+    Models, Raw,
+    testing::Values(RawCase{"clut4_triplets",
+                            "clut4:3x2",
+                            {0x12, 0x30, 0xF0, 0x50},
+                            RawCase::triplets,
+                            "",
+                            {entry(1), entry(2), entry(3), entry(15), entry(0), entry(5)}},
+                    RawCase{"clut4_iff_palette",
+                            "clut4:3x1",
+                            {0x12, 0x30},
+                            RawCase::iff,
+                            "",
+                            {entry(1), entry(2), entry(3)}},
+                    RawCase{"clut4_greys",
+                            "clut4:3x1",
+                            {0x0F, 0x50},
+                            RawCase::none,
+                            "",
+                            {grey(0), grey(255), grey(85)}},
+                    RawCase{"dyuv_start", "dyuv:4x2", Bytes(8, 0), RawCase::none, "100,200,128",
+                            Pixels(8, {100, 76, 224})},
+                    RawCase{"dyuv_default_start",
+                            "dyuv:2x1",
+                            {0x00, 0x03},
+                            RawCase::none,
+                            "",
+                            {grey(16), grey(25)}}),
+    [](const testing::TestParamInfo<RawCase>& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -8,7 +8,7 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install build-install --prefix "$prefix" >/dev/null
 missing=0
-for file in bin/dragndrop bin/imag2png share/icons/hicolor/48x48/apps/dragndrop.png \
+for file in bin/dragndrop bin/imag2png bin/png2imag share/icons/hicolor/48x48/apps/dragndrop.png \
     share/applications/dragndrop.desktop share/mime/packages/dragndrop-imag.xml; do
   [ -f "$prefix/$file" ] || { echo "not installed: $file"; missing=1; }
 done

@@ -31,7 +31,7 @@ constexpr char kHelp[] =
     "The palette models take the image's own colours, exactly: an indexed PNG keeps its\n"
     "palette's numbers when they fit. An image with more colours than the model holds is\n"
     "refused; reduce it first, for example with 'pngquant 16 INPUT.png' for CLUT4.\n"
-    "Transparency is dropped.\n"
+    "Transparency is dropped, and 16-bit channels keep their upper 8 bits.\n"
     "\n"
     "  --model MODEL the picture model, one of the above\n"
     "  --classic     write the layout the viewer's classic frame shows right: CLUT4 and RL3\n"

@@ -25,12 +25,12 @@ expect() {  # FILE TYPE
     status=1
   fi
 }
-cp "$source_dir/samples/dyuv-chart.img" "$data/form-picture"
+cp "$source_dir/samples/dyuv-chart.imag" "$data/form-picture"
 expect "$data/form-picture" image/x-cdi-imag
 # A CAT container: "CAT ", its length, "IMAG", then its first item.
-{ printf 'CAT \0\0\0\x14IMAG'; tail -c +1 "$source_dir/samples/rl3-bars.img"; } > "$data/cat-picture"
+{ printf 'CAT \0\0\0\x14IMAG'; tail -c +1 "$source_dir/samples/rl3-bars.imag"; } > "$data/cat-picture"
 expect "$data/cat-picture" image/x-cdi-imag
-cp "$source_dir/samples/clut4-chart.img" "$data/named.imag"
+cp "$source_dir/samples/clut4-chart.imag" "$data/named.imag"
 expect "$data/named.imag" image/x-cdi-imag
 printf 'FORM\0\0\0\x04ILBM' > "$data/other-form"
 if [ "$(content_type "$data/other-form")" = image/x-cdi-imag ]; then

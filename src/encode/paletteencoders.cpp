@@ -69,8 +69,8 @@ void appendPairRow(Bytes& out, const std::vector<int>& row) {
   });
 }
 
-void appendRow(Bytes& out, const std::vector<int>& row, int model, Layout layout) {
-  const bool classic = layout == Layout::classic;
+void appendRow(Bytes& out, const std::vector<int>& row, int model, PictureLayout layout) {
+  const bool classic = layout == PictureLayout::classic;
   switch (model) {
     case 4:
     case 5:
@@ -103,8 +103,8 @@ void appendRow(Bytes& out, const std::vector<int>& row, int model, Layout layout
   }
 }
 
-bool encodable(int model, Layout layout) {
-  return paletteCapacity(model) != 0 && !(model == 7 && layout == Layout::classic);
+bool encodable(int model, PictureLayout layout) {
+  return paletteCapacity(model) != 0 && !(model == 7 && layout == PictureLayout::classic);
 }
 
 }  // namespace
@@ -126,12 +126,12 @@ int paletteCapacity(int model) {
   }
 }
 
-int indexLineSize(int model, int width, Layout layout) {
-  if ((model == 6 || model == 7) && layout == Layout::accurate) return (width + 1) / 2;
+int indexLineSize(int model, int width, PictureLayout layout) {
+  if ((model == 6 || model == 7) && layout == PictureLayout::accurate) return (width + 1) / 2;
   return width;
 }
 
-Bytes encodeIndices(const IndexPicture& picture, int model, Layout layout) {
+Bytes encodeIndices(const IndexPicture& picture, int model, PictureLayout layout) {
   Bytes out;
   if (!encodable(model, layout)) return out;
   std::vector<int> row(static_cast<std::size_t>(picture.width));
@@ -160,5 +160,5 @@ Bytes encodeIndexed(const RgbPicture& image, const std::vector<Rgb>& palette, in
   picture.indices.reserve(image.pixels.size());
   for (const Rgb& colour : image.pixels)
     picture.indices.push_back(static_cast<std::uint8_t>(nearestIndex(palette, colour)));
-  return encodeIndices(picture, model, Layout::classic);
+  return encodeIndices(picture, model, PictureLayout::classic);
 }

@@ -21,7 +21,7 @@
 #include "imagbuilder.h"
 #include "rgbpicture.h"
 
-enum class Layout { accurate, classic };
+enum class PictureLayout { accurate, classic };
 
 struct IndexPicture {
   int width = 0;
@@ -35,11 +35,11 @@ int paletteCapacity(int model);
 // The IHDR line size of a palette model in a layout: bytes per line, or for the run-length
 // models (whose lines take as many bytes as their codes) pixels per line, as the classic
 // decoding reads it.
-int indexLineSize(int model, int width, Layout layout);
+int indexLineSize(int model, int width, PictureLayout layout);
 
 // The IDAT body of `picture` in palette model `model` (4 to 9) laid out as `layout` says; empty
 // for other models and for CLUT3 in the classic layout.
-Bytes encodeIndices(const IndexPicture& picture, int model, Layout layout);
+Bytes encodeIndices(const IndexPicture& picture, int model, PictureLayout layout);
 
 // Index of the palette colour nearest to `colour` (the first of equals).
 int nearestIndex(const std::vector<Rgb>& palette, Rgb colour);

@@ -127,8 +127,8 @@ std::string modelNames() {
 }
 
 EncodedPicture encodePicture(const RgbPicture& image, const std::vector<Rgb>* palette,
-                             const ModelInfo& model, Layout layout) {
-  const bool classic = layout == Layout::classic;
+                             const ModelInfo& model, PictureLayout layout) {
+  const bool classic = layout == PictureLayout::classic;
   if (classic && (model.model <= 2 || model.model == 7)) {
     return {{}, "the classic frame does not show " + upper(model.name) + " pictures"};
   }

@@ -39,4 +39,4 @@ struct EncodedPicture {
 // numbered in the order of `palette`, or of their values without one. More colours than the
 // model holds is an error that says how many there are.
 EncodedPicture encodePicture(const RgbPicture& image, const std::vector<Rgb>* palette,
-                             const ModelInfo& model, Layout layout);
+                             const ModelInfo& model, PictureLayout layout);

@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
   }
   const EncodedPicture picture =
       encodePicture(png.picture, png.indexed ? &png.palette : nullptr, *model,
-                    classic ? Layout::classic : Layout::accurate);
+                    classic ? PictureLayout::classic : PictureLayout::accurate);
   if (picture.file.empty()) return complain(input, picture.error);
   if (const std::string reason = writeFileAtomically(output, picture.file); !reason.empty()) {
     return complain(output, reason);

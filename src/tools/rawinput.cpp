@@ -45,7 +45,7 @@ int naturalLineSize(const RawPicture& raw) {
     case 3:
       return raw.width;
     default:
-      return indexLineSize(raw.model.model, raw.width, Layout::accurate);
+      return indexLineSize(raw.model.model, raw.width, PictureLayout::accurate);
   }
 }
 

@@ -44,18 +44,18 @@ Indexed toIndices(const RgbPicture& image, const std::vector<Rgb>* source, const
   std::unordered_map<std::uint32_t, int> used;  // colour -> index in the picture
   std::vector<Rgb> colours;
   bool keepsNumbers = source != nullptr;
+  Indexed out;
   for (const Rgb& c : image.pixels) {
     if (!used.emplace(key(c), 0).second) continue;
+    if (static_cast<int>(colours.size()) == capacity) {  // stop counting: memory stays small
+      out.error = "the picture has more than " + std::to_string(capacity) + " colours, the most " +
+                  upper(model.name) + " holds; reduce them first, for example with pngquant " +
+                  std::to_string(capacity);
+      return out;
+    }
     colours.push_back(c);
     const auto at = order.find(key(c));
     if (at == order.end() || at->second >= capacity) keepsNumbers = false;
-  }
-  Indexed out;
-  if (static_cast<int>(colours.size()) > capacity) {
-    out.error = "the picture has " + std::to_string(colours.size()) + " colours and " +
-                upper(model.name) + " holds " + std::to_string(capacity) +
-                "; reduce them first, for example with pngquant " + std::to_string(capacity);
-    return out;
   }
   if (keepsNumbers) {
     int last = 0;

@@ -73,6 +73,7 @@ gboolean decodeGathered(Load& load, GError** error) {
   RgbImage image;
   bool complete = false;  // a picture whose data ends early is shown, black where it is missing
   const DecodeStatus status = accurateImage(load.file, AccurateConversion{}, image, complete);
+  std::vector<std::uint8_t>().swap(load.file);  // not needed any more: a large file is let go
   if (status != DecodeStatus::ok) {
     fail(error, status);
     return FALSE;

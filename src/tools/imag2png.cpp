@@ -188,7 +188,9 @@ int parse(int argc, char** argv, Options& options) {
   if (options.crop && options.accurate) {
     return usageError("--crop and --accurate cannot be combined");
   }
-  if (options.scan || options.info) return checkScanOptions(options);
+  if (options.scan || options.info || options.json || options.classic) {
+    return checkScanOptions(options);
+  }
   if ((options.conversion.aspect || options.conversion.interpolate || options.all) &&
       !options.accurate) {
     return usageError("--aspect, --interpolate and --all need --accurate");

@@ -29,7 +29,8 @@ Bytes noise(std::size_t n, unsigned seed) {
   std::mt19937 random(seed);
   Bytes bytes(n);
   for (auto& b : bytes)
-    b = static_cast<std::uint8_t>(random() % 251);  // never the bytes of "IMAG" in a row, in practice
+    b = static_cast<std::uint8_t>(random() %
+                                  251);  // never the bytes of "IMAG" in a row, in practice
   return bytes;
 }
 
@@ -98,12 +99,13 @@ TEST_P(FinderPlacement, FindsEveryPictureWholeAtItsFileOffset) {
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, FinderPlacement,
-    ::testing::Values(Placement{"plain", std::nullopt, SectorLayout::plain},
-                      Placement{"mode1", SectorFormat::mode1, SectorLayout::raw2352},
-                      Placement{"mode2form1", SectorFormat::mode2Form1, SectorLayout::raw2352},
-                      Placement{"mode2form2", SectorFormat::mode2Form2, SectorLayout::raw2352},
-                      Placement{"headerless1", SectorFormat::headerlessForm1, SectorLayout::raw2336},
-                      Placement{"headerless2", SectorFormat::headerlessForm2, SectorLayout::raw2336}),
+    ::testing::Values(
+        Placement{"plain", std::nullopt, SectorLayout::plain},
+        Placement{"mode1", SectorFormat::mode1, SectorLayout::raw2352},
+        Placement{"mode2form1", SectorFormat::mode2Form1, SectorLayout::raw2352},
+        Placement{"mode2form2", SectorFormat::mode2Form2, SectorLayout::raw2352},
+        Placement{"headerless1", SectorFormat::headerlessForm1, SectorLayout::raw2336},
+        Placement{"headerless2", SectorFormat::headerlessForm2, SectorLayout::raw2336}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A large disc image: a header across the boundary of the scanner's 1 MiB windows, a picture

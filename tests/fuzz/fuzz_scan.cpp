@@ -47,30 +47,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::int64_t nextFree = 0;  // in a plain file: where the last find ended
   std::int64_t lastOffset = -1;
-  const DecodeStatus status = scanSource(source, layout, [&](const FoundPicture& found,
-                                                             ByteView bytes) {
-    if (found.offset <= lastOffset || found.offset < 0 || found.offset >= fileSize) {
-      fail("a find out of order or outside the file");
-    }
-    lastOffset = found.offset;
-    if (bytes.size() != found.length || found.length > kScanPictureBytes) fail("a wrong length");
-    if (containerKind(bytes) != found.container) fail("a find of another container");
-    AccurateSummary summary;
-    if (describeAccurate({bytes.data(), static_cast<std::size_t>(bytes.size())}, {}, summary) !=
-        DecodeStatus::ok) {
-      fail("a find the accurate profile refuses");
-    }
-    if (file[found.offset] != bytes[0]) fail("the header is not at the offset");
-    if (layout == SectorLayout::plain) {
-      if (found.offset < nextFree) fail("a find inside the last one");
-      if (found.offset + found.length > fileSize ||
-          std::memcmp(file + found.offset, bytes.data(), static_cast<std::size_t>(found.length))) {
-        fail("a find's bytes are not the file's");
-      }
-      nextFree = found.offset + found.length;
-    }
-    return true;
-  });
+  const DecodeStatus status =
+      scanSource(source, layout, [&](const FoundPicture& found, ByteView bytes) {
+        if (found.offset <= lastOffset || found.offset < 0 || found.offset >= fileSize) {
+          fail("a find out of order or outside the file");
+        }
+        lastOffset = found.offset;
+        if (bytes.size() != found.length || found.length > kScanPictureBytes)
+          fail("a wrong length");
+        if (containerKind(bytes) != found.container) fail("a find of another container");
+        AccurateSummary summary;
+        if (describeAccurate({bytes.data(), static_cast<std::size_t>(bytes.size())}, {}, summary) !=
+            DecodeStatus::ok) {
+          fail("a find the accurate profile refuses");
+        }
+        if (file[found.offset] != bytes[0]) fail("the header is not at the offset");
+        if (layout == SectorLayout::plain) {
+          if (found.offset < nextFree) fail("a find inside the last one");
+          if (found.offset + found.length > fileSize ||
+              std::memcmp(file + found.offset, bytes.data(),
+                          static_cast<std::size_t>(found.length))) {
+            fail("a find's bytes are not the file's");
+          }
+          nextFree = found.offset + found.length;
+        }
+        return true;
+      });
   if (status != DecodeStatus::ok) fail("an in-memory scan failed");
   return 0;
 }

@@ -5,14 +5,13 @@
 #include <functional>
 #include <string_view>
 
-#include "accurate.h"
+#include "accurate/accurate.h"
 #include "picturereach.h"
 #include "scanfile.h"
 
 namespace {
 
 constexpr std::int64_t kWindowBytes = std::int64_t{1} << 20;
-constexpr std::int64_t kFirstPictureRead = std::int64_t{256} << 10;
 // A header straddling the end of a window is looked at in the next, which keeps these bytes.
 constexpr std::int64_t kKeptBytes = kContainerHeaderBytes - 1;
 constexpr std::string_view kType = "IMAG";  // at +8 of both container headers

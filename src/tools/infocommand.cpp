@@ -94,7 +94,7 @@ std::string asJson(const Description& d) {
       {"height", s.height},
       {"line_size", s.lineSize},
       {"palette_entries", s.paletteCount},
-      {"palette_offset", s.paletteFirst},
+      {"palette_offset", s.paletteChunks > 0 ? nlohmann::json(s.paletteFirst) : nlohmann::json()},
       {"data_bytes", s.dataBytes},
       {"data_needed", d.needed ? nlohmann::json(*d.needed) : nlohmann::json(nullptr)},
       {"complete", d.complete},
@@ -117,9 +117,11 @@ std::string asText(const Description& d) {
   if (s.model != 0) {
     text += ", model " + std::to_string(s.model) + " " + std::string(modelName(s.model)) + ", " +
             std::to_string(s.width) + " x " + std::to_string(s.height) + ", line size " +
-            std::to_string(s.lineSize) + ", palette " + std::to_string(s.paletteCount) +
-            " entries from " + std::to_string(s.paletteFirst) + ", IDAT " +
-            std::to_string(s.dataBytes);
+            std::to_string(s.lineSize) + ", ";
+    text += s.paletteChunks == 0 ? std::string("no palette")
+                                 : "palette " + std::to_string(s.paletteCount) + " entries from " +
+                                       std::to_string(s.paletteFirst);
+    text += ", IDAT " + std::to_string(s.dataBytes);
     text += d.needed ? " of " + std::to_string(*d.needed) + " bytes" : " bytes (run-length)";
     text += d.complete ? ", complete" : ", incomplete";
   }

@@ -44,6 +44,7 @@ bool UserDataReader::readPlain(StreamPos& pos, std::int64_t want, std::vector<st
 
 bool UserDataReader::read(StreamPos& pos, std::int64_t want, std::vector<std::uint8_t>& out,
                           std::vector<Piece>* pieces) {
+  if (pos.sector < 0 || pos.skip < 0) return false;  // not a position this reader gave
   if (layout_ == SectorLayout::plain) return readPlain(pos, want, out, pieces);
   const std::int64_t bytes = sectorBytes(layout_);
   const std::int64_t count = source_.size / bytes;

@@ -128,7 +128,9 @@ bool formatFromName(std::string_view name, ImageFormat& format) {
 }
 
 int checkScanOptions(const Options& options) {
-  if (options.crop || options.accurate) return usageError("--scan and --info decode as --accurate");
+  if (options.crop || options.accurate) {
+    return usageError("--crop and --accurate do not go with --scan or --info");
+  }
   if (options.classic && (options.all || options.info || !options.scan)) {
     return usageError("--classic goes with --scan alone");
   }
@@ -163,11 +165,14 @@ int parse(int argc, char** argv, Options& options) {
       options.conversion.aspect = true;
     } else if (arg == "--all") {
       options.all = true;
-    } else if (arg == "--scan" || arg == "--classic" || arg == "--info" || arg == "--json") {
-      (arg == "--scan"      ? options.scan
-       : arg == "--classic" ? options.classic
-       : arg == "--info"    ? options.info
-                            : options.json) = true;
+    } else if (arg == "--scan") {
+      options.scan = true;
+    } else if (arg == "--classic") {
+      options.classic = true;
+    } else if (arg == "--info") {
+      options.info = true;
+    } else if (arg == "--json") {
+      options.json = true;
     } else if (arg == "--interpolate") {
       options.conversion.interpolate = true;
     } else if (arg == "-o" || arg == "-f" || arg == "--format") {
@@ -350,11 +355,6 @@ int main(int argc, char** argv) {
   if (const int exit = parse(argc, argv, options); exit >= 0) return exit;
   if (options.info) return describePictures({options.json, options.scan}, options.paths);
   if (options.scan) {
-    if (!options.folder.empty() && !std::filesystem::is_directory(options.folder)) {
-      complain(options.folder, "not a folder");
-      return kExitFailed;
-    }
-    removeTemporaryFileOnSignals();
     return scanAndConvert(
         {options.folder, options.all, options.classic, options.conversion, options.format},
         options.paths);

@@ -111,6 +111,11 @@ std::string scanOutputName(const std::string& input, long long offset, int pictu
 }
 
 int scanAndConvert(const ScanRequest& request, const std::vector<std::string>& paths) {
+  if (!request.folder.empty() && !std::filesystem::is_directory(request.folder)) {
+    complain(request.folder, "not a folder");
+    return 1;
+  }
+  removeTemporaryFileOnSignals();
   Converter converter(request);
   bool allConverted = true;
   for (const std::string& input : paths) {

@@ -153,6 +153,13 @@ TEST_F(Finder, ContainersInsideAFindBelongToIt) {
   EXPECT_EQ(finds[0].found.container, ContainerKind::cat);
   EXPECT_EQ(finds[0].found.pictures, 2);
   EXPECT_EQ(finds[1].found.offset, 100 + std::int64_t(cat.size()) + 300);
+
+  // A CAT whose length ends right before a FORM: the FORM is the next file, not a third item.
+  setContainerLength(cat, 0, std::uint32_t(cat.size() - 8));
+  const auto adjacent = scan(join({cat, alone}));
+  ASSERT_EQ(adjacent.size(), 2u);
+  EXPECT_EQ(adjacent[0].found.pictures, 2);
+  EXPECT_EQ(adjacent[1].found.offset, std::int64_t(cat.size()));
 }
 
 // What follows a picture ends it when it cannot be a chunk of it: text read as a chunk would

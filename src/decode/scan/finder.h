@@ -9,8 +9,9 @@
 // are often shorter than the data they hold, so a picture reaches as far as its chunks do:
 // chunk follows chunk while each has a printable identifier and ends within the data; an IDAT
 // that runs past the end of the data is the picture cut short and still belongs. A "FORM" of
-// type "IMAG" ends a FORM picture (the next file begins there) and is an item of a CAT picture;
-// a header inside a picture already found belongs to it and is no find of its own. Each picture
+// type "IMAG" ends a FORM picture (the next file begins there) and is an item of a CAT picture,
+// unless it stands exactly where the CAT's length says the CAT ends; a header inside a picture
+// already found belongs to it and is no find of its own. Each picture
 // is read up to kScanPictureBytes from its header, however large the scanned file.
 
 #include <cstdint>

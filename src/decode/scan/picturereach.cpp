@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "byteswap.h"
 #include "finder.h"
 
 namespace {
@@ -24,6 +25,9 @@ bool isContainer(ByteView bytes, const ChunkHeader& chunk, const char (&name)[5]
 
 Reach pictureReach(ByteView bytes, ContainerKind kind, bool whole) {
   std::int64_t pos = std::min(firstChunkOffset(kind), bytes.size());
+  // Where the container says it ends, believed only where a FORM follows its last item.
+  const std::int64_t declaredEnd =
+      bytes.has(0, 8) ? kChunkHeaderBytes + std::int64_t{byteswaplp(bytes.data() + 4)} : -1;
   const auto more = [&](std::int64_t need) {
     return Reach{pos, std::min(need, kScanPictureBytes)};
   };
@@ -34,7 +38,7 @@ Reach pictureReach(ByteView bytes, ContainerKind kind, bool whole) {
     if (!chunk || !printableIdentifier(bytes, pos)) return {pos, 0};
     if (isContainer(bytes, *chunk, "CAT ")) return {pos, 0};
     if (isContainer(bytes, *chunk, "FORM")) {
-      if (kind == ContainerKind::form) return {pos, 0};
+      if (kind == ContainerKind::form || pos == declaredEnd) return {pos, 0};
       pos += kContainerHeaderBytes;  // an item of the CAT
       continue;
     }

@@ -17,5 +17,6 @@ struct Reach {
 // Chunks follow one another as in the accurate profile (an odd body's pad byte is skipped when
 // an identifier stands after it); the walk ends at an identifier that is not four printable
 // characters, at a chunk that cannot end within kScanPictureBytes, at a "CAT " of type IMAG,
-// and, in a FORM, at a "FORM" of type IMAG. A CAT steps into its FORM items.
+// and, in a FORM, at a "FORM" of type IMAG. A CAT steps into its FORM items, except one that
+// begins exactly where the CAT's length says it ends: that is the next file.
 Reach pictureReach(ByteView bytes, ContainerKind kind, bool whole);

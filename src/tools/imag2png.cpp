@@ -16,6 +16,7 @@
 #include "frameimage.h"
 #include "imageencode.h"
 #include "rawinput.h"
+#include "scancommand.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ constexpr int kViewerThreshold = 220;  // what the viewer's window sets
 constexpr char kHelp[] =
     "Usage: imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] INPUT [OUTPUT]\n"
     "       imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] -o FOLDER INPUT...\n"
+    "       imag2png --scan [-o FOLDER] [--all | --classic] FILE...\n"
+    "       imag2png --info [--json] [--scan] FILE...\n"
     "       imag2png --raw MODEL:WIDTHxHEIGHT [--palette FILE] [--start Y,U,V] INPUT [OUTPUT]\n"
     "\n"
     "Converts CD-i IFF pictures (FORM or CAT of type IMAG) to PNG or PPM images that show\n"
@@ -57,6 +60,25 @@ constexpr char kHelp[] =
     "  --palette FILE  with --raw: the palette, from a file of RGB triplets or from the\n"
     "                PLTE chunks of a CD-i IFF file (without it: greys, black to white)\n"
     "  --start Y,U,V with --raw: where DYUV lines start (without it: 16,128,128)\n"
+    "  --scan        find every picture anywhere in each FILE (a ROM or memory dump, a raw CD\n"
+    "                image of 2352- or 2336-byte sectors, whose user data is joined first) and\n"
+    "                write each as FOLDER/NAME@0xOFFSET.png, OFFSET being where its header\n"
+    "                stands in FILE (beside FILE without -o). One line per picture written:\n"
+    "                offset, model, size, output. Container lengths are not trusted: a\n"
+    "                picture reaches as far as its chunks; each is read up to 64 MiB.\n"
+    "                Decodes as --accurate does (--aspect, --interpolate apply); with --all\n"
+    "                every picture of a CAT, as NAME@0xOFFSET-2.png and on. Exit status 1\n"
+    "                when a FILE holds no picture or one failed\n"
+    "  --classic     with --scan: write the viewer's 384 x 280 frame instead\n"
+    "  --info        describe each picture, one line each, without converting it: path,\n"
+    "                offset (with --scan), container, model, width x height, line size,\n"
+    "                palette entries and first entry, picture of pictures in a CAT, IDAT\n"
+    "                bytes held of those needed (not fixed for run-length models), whether\n"
+    "                the data is complete, and warnings\n"
+    "  --json        with --info: one JSON object a line, with the keys path, offset,\n"
+    "                container, picture, pictures, model, model_name, width, height,\n"
+    "                line_size, palette_entries, palette_offset, data_bytes, data_needed\n"
+    "                (null for run-length), complete and warnings\n"
     "  -h, --help    show this help\n"
     "  --version     show the version\n"
     "\n"
@@ -70,6 +92,7 @@ struct Options {
   bool crop = false;
   bool accurate = false;
   bool all = false;  // every picture of a CAT
+  bool scan = false, classic = false, info = false, json = false;
   AccurateConversion conversion;
   RawOptions raw;
   bool haveFormat = false;
@@ -114,6 +137,20 @@ bool formatFromName(std::string_view name, ImageFormat& format) {
   return formatFromWord(extension, format);
 }
 
+int checkScanOptions(const Options& options) {
+  if (options.crop || options.accurate) {
+    return usageError("--crop and --accurate do not go with --scan or --info");
+  }
+  if (options.classic && (options.all || options.info || !options.scan)) {
+    return usageError("--classic goes with --scan alone");
+  }
+  if (options.info && (options.all || !options.folder.empty() || options.haveFormat)) {
+    return usageError("--info writes no images");
+  }
+  if (options.json && !options.info) return usageError("--json needs --info");
+  return -1;
+}
+
 // Parses argv into options; returns -1 to go on, or the exit status.
 int parse(int argc, char** argv, Options& options) {
   bool onlyPaths = false;
@@ -138,6 +175,14 @@ int parse(int argc, char** argv, Options& options) {
       options.conversion.aspect = true;
     } else if (arg == "--all") {
       options.all = true;
+    } else if (arg == "--scan") {
+      options.scan = true;
+    } else if (arg == "--classic") {
+      options.classic = true;
+    } else if (arg == "--info") {
+      options.info = true;
+    } else if (arg == "--json") {
+      options.json = true;
     } else if (arg == "--interpolate") {
       options.conversion.interpolate = true;
     } else if (arg == "--raw" || arg == "--palette" || arg == "--start") {
@@ -161,9 +206,13 @@ int parse(int argc, char** argv, Options& options) {
   if (options.crop && options.accurate) {
     return usageError("--crop and --accurate cannot be combined");
   }
-  if (const std::string error = checkRawOptions(options.raw, options.crop || options.accurate);
+  if (const std::string error = checkRawOptions(
+          options.raw, options.crop || options.accurate || options.scan || options.info);
       !error.empty()) {
     return usageError(error);
+  }
+  if (options.scan || options.info || options.json || options.classic) {
+    return checkScanOptions(options);
   }
   if ((options.conversion.aspect || options.conversion.interpolate || options.all) &&
       !options.accurate) {
@@ -331,6 +380,12 @@ bool writeImage(const Job& job, const RgbImage& image) {
 int main(int argc, char** argv) {
   Options options;
   if (const int exit = parse(argc, argv, options); exit >= 0) return exit;
+  if (options.info) return describePictures({options.json, options.scan}, options.paths);
+  if (options.scan) {
+    return scanAndConvert(
+        {options.folder, options.all, options.classic, options.conversion, options.format},
+        options.paths);
+  }
   std::vector<Job> jobs;
   if (const int exit = plan(options, jobs); exit >= 0) return exit;
   if (!options.folder.empty() && !std::filesystem::is_directory(options.folder)) {

@@ -128,7 +128,7 @@ std::string checkRawOptions(const RawOptions& options, bool otherProfile) {
     return options.palette.empty() && options.start.empty() ? ""
                                                             : "--palette and --start need --raw";
   }
-  if (otherProfile) return "--raw cannot be combined with --accurate or --crop";
+  if (otherProfile) return "--raw cannot be combined with --accurate, --crop, --scan or --info";
   RawPicture raw;
   return parse(options, raw);
 }

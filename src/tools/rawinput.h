@@ -24,8 +24,8 @@ struct RawOptions {
   bool take(const std::string& option, const std::string& value);
 };
 
-// "" when the options make sense together (`otherProfile`: --accurate or --crop was given too),
-// else what is wrong, for a usage error.
+// "" when the options make sense together (`otherProfile`: --accurate, --crop, --scan or --info
+// was given too), else what is wrong, for a usage error.
 std::string checkRawOptions(const RawOptions& options, bool otherProfile);
 
 // Decodes the data in the file at `input`; returns "" or the reason it cannot. `complete` tells

@@ -88,20 +88,32 @@ bool isDoubleResolution(int model) {
   return model == 6 || model == 7 || model == 9;
 }
 
-DecodeStatus decode(ByteView file, const AccurateOptions& options, AccuratePicture& out) {
+// The picture options.pictureIndex and its header, when decodeAccurate would decode it.
+DecodeStatus checkPicture(ByteView file, const AccurateOptions& options,
+                          std::optional<PictureChunks>& chunks, AccurateHeader& header) {
   if (file.size() < kContainerHeaderBytes) return DecodeStatus::tooShort;
   const ContainerKind kind = containerKind(file);
   if (kind == ContainerKind::none) return DecodeStatus::notCdiImage;
-  const auto chunks = findPicture(file, kind, options.pictureIndex);
+  chunks = findPicture(file, kind, options.pictureIndex);
   if (!chunks || !chunks->ihdr) return DecodeStatus::noPicture;
   if (chunks->ihdr->size() < kIhdrBytes) return DecodeStatus::badHeader;
-  const AccurateHeader header = readHeader(*chunks->ihdr);
+  header = readHeader(*chunks->ihdr);
   if (header.model == kPaletteOnlyModel) return DecodeStatus::noPicture;
   if (header.model < 1 || header.model > 9) return DecodeStatus::unknownModel;
   if (header.width == 0 || header.height == 0) return DecodeStatus::badHeader;
   // Divide before multiplying: width x height may not fit the type the cap is compared in.
   if (static_cast<std::uint64_t>(header.width) > options.maxPixels / header.height) {
     return DecodeStatus::pictureTooLarge;
+  }
+  return DecodeStatus::ok;
+}
+
+DecodeStatus decode(ByteView file, const AccurateOptions& options, AccuratePicture& out) {
+  std::optional<PictureChunks> chunks;
+  AccurateHeader header;
+  if (const DecodeStatus status = checkPicture(file, options, chunks, header);
+      status != DecodeStatus::ok) {
+    return status;
   }
   const std::size_t bytes = std::size_t(header.width) * std::size_t(header.height) * 3;
   try {
@@ -127,6 +139,26 @@ DecodeStatus decodeAccurate(std::span<const std::uint8_t> file, const AccurateOp
   out = AccuratePicture{};
   const DecodeStatus status = decode(ByteView(file), options, out);
   if (status != DecodeStatus::ok) out = AccuratePicture{};
+  return status;
+}
+
+DecodeStatus describeAccurate(std::span<const std::uint8_t> file, const AccurateOptions& options,
+                              AccurateSummary& out) {
+  out = AccurateSummary{};
+  std::optional<PictureChunks> chunks;
+  AccurateHeader header;
+  const DecodeStatus status = checkPicture(ByteView(file), options, chunks, header);
+  if (!chunks || !chunks->ihdr || chunks->ihdr->size() < kIhdrBytes) return status;
+  out.pictures = accuratePictureCount(file);
+  out.width = header.width, out.lineSize = header.lineSize, out.height = header.height;
+  out.model = header.model;
+  if (!chunks->palettes.empty() && chunks->palettes.back().size() >= 4) {
+    const std::uint8_t* plte = chunks->palettes.back().data();
+    out.paletteFirst = byteswapsp(plte), out.paletteCount = byteswapsp(plte + 2);
+  }
+  out.paletteChunks = static_cast<int>(chunks->palettes.size());
+  out.hasData = chunks->idat.has_value();
+  out.dataBytes = chunks->idat ? chunks->idat->size() : 0;
   return status;
 }
 

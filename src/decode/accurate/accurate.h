@@ -98,6 +98,24 @@ struct AccuratePicture {
 DecodeStatus decodeAccurate(std::span<const std::uint8_t> file, const AccurateOptions& options,
                             AccuratePicture& out);
 
+// What decodeAccurate would decode, without decoding it: the header of the picture
+// options.pictureIndex and where its palette and data stand.
+struct AccurateSummary {
+  int pictures = 0;  // in the file: FORM items of a CAT, 1 for a FORM
+  int width = 0, lineSize = 0, height = 0, model = 0;
+  int paletteChunks = 0;                   // PLTE chunks before the data
+  int paletteFirst = 0, paletteCount = 0;  // of the last of them: first entry and colours
+  bool hasData = false;                    // an IDAT after the IHDR
+  std::int64_t dataBytes = 0;              // its body, cut where the file ends
+};
+
+// Fails exactly where decodeAccurate fails before decoding (every reason but outOfMemory). When
+// it failed after reading a whole IHDR (a palette-only picture, an unknown model, a size of 0 or
+// over the cap), `out` still describes the picture; otherwise it is empty. Reads only
+// file[0 .. size).
+DecodeStatus describeAccurate(std::span<const std::uint8_t> file, const AccurateOptions& options,
+                              AccurateSummary& out);
+
 // decodeAccurate on the file at path, read whole as the classic decoding reads it (regular files
 // up to kMaxFileBytes); the read failures of decodeFile come first.
 DecodeStatus decodeAccurateFile(const char* path, const AccurateOptions& options,

@@ -1,0 +1,197 @@
+#include "finder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string_view>
+
+#include "accurate/accurate.h"
+#include "picturereach.h"
+#include "scanfile.h"
+
+namespace {
+
+constexpr std::int64_t kWindowBytes = std::int64_t{1} << 20;
+// A header straddling the end of a window is looked at in the next, which keeps these bytes.
+constexpr std::int64_t kKeptBytes = kContainerHeaderBytes - 1;
+constexpr std::string_view kType = "IMAG";  // at +8 of both container headers
+
+// The first "IMAG" in [from, to), or null.
+const std::uint8_t* findType(const std::uint8_t* from, const std::uint8_t* to) {
+#ifdef __GLIBC__
+  return static_cast<const std::uint8_t*>(
+      memmem(from, static_cast<std::size_t>(to - from), kType.data(), kType.size()));
+#else
+  const auto* hit =
+      std::search(from, to, std::boyer_moore_horspool_searcher(kType.begin(), kType.end()));
+  return hit == to ? nullptr : hit;
+#endif
+}
+
+ByteView viewOf(const std::vector<std::uint8_t>& bytes, std::int64_t from, std::int64_t n) {
+  return ByteView(std::span<const std::uint8_t>(bytes.data() + from, static_cast<std::size_t>(n)));
+}
+
+// Reads the picture from `start` until its reach is known, at most kScanPictureBytes. `bytes`
+// receives the stream from there on; returns the reach, or -1 on a read error.
+std::int64_t readPicture(UserDataReader& reader, StreamPos start, ContainerKind kind,
+                         std::int64_t want, std::vector<std::uint8_t>& bytes) {
+  bytes.clear();
+  StreamPos pos = start;
+  for (;;) {
+    want = std::min(want, kScanPictureBytes);
+    const auto before = static_cast<std::int64_t>(bytes.size());
+    if (!reader.read(pos, want - before, bytes, nullptr)) return -1;
+    const auto have = static_cast<std::int64_t>(bytes.size());
+    const bool whole = have < want || have >= kScanPictureBytes;
+    const Reach reach = pictureReach(viewOf(bytes, 0, have), kind, whole);
+    if (reach.wanted == 0) return reach.extent;
+    want = std::max(reach.wanted, 2 * have);
+  }
+}
+
+class Scanner {
+ public:
+  Scanner(const ScanSource& source, SectorLayout layout, const FoundVisitor& visit)
+      : reader_(source, layout), visit_(visit) {}
+
+  DecodeStatus run() {
+    window_.reserve(static_cast<std::size_t>(kWindowBytes + kKeptBytes));
+    StreamPos next;
+    for (;;) {
+      const auto kept = static_cast<std::int64_t>(window_.size());
+      if (!reader_.read(next, kWindowBytes, window_, &pieces_)) return DecodeStatus::shortRead;
+      const bool last = static_cast<std::int64_t>(window_.size()) - kept < kWindowBytes;
+      if (!searchWindow(last)) return stopped_ ? DecodeStatus::ok : DecodeStatus::shortRead;
+      if (last) return DecodeStatus::ok;
+      keepTail();
+    }
+  }
+
+ private:
+  // Looks at every header in the window that the next window will not hold whole; false when
+  // the scan ends here.
+  bool searchWindow(bool last) {
+    const auto size = static_cast<std::int64_t>(window_.size());
+    const auto* begin = window_.data();
+    std::int64_t from = std::max<std::int64_t>(skipUntil_ - windowStart_, 0);
+    while (from + kContainerHeaderBytes <= size) {
+      const std::uint8_t* hit = findType(begin + from + 8, begin + size);
+      if (hit == nullptr) break;
+      const std::int64_t at = hit - begin - 8;
+      from = at + 1;
+      const ContainerKind kind = containerKind(viewOf(window_, at, kContainerHeaderBytes));
+      if (kind == ContainerKind::none) continue;
+      const std::int64_t reach = lookAt(at, kind, last);
+      if (reach < 0) return false;
+      if (reach > 0) from = std::max(from, at + reach);
+    }
+    skipUntil_ = std::max(skipUntil_, windowStart_ + from);
+    return true;
+  }
+
+  // The header at window_[at]: its reach when it is a find, 0 when not, -1 to stop.
+  std::int64_t lookAt(std::int64_t at, ContainerKind kind, bool last) {
+    const std::int64_t inWindow =
+        std::min<std::int64_t>(static_cast<std::int64_t>(window_.size()) - at, kScanPictureBytes);
+    const bool whole = last || inWindow == kScanPictureBytes;
+    const Reach reach = pictureReach(viewOf(window_, at, inWindow), kind, whole);
+    const std::int64_t stream = windowStart_ + at;
+    const StreamPos start = streamPosOf(pieces_, stream);
+    ByteView bytes = viewOf(window_, at, reach.extent);
+    if (reach.wanted > 0) {
+      const std::int64_t extent = readPicture(reader_, start, kind, reach.wanted, picture_);
+      if (extent < 0) return -1;
+      bytes = viewOf(picture_, 0, extent);
+    }
+    AccurateSummary summary;
+    if (describeAccurate({bytes.data(), static_cast<std::size_t>(bytes.size())}, {}, summary) !=
+        DecodeStatus::ok) {
+      return 0;
+    }
+    FoundPicture found;
+    found.offset = fileOffsetOf(pieces_, stream);
+    found.length = bytes.size();
+    found.container = kind;
+    found.pictures = summary.pictures;
+    found.model = summary.model, found.width = summary.width, found.height = summary.height;
+    found.layout = reader_.layout();
+    found.start = start;
+    if (!visit_(found, bytes)) {
+      stopped_ = true;
+      return -1;
+    }
+    return bytes.size();
+  }
+
+  // Keeps the last bytes of the window, and the pieces that hold them.
+  void keepTail() {
+    const auto size = static_cast<std::int64_t>(window_.size());
+    const std::int64_t keep = std::min(kKeptBytes, size);
+    windowStart_ += size - keep;
+    window_.erase(window_.begin(), window_.end() - keep);
+    const auto firstKept = std::find_if(pieces_.begin(), pieces_.end(), [&](const Piece& piece) {
+      return piece.start.stream + piece.length > windowStart_;
+    });
+    pieces_.erase(pieces_.begin(), firstKept);
+  }
+
+  UserDataReader reader_;
+  const FoundVisitor& visit_;
+  std::vector<std::uint8_t> window_;   // the stream from windowStart_ on
+  std::vector<Piece> pieces_;          // where the window's bytes stand in the file
+  std::vector<std::uint8_t> picture_;  // a picture reaching past the window
+  std::int64_t windowStart_ = 0;
+  std::int64_t skipUntil_ = 0;  // headers before this stream position belong to a find
+  bool stopped_ = false;
+};
+
+}  // namespace
+
+DecodeStatus scanSource(const ScanSource& source, SectorLayout layout, const FoundVisitor& visit) {
+  return Scanner(source, layout, visit).run();
+}
+
+DecodeStatus scanFile(const char* path, const FoundVisitor& visit, SectorLayout* layout) {
+  ScanFile file;
+  const DecodeStatus opened = file.open(path);
+  if (opened != DecodeStatus::ok) return opened;
+  std::vector<std::uint8_t> start;
+  const SectorLayout told = file.detectLayout(start);
+  if (layout != nullptr) *layout = told;
+  bool any = false;
+  const FoundVisitor counting = [&](const FoundPicture& found, ByteView bytes) {
+    any = true;
+    return visit(found, bytes);
+  };
+  const DecodeStatus status = scanSource(file.source(), told, counting);
+  // 2336-byte sectors are told only by their doubled subheaders, which some plain files have
+  // too: when their user data holds no picture, the file is scanned as it stands.
+  if (status != DecodeStatus::ok || any || told != SectorLayout::raw2336) return status;
+  if (layout != nullptr) *layout = SectorLayout::plain;
+  return scanSource(file.source(), SectorLayout::plain, visit);
+}
+
+DecodeStatus findPictures(const char* path, std::vector<FoundPicture>& found) {
+  found.clear();
+  return scanFile(path, [&](const FoundPicture& picture, ByteView) {
+    found.push_back(picture);
+    return true;
+  });
+}
+
+DecodeStatus readFoundPicture(const char* path, const FoundPicture& found,
+                              std::vector<std::uint8_t>& bytes) {
+  bytes.clear();
+  ScanFile file;
+  const DecodeStatus opened = file.open(path);
+  if (opened != DecodeStatus::ok) return opened;
+  UserDataReader reader(file.source(), found.layout);
+  StreamPos pos = found.start;
+  if (!reader.read(pos, found.length, bytes, nullptr) ||
+      static_cast<std::int64_t>(bytes.size()) != found.length) {
+    bytes.clear();
+    return DecodeStatus::shortRead;
+  }
+  return DecodeStatus::ok;
+}

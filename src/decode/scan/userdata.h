@@ -1,0 +1,60 @@
+#pragma once
+
+// The user data of a file read forward in pieces: the whole file when it is plain, the joined
+// user data of its sectors when it is a raw CD image. Positions in this stream are "stream"
+// positions; each piece read remembers where in the file it came from.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "sectors.h"
+
+// A file read by position: up to n bytes at `offset` into `into`; the count read (short only at
+// the end of the file) or -1 on a read error.
+using ReadAt = std::function<std::int64_t(std::int64_t offset, std::uint8_t* into, std::int64_t n)>;
+
+struct ScanSource {
+  std::int64_t size = 0;
+  ReadAt readAt;
+};
+
+// Where reading resumes: `skip` bytes into the user data of sector `sector` (for a plain file,
+// of a fixed-size block), which is byte `stream` of the stream.
+struct StreamPos {
+  std::int64_t sector = 0;
+  std::int64_t skip = 0;
+  std::int64_t stream = 0;
+};
+
+// Bytes of the stream that stand together in the file.
+struct Piece {
+  StreamPos start;
+  std::int64_t file = 0;  // file offset of its first byte
+  std::int64_t length = 0;
+};
+
+class UserDataReader {
+ public:
+  UserDataReader(const ScanSource& source, SectorLayout layout);
+
+  // Appends to `out` the stream from `pos` on, until `want` bytes were added or the stream ends,
+  // and moves `pos` past them. Notes each piece in `pieces` when given. False on a read error.
+  bool read(StreamPos& pos, std::int64_t want, std::vector<std::uint8_t>& out,
+            std::vector<Piece>* pieces);
+
+  SectorLayout layout() const { return layout_; }
+
+ private:
+  bool readPlain(StreamPos& pos, std::int64_t want, std::vector<std::uint8_t>& out,
+                 std::vector<Piece>* pieces);
+
+  const ScanSource& source_;
+  SectorLayout layout_;
+  std::vector<std::uint8_t> sectors_;  // a batch of whole sectors, as the file holds them
+};
+
+// The file offset of stream position `stream`, which lies in one of `pieces`; -1 otherwise.
+std::int64_t fileOffsetOf(const std::vector<Piece>& pieces, std::int64_t stream);
+// The reading position of stream position `stream` in `pieces`.
+StreamPos streamPosOf(const std::vector<Piece>& pieces, std::int64_t stream);

@@ -1,0 +1,139 @@
+#include "scancommand.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+
+#include "atomicwrite.h"
+#include "decode.h"
+#include "finder.h"
+#include "frameimage.h"
+#include "modelnames.h"
+
+namespace {
+
+constexpr int kViewerThreshold = 220;  // what the viewer's window sets
+
+void complain(const std::string& what, const std::string& reason) {
+  std::fprintf(stderr, "imag2png: %s: %s\n", what.c_str(), reason.c_str());
+}
+
+std::string hex(long long value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%llx", value);
+  return text;
+}
+
+std::span<const std::uint8_t> spanOf(ByteView bytes) {
+  return {bytes.data(), static_cast<std::size_t>(bytes.size())};
+}
+
+// Picture `index` of a find as the request wants it; `model` is its image model.
+DecodeStatus pictureImage(ByteView bytes, const ScanRequest& request, int index, RgbImage& image,
+                          bool& complete) {
+  if (!request.classic) {
+    AccurateConversion how = request.conversion;
+    how.picture = index;
+    return accurateImage(spanOf(bytes), how, image, complete);
+  }
+  std::vector<std::uint8_t> frame(kFrameBytes);
+  const std::span<std::uint8_t, kFrameBytes> shown(frame.data(), kFrameBytes);
+  const DecodeStatus status = decodeImageMemory(spanOf(bytes), shown, kViewerThreshold);
+  image = frameToRgb(shown, kFrameWidth, kFrameHeight);
+  complete = true;
+  return status;
+}
+
+class Converter {
+ public:
+  explicit Converter(const ScanRequest& request) : request_(request) {}
+
+  // Converts the pictures of one find; false when any failed.
+  bool convertFind(const std::string& input, const FoundPicture& found, ByteView bytes) {
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        request_.folder.empty() ? fs::path(input).parent_path() : fs::path(request_.folder);
+    const char* extension = request_.format == ImageFormat::png ? ".png" : ".ppm";
+    const int count = request_.all && !request_.classic ? found.pictures : 1;
+    bool allWritten = true;
+    for (int index = 0; index < count; ++index) {
+      const std::string output =
+          (folder / scanOutputName(input, found.offset, index + 1, extension)).string();
+      allWritten = convertOne(input, found, bytes, index, output) && allWritten;
+    }
+    return allWritten;
+  }
+
+ private:
+  bool convertOne(const std::string& input, const FoundPicture& found, ByteView bytes, int index,
+                  const std::string& output) {
+    const std::string where = input + "@" + hex(found.offset);
+    RgbImage image;
+    bool complete = false;
+    const DecodeStatus status = pictureImage(bytes, request_, index, image, complete);
+    if (status != DecodeStatus::ok) {
+      complain(where, decodeStatusText(status));
+      return false;
+    }
+    if (!written_.insert(output).second) {
+      complain(where, "would overwrite " + output + ", written for an earlier picture");
+      return false;
+    }
+    std::string error;
+    const std::vector<std::uint8_t> encoded = encodeImage(image, request_.format, error);
+    if (encoded.empty() || !(error = writeFileAtomically(output, encoded)).empty()) {
+      complain(output, error);
+      return false;
+    }
+    AccurateOptions options;
+    options.pictureIndex = index;
+    AccurateSummary summary;
+    describeAccurate(spanOf(bytes), options, summary);
+    std::printf("%s %s %dx%d %s\n", hex(found.offset).c_str(),
+                std::string(modelName(summary.model)).c_str(), image.width, image.height,
+                output.c_str());
+    if (!complete) complain(where, "warning: the picture data ends early; the rest is black");
+    return true;
+  }
+
+  const ScanRequest& request_;
+  std::set<std::string> written_;
+};
+
+}  // namespace
+
+std::string scanOutputName(const std::string& input, long long offset, int picture,
+                           const char* extension) {
+  std::string name = std::filesystem::path(input).filename().string() + "@" + hex(offset);
+  if (picture > 1) name += "-" + std::to_string(picture);
+  return name + extension;
+}
+
+int scanAndConvert(const ScanRequest& request, const std::vector<std::string>& paths) {
+  if (!request.folder.empty() && !std::filesystem::is_directory(request.folder)) {
+    complain(request.folder, "not a folder");
+    return 1;
+  }
+  removeTemporaryFileOnSignals();
+  Converter converter(request);
+  bool allConverted = true;
+  for (const std::string& input : paths) {
+    int finds = 0;
+    const DecodeStatus status =
+        scanFile(input.c_str(), [&](const FoundPicture& found, ByteView bytes) {
+          ++finds;
+          allConverted = converter.convertFind(input, found, bytes) && allConverted;
+          std::fflush(stdout);
+          return true;
+        });
+    if (status != DecodeStatus::ok) {
+      complain(input, decodeStatusText(status));
+      allConverted = false;
+    } else if (finds == 0) {
+      complain(input, "no picture found");
+      allConverted = false;
+    }
+  }
+  return allConverted ? 0 : 1;
+}

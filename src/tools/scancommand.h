@@ -1,0 +1,35 @@
+#pragma once
+
+// imag2png --scan and --info: pictures found anywhere in files and raw CD images (finder.h).
+
+#include <string>
+#include <vector>
+
+#include "accurateimage.h"
+#include "imageencode.h"
+
+struct ScanRequest {
+  std::string folder;    // -o; empty: beside each input
+  bool all = false;      // every picture of a CAT
+  bool classic = false;  // the viewer's 384 x 280 frame instead of the accurate picture
+  AccurateConversion conversion;
+  ImageFormat format = kDefaultFormat;
+};
+
+// Converts every picture found in each path to FOLDER/NAME@0xOFFSET.png (NAME@0xOFFSET-2.png ...
+// for the further pictures of a CAT with `all`), printing one line per picture written. Returns
+// the exit status: 0 when each path held a picture and all converted, 1 otherwise.
+int scanAndConvert(const ScanRequest& request, const std::vector<std::string>& paths);
+
+struct InfoRequest {
+  bool json = false;  // one JSON object a line
+  bool scan = false;  // pictures anywhere in the file, not only a picture file
+};
+
+// Describes each picture of each path on standard output without converting it. Returns 0
+// when every path held a picture that decodes, 1 otherwise.
+int describePictures(const InfoRequest& request, const std::vector<std::string>& paths);
+
+// "NAME@0xOFFSET.png", or "NAME@0xOFFSET-N.png" for picture N > 1 of a CAT.
+std::string scanOutputName(const std::string& input, long long offset, int picture,
+                           const char* extension);

@@ -1,0 +1,188 @@
+#include "finder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "accurate.h"
+#include "support/discimage.h"
+#include "support/tempdir.h"
+
+namespace {
+
+// A CLUT8 picture of width x height whose pixels depend on `seed`.
+Bytes picture(int width, int height, int seed) {
+  std::vector<Rgb> palette;
+  for (int n = 0; n < 256; ++n)
+    palette.push_back({std::uint8_t(n), std::uint8_t(n * seed), std::uint8_t(255 - n)});
+  ImagHeader header;
+  header.model = 4;
+  header.width = header.lineSize = static_cast<std::uint16_t>(width);
+  header.height = static_cast<std::uint16_t>(height);
+  Bytes data;
+  for (int i = 0; i < width * height; ++i)
+    data.push_back(static_cast<std::uint8_t>(i * seed));
+  return ImagBuilder::form().plte(palette).ihdr(header).idat(data).bytes();
+}
+
+Bytes noise(std::size_t n, unsigned seed) {
+  std::mt19937 random(seed);
+  Bytes bytes(n);
+  for (auto& b : bytes)
+    b = static_cast<std::uint8_t>(random() %
+                                  251);  // never the bytes of "IMAG" in a row, in practice
+  return bytes;
+}
+
+Bytes join(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts)
+    all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+struct Find {
+  FoundPicture found;
+  Bytes bytes;
+};
+
+class Finder : public ::testing::Test {
+ protected:
+  TempDir dir;
+
+  std::vector<Find> scan(const Bytes& file, SectorLayout* layout = nullptr) {
+    const std::string path = dir.write("dump.bin", file);
+    std::vector<Find> finds;
+    const DecodeStatus status = scanFile(
+        path.c_str(),
+        [&](const FoundPicture& found, ByteView bytes) {
+          finds.push_back({found, Bytes(bytes.data(), bytes.data() + bytes.size())});
+          return true;
+        },
+        layout);
+    EXPECT_EQ(status, DecodeStatus::ok);
+    return finds;
+  }
+};
+
+struct Placement {
+  const char* name;
+  std::optional<SectorFormat> sectors;  // none: a plain dump
+  SectorLayout layout;
+};
+
+class FinderPlacement : public Finder, public ::testing::WithParamInterface<Placement> {};
+
+// Two pictures, each larger than a sector, behind and between other data: each is found whole,
+// at the offset of its header in the file, and read again the same for the viewer's list.
+TEST_P(FinderPlacement, FindsEveryPictureWholeAtItsFileOffset) {
+  const Bytes first = picture(64, 50, 3), second = picture(40, 90, 7);
+  const Bytes data = join({noise(2048, 1), first, noise(5000, 2), second, noise(700, 3)});
+  const std::int64_t at[] = {2048, 2048 + std::int64_t(first.size()) + 5000};
+  const auto& sectors = GetParam().sectors;
+  SectorLayout layout{};
+  const auto finds = scan(sectors ? discImage(data, *sectors) : data, &layout);
+  EXPECT_EQ(layout, GetParam().layout);
+  ASSERT_EQ(finds.size(), 2u);
+  const Bytes* expected[] = {&first, &second};
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(finds[i].found.offset, sectors ? imageOffsetOf(*sectors, at[i]) : at[i]);
+    EXPECT_EQ(finds[i].bytes, *expected[i]);
+    EXPECT_EQ(finds[i].found.model, 4);
+  }
+  EXPECT_EQ(finds[1].found.width, 40);
+  std::vector<std::uint8_t> again;
+  ASSERT_EQ(readFoundPicture(dir.path("dump.bin").c_str(), finds[1].found, again),
+            DecodeStatus::ok);
+  EXPECT_EQ(again, second);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, FinderPlacement,
+    ::testing::Values(
+        Placement{"plain", std::nullopt, SectorLayout::plain},
+        Placement{"mode1", SectorFormat::mode1, SectorLayout::raw2352},
+        Placement{"mode2form1", SectorFormat::mode2Form1, SectorLayout::raw2352},
+        Placement{"mode2form2", SectorFormat::mode2Form2, SectorLayout::raw2352},
+        Placement{"headerless1", SectorFormat::headerlessForm1, SectorLayout::raw2336},
+        Placement{"headerless2", SectorFormat::headerlessForm2, SectorLayout::raw2336}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A large disc image: a header across the boundary of the scanner's 1 MiB windows, a picture
+// larger than a window, and one past it.
+TEST_F(Finder, PicturesAcrossScanWindowsAreFoundWhole) {
+  const Bytes straddling = picture(100, 100, 4), large = picture(1200, 1000, 5),
+              last = picture(10, 10, 6);
+  const std::int64_t first = (std::int64_t{1} << 20) - 6;
+  const Bytes data = join({noise(std::size_t(first), 9), straddling, large, noise(100, 10), last});
+  const auto finds = scan(discImage(data, SectorFormat::mode2Form2));
+  ASSERT_EQ(finds.size(), 3u);
+  EXPECT_EQ(finds[0].found.offset, imageOffsetOf(SectorFormat::mode2Form2, first));
+  EXPECT_EQ(finds[0].bytes, straddling);
+  EXPECT_EQ(finds[1].bytes, large);
+  EXPECT_EQ(finds[2].bytes, last);
+}
+
+void setContainerLength(Bytes& file, std::size_t at, std::uint32_t length) {
+  for (int i = 0; i < 4; ++i)
+    file[at + 4 + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
+}
+
+// Dumps hold containers whose length covers only the header: the chunks tell how far the
+// picture reaches, and a FORM right after it is the next picture.
+TEST_F(Finder, ShortContainerLengthDoesNotCutThePicture) {
+  Bytes first = picture(30, 20, 5);
+  setContainerLength(first, 0, 4);
+  const Bytes second = picture(20, 10, 9);
+  const auto finds = scan(join({first, second}));
+  ASSERT_EQ(finds.size(), 2u);
+  EXPECT_EQ(finds[0].bytes, first);
+  EXPECT_EQ(finds[1].found.offset, std::int64_t(first.size()));
+  AccuratePicture decoded;
+  ASSERT_EQ(decodeAccurate(finds[0].bytes, {}, decoded), DecodeStatus::ok);
+  EXPECT_TRUE(decoded.complete);
+}
+
+TEST_F(Finder, ContainersInsideAFindBelongToIt) {
+  const Bytes item1 = picture(8, 8, 1), item2 = picture(9, 9, 2), alone = picture(10, 10, 3);
+  Bytes cat = ImagBuilder::cat().raw(Bytes(item1.begin() + 12, item1.end())).raw(item2).bytes();
+  setContainerLength(cat, 0, 4);
+  const auto finds = scan(join({noise(100, 4), cat, noise(300, 5), alone}));
+  ASSERT_EQ(finds.size(), 2u);
+  EXPECT_EQ(finds[0].found.offset, 100);
+  EXPECT_EQ(finds[0].found.container, ContainerKind::cat);
+  EXPECT_EQ(finds[0].found.pictures, 2);
+  EXPECT_EQ(finds[1].found.offset, 100 + std::int64_t(cat.size()) + 300);
+
+  // A CAT whose length ends right before a FORM: the FORM is the next file, not a third item.
+  setContainerLength(cat, 0, std::uint32_t(cat.size() - 8));
+  const auto adjacent = scan(join({cat, alone}));
+  ASSERT_EQ(adjacent.size(), 2u);
+  EXPECT_EQ(adjacent[0].found.pictures, 2);
+  EXPECT_EQ(adjacent[1].found.offset, std::int64_t(cat.size()));
+}
+
+// What follows a picture ends it when it cannot be a chunk of it: text read as a chunk would
+// claim a length beyond the data, a header the decoder refuses is passed over.
+TEST_F(Finder, DataAfterAPictureDoesNotSwallowTheNext) {
+  const std::string text = "Copyright notice of a system ROM, followed by code.";
+  const Bytes first = picture(16, 16, 1), second = picture(12, 12, 2);
+  const Bytes noHeader = ImagBuilder::form().idat(Bytes(50, 1)).bytes();
+  const auto finds = scan(join({first, Bytes(text.begin(), text.end()), noHeader, second}));
+  ASSERT_EQ(finds.size(), 2u);
+  EXPECT_EQ(finds[0].bytes, first);
+  EXPECT_EQ(finds[1].bytes, second);
+}
+
+TEST_F(Finder, PictureDataCutByTheEndOfTheFileIsFoundIncomplete) {
+  const Bytes whole = picture(50, 50, 6);
+  const Bytes cut(whole.begin(), whole.end() - 1000);
+  const auto finds = scan(join({noise(3000, 8), cut}));
+  ASSERT_EQ(finds.size(), 1u);
+  EXPECT_EQ(finds[0].bytes, cut);
+  AccuratePicture decoded;
+  ASSERT_EQ(decodeAccurate(finds[0].bytes, {}, decoded), DecodeStatus::ok);
+  EXPECT_FALSE(decoded.complete);
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+#pragma once
+
+// Raw CD images built around given user data, as disc rippers write them.
+
+#include <algorithm>
+#include <cstdint>
+
+#include "imagbuilder.h"
+
+enum class SectorFormat { mode1, mode2Form1, mode2Form2, headerlessForm1, headerlessForm2 };
+
+struct SectorShape {
+  std::int64_t bytes;     // a whole sector
+  std::int64_t dataAt;    // where its user data begins
+  std::int64_t dataSize;  // user data bytes
+};
+
+inline SectorShape shapeOf(SectorFormat format) {
+  switch (format) {
+    case SectorFormat::mode1:
+      return {2352, 16, 2048};
+    case SectorFormat::mode2Form1:
+      return {2352, 24, 2048};
+    case SectorFormat::mode2Form2:
+      return {2352, 24, 2324};
+    case SectorFormat::headerlessForm1:
+      return {2336, 8, 2048};
+    case SectorFormat::headerlessForm2:
+      return {2336, 8, 2324};
+  }
+  return {};
+}
+
+// The image-file offset of byte `at` of the user data.
+inline std::int64_t imageOffsetOf(SectorFormat format, std::int64_t at) {
+  const SectorShape shape = shapeOf(format);
+  return at / shape.dataSize * shape.bytes + shape.dataAt + at % shape.dataSize;
+}
+
+// `data` cut into sectors of `format`; the last one is filled with zeros. Sync, address, mode
+// and subheader are written; error codes are left zero, as no reader of user data checks them.
+inline Bytes discImage(const Bytes& data, SectorFormat format) {
+  const SectorShape shape = shapeOf(format);
+  const bool raw = shape.bytes == 2352;
+  const bool form2 = format == SectorFormat::mode2Form2 || format == SectorFormat::headerlessForm2;
+  Bytes image;
+  for (std::size_t at = 0, sector = 0; at < data.size(); at += shape.dataSize, ++sector) {
+    Bytes one(static_cast<std::size_t>(shape.bytes), 0);
+    if (raw) {
+      std::fill(one.begin() + 1, one.begin() + 11, 0xFF);
+      one[12] = static_cast<std::uint8_t>(sector / 4500), one[13] = sector / 75 % 60,
+      one[14] = sector % 75;
+      one[15] = format == SectorFormat::mode1 ? 1 : 2;
+    }
+    if (format != SectorFormat::mode1) {
+      const std::size_t sub = raw ? 16 : 0;
+      const std::uint8_t header[4] = {1, 0, static_cast<std::uint8_t>(form2 ? 0x28 : 0x08), 0};
+      std::copy(header, header + 4, one.begin() + sub);
+      std::copy(header, header + 4, one.begin() + sub + 4);
+    }
+    const std::size_t n = std::min<std::size_t>(shape.dataSize, data.size() - at);
+    std::copy(data.begin() + at, data.begin() + at + n, one.begin() + shape.dataAt);
+    image.insert(image.end(), one.begin(), one.end());
+  }
+  return image;
+}

@@ -17,11 +17,7 @@ std::vector<Rgb> greyRamp(int count) {
 }
 
 ImagHeader clut8(int bpr, int h) {
-  ImagHeader header;
-  header.model = 4;
-  header.width = header.lineSize = static_cast<std::uint16_t>(bpr);
-  header.height = static_cast<std::uint16_t>(h);
-  return header;
+  return ImagHeader::of(4, bpr, h);
 }
 
 bool allBlack(const DecodedFrame& frame) {

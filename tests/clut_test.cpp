@@ -8,11 +8,7 @@ namespace {
 const std::vector<Rgb> kPalette = {{0, 0, 0}, {0xFF, 0, 0}, {0, 0xFF, 0}, {0x10, 0x20, 0x30}};
 
 ImagHeader clutHeader(int model, int bpr, int h) {
-  ImagHeader header;
-  header.model = static_cast<std::uint16_t>(model);
-  header.width = header.lineSize = static_cast<std::uint16_t>(bpr);
-  header.height = static_cast<std::uint16_t>(h);
-  return header;
+  return ImagHeader::of(model, bpr, h);
 }
 
 Bytes clutFile(int model, int bpr, int h, const Bytes& data,

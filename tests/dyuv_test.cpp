@@ -17,10 +17,7 @@ Bytes dyuvFile(ImagHeader header, const Bytes& data) {
 
 ImagHeader dyuvHeader(int bpr, int h, std::uint8_t y = 16, std::uint8_t u = 128,
                       std::uint8_t v = 128) {
-  ImagHeader header;
-  header.width = static_cast<std::uint16_t>(bpr);
-  header.lineSize = static_cast<std::uint16_t>(bpr);
-  header.height = static_cast<std::uint16_t>(h);
+  ImagHeader header = ImagHeader::of(3, bpr, h);
   header.y = y, header.u = u, header.v = v;
   return header;
 }

@@ -38,10 +38,7 @@ Bytes picture(int width, int height) {
     palette.push_back({static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(255 - n),
                        static_cast<std::uint8_t>(n * 5)});
   }
-  ImagHeader header;
-  header.model = 4;
-  header.width = header.lineSize = static_cast<std::uint16_t>(width);
-  header.height = static_cast<std::uint16_t>(height);
+  const ImagHeader header = ImagHeader::of(4, width, height);
   Bytes data;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x)

@@ -32,8 +32,7 @@ Bytes busyPicture() {
     palette.push_back({static_cast<std::uint8_t>(n * 7), static_cast<std::uint8_t>(n * 13),
                        static_cast<std::uint8_t>(n * 29)});
   }
-  ImagHeader header;
-  header.model = 4, header.width = header.lineSize = 384, header.height = 280;
+  const ImagHeader header = ImagHeader::of(4, 384, 280);
   Bytes data;
   for (int i = 0; i < 384 * 280; ++i)
     data.push_back(static_cast<std::uint8_t>(i * 2654435761u >> 13));

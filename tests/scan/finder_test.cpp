@@ -15,10 +15,7 @@ Bytes picture(int width, int height, int seed) {
   std::vector<Rgb> palette;
   for (int n = 0; n < 256; ++n)
     palette.push_back({std::uint8_t(n), std::uint8_t(n * seed), std::uint8_t(255 - n)});
-  ImagHeader header;
-  header.model = 4;
-  header.width = header.lineSize = static_cast<std::uint16_t>(width);
-  header.height = static_cast<std::uint16_t>(height);
+  const ImagHeader header = ImagHeader::of(4, width, height);
   Bytes data;
   for (int i = 0; i < width * height; ++i)
     data.push_back(static_cast<std::uint8_t>(i * seed));

@@ -40,7 +40,7 @@ constexpr char kHelp[] =
     "  --version     show the version\n"
     "\n"
     "OUTPUT is written whole or not at all: a temporary file beside it is renamed over it\n"
-    "when complete.\n"
+    "when complete. OUTPUT - is standard output.\n"
     "\n"
     "Exit status: 0 when the picture was written, 1 when it was not (one line on standard\n"
     "error: png2imag: PATH: reason), 2 when the command line is wrong.\n";
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   bool classic = false, onlyPaths = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (onlyPaths || arg.empty() || arg[0] != '-') {
+    if (onlyPaths || arg == "-" || arg.empty() || arg[0] != '-') {
       paths.emplace_back(arg);
     } else if (arg == "--") {
       onlyPaths = true;
@@ -103,7 +103,9 @@ int main(int argc, char** argv) {
       encodePicture(png.picture, png.indexed ? &png.palette : nullptr, *model,
                     classic ? PictureLayout::classic : PictureLayout::accurate);
   if (picture.file.empty()) return complain(input, picture.error);
-  if (const std::string reason = writeFileAtomically(output, picture.file); !reason.empty()) {
+  const std::string reason =
+      output == "-" ? writeStandardOutput(picture.file) : writeFileAtomically(output, picture.file);
+  if (!reason.empty()) {
     return complain(output, reason);
   }
   return kExitOk;

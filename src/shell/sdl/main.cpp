@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "viewercore.h"
 #include "viewerwindow.h"
@@ -24,7 +26,20 @@ bool onAScreen() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string argvline = argvlineFrom(commandLineText(argc, argv).c_str());
+  const ViewerOptions options = parseViewerOptions(std::vector<std::string>(argv + 1, argv + argc));
+  switch (options.action) {
+    case ViewerOptions::Action::help:
+      std::fputs(helpText().c_str(), stdout);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    case ViewerOptions::Action::version:
+      std::printf("dragndrop %s\n", PELMORA_VERSION);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    case ViewerOptions::Action::usageError:
+      std::fprintf(stderr, "dragndrop: %s\nTry 'dragndrop --help'.\n", options.error.c_str());
+      return 2;
+    case ViewerOptions::Action::view:
+      break;
+  }
 
   // A picture viewer neither keeps the screen awake nor asks to bypass the compositor, and it
   // paints through the plain window surface: no OpenGL to load, nothing re-creates the window.
@@ -47,7 +62,7 @@ int main(int argc, char** argv) {
 
   int status = 0;
   {
-    ViewerWindow window(argvline);
+    ViewerWindow window(options);
     if (window.ok()) {
       window.run();
     } else {

@@ -55,7 +55,7 @@ ViewerWindow::ViewerWindow(const ViewerOptions& options) : core_(options) {
   if (window_ == nullptr) return;
   core_.onCreate();
   setWindowIcon(window_);
-  if (core_.fullScreen()) SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (core_.fullScreen()) fullScreen_.set(window_, true);
   int width = 0, height = 0;
   SDL_GetWindowSize(window_, &width, &height);
   core_.onResize(width, height);
@@ -115,9 +115,7 @@ void ViewerWindow::decodePendingArgv() {
 ViewerWindow::Next ViewerWindow::apply(const Reaction& reaction) {
   if (reaction.setCaption) SDL_SetWindowTitle(window_, validUtf8(reaction.caption).c_str());
   if (!reaction.report.empty()) std::fprintf(stderr, "dragndrop: %s\n", reaction.report.c_str());
-  if (reaction.fullScreen) {
-    SDL_SetWindowFullscreen(window_, *reaction.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-  }
+  if (reaction.fullScreen) fullScreen_.set(window_, *reaction.fullScreen);
   if (reaction.resizeTo) resizeClient(*reaction.resizeTo);
   if (reaction.quit) return Next::quit;
   return reaction.repaint ? Next::repaint : Next::wait;
@@ -125,20 +123,32 @@ ViewerWindow::Next ViewerWindow::apply(const Reaction& reaction) {
 
 // To `size`, as far as the screen allows, unless the window is maximised or full screen.
 void ViewerWindow::resizeClient(ClientSize size) {
-  const Uint32 flags = SDL_GetWindowFlags(window_);
-  if ((flags & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN)) != 0) return;
-  SDL_Rect usable{};
-  if (SDL_GetDisplayUsableBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &usable) == 0) {
-    int top = 0, left = 0, bottom = 0, right = 0;
-    SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right);  // 0s without a frame
-    size.width = std::min(size.width, usable.w - left - right);
-    size.height = std::min(size.height, usable.h - top - bottom);
+  if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) != 0 || fullScreen_.active(window_)) {
+    return;
   }
   int width = 0, height = 0;
   SDL_GetWindowSize(window_, &width, &height);
-  if (size.width > 0 && size.height > 0 && (size.width != width || size.height != height)) {
+  SDL_Rect usable{};
+  if (SDL_GetDisplayUsableBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &usable) != 0) {
+    if (size.width != width || size.height != height) {
+      SDL_SetWindowSize(window_, size.width, size.height);
+    }
+    return;
+  }
+  int top = 0, left = 0, bottom = 0, right = 0;
+  SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right);  // 0s without a frame
+  size.width = std::min(size.width, usable.w - left - right);
+  size.height = std::min(size.height, usable.h - top - bottom);
+  if (size.width <= 0 || size.height <= 0) return;
+  if (size.width != width || size.height != height) {
     SDL_SetWindowSize(window_, size.width, size.height);
   }
+  // A window grown past the screen's edge moves back onto it.
+  int x = 0, y = 0;
+  SDL_GetWindowPosition(window_, &x, &y);
+  const int fitX = std::clamp(x, usable.x + left, usable.x + usable.w - right - size.width);
+  const int fitY = std::clamp(y, usable.y + top, usable.y + usable.h - bottom - size.height);
+  if (fitX != x || fitY != y) SDL_SetWindowPosition(window_, fitX, fitY);
 }
 
 void ViewerWindow::paint() {

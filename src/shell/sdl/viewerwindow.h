@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "fullscreen.h"
 #include "textbox.h"
 #include "viewercore.h"
 
@@ -42,5 +43,6 @@ class ViewerWindow {
   ViewerCore core_;
   SDL_Window* window_ = nullptr;
   TextBox text_;
+  FullScreen fullScreen_;
   bool dropTaken_ = false;  // the current drop's first file has been handled
 };

@@ -403,6 +403,12 @@ def help_version_and_usage(shell):
         said = getattr(ran, stream)
         check(ran.returncode == code and text in said,
               f"{args}: exit {ran.returncode}, said {said!r}")
+    # The README's key list is the one the viewer has.
+    keys = subprocess.run([shell.viewer, "--help"], capture_output=True, check=False).stdout
+    with open(os.path.join(os.path.dirname(__file__), "..", "..", "README.md"), "rb") as readme:
+        documented = readme.read()
+    for line in keys.split(b"Keys:\n", 1)[1].splitlines():
+        check(line.strip() in documented, f"the README lacks the key line {line.strip()!r}")
 
 
 def no_display(shell):

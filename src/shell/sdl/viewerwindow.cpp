@@ -155,39 +155,68 @@ void ViewerWindow::paint() {
   // The window surface is renewed by SDL after a resize; asking for it each time keeps it valid.
   SDL_Surface* target = SDL_GetWindowSurface(window_);
   if (target == nullptr) return;
-  SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, kGrey, kGrey, kGrey));
-  paintPicture(target);
-  text_.draw(target, core_.panelText(), TextBox::Edge::bottom);
+  const SDL_Rect picture = paintPicture(target);
+  const std::vector<std::string> panel = core_.panelText();
+  const bool text = !panel.empty() || !core_.message().empty();
+  // When only the picture changed (the next file at the same size), the grey around it is still
+  // on the surface and on the screen: a full-screen redraw then writes and sends half the bytes.
+  const bool onlyPicture = !wholeWindow_ && !text && !textShown_ && target == lastTarget_ &&
+                           picture.w > 0 && SDL_RectEquals(&picture, &lastPicture_);
+  if (!onlyPicture) {
+    const Uint32 grey = SDL_MapRGB(target->format, kGrey, kGrey, kGrey);
+    const SDL_Rect around[] = {
+        {0, 0, target->w, picture.y},
+        {0, picture.y + picture.h, target->w, target->h - picture.y - picture.h},
+        {0, picture.y, picture.x, picture.h},
+        {picture.x + picture.w, picture.y, target->w - picture.x - picture.w, picture.h},
+    };
+    for (const SDL_Rect& rect : around) {
+      if (rect.w > 0 && rect.h > 0) SDL_FillRect(target, &rect, grey);
+    }
+  }
+  text_.draw(target, panel, TextBox::Edge::bottom);
   if (!core_.message().empty()) text_.draw(target, {core_.message()}, TextBox::Edge::top);
-  SDL_UpdateWindowSurface(window_);
+  if (onlyPicture) {
+    SDL_UpdateWindowSurfaceRects(window_, &picture, 1);
+  } else {
+    SDL_UpdateWindowSurface(window_);
+  }
+  wholeWindow_ = false, textShown_ = text, lastTarget_ = target, lastPicture_ = picture;
 }
 
-// The picture's source rectangle, stretched to the destination with nearest neighbour.
-void ViewerWindow::paintPicture(SDL_Surface* target) {
+// The picture's source rectangle, stretched to the destination with nearest neighbour. Returns
+// the part of the target it covered (empty when none).
+SDL_Rect ViewerWindow::paintPicture(SDL_Surface* target) {
   const PictureView view = core_.view();
   const Layout& layout = view.layout;
-  if (view.pixels == nullptr || layout.source.width <= 0 || layout.source.height <= 0) return;
+  if (view.pixels == nullptr || layout.source.width <= 0 || layout.source.height <= 0) return {};
   // A view of the pixels shown, not a copy.
   const std::uint8_t* first = view.pixels + static_cast<std::size_t>(layout.source.y) * view.pitch +
                               static_cast<std::size_t>(layout.source.x) * 3;
   SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
       const_cast<std::uint8_t*>(first), layout.source.width, layout.source.height, 24,
       static_cast<int>(view.pitch), view.bgr ? SDL_PIXELFORMAT_BGR24 : SDL_PIXELFORMAT_RGB24);
-  if (source == nullptr) return;
+  if (source == nullptr) return {};
   SDL_Rect to{layout.destination.x, layout.destination.y, layout.destination.width,
               layout.destination.height};
+  SDL_Rect covered{};
   if (layout.scale == 1) {
     SDL_BlitSurface(source, nullptr, target, &to);  // converts and clips to the window
+    covered = to;                                   // SDL leaves the clipped rectangle here
   } else if (SDL_Surface* converted = SDL_ConvertSurface(source, target->format, 0)) {
     // Scaling wants both surfaces in one format.
     if (layout.scale == 0) {  // shown smaller than its own size
       SDL_BlitScaled(converted, nullptr, target, &to);
+      covered = to;
     } else {
       stretchNearest(converted, target, to.x, to.y, layout.scale);
+      const SDL_Rect whole{0, 0, target->w, target->h};
+      SDL_IntersectRect(&to, &whole, &covered);
     }
     SDL_FreeSurface(converted);
   }
   SDL_FreeSurface(source);
+  return covered;
 }
 
 ViewerWindow::Next ViewerWindow::handle(SDL_Event& event) {
@@ -228,8 +257,10 @@ ViewerWindow::Next ViewerWindow::handle(SDL_Event& event) {
 ViewerWindow::Next ViewerWindow::onWindowEvent(const SDL_WindowEvent& event) {
   switch (event.event) {
     case SDL_WINDOWEVENT_EXPOSED:
+      wholeWindow_ = true;
       return Next::repaint;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
+      wholeWindow_ = true;
       return apply(core_.onResize(event.data1, event.data2));
     case SDL_WINDOWEVENT_CLOSE:
       return Next::quit;

@@ -320,15 +320,34 @@ TEST_F(Viewer, ProfileHoldsAcrossFilesAndPagesThroughACat) {
   EXPECT_EQ(key(core, 'p').caption, one);          // the classic profile holds too
 }
 
-TEST_F(Viewer, SaysWhenOnlyTheAccurateProfileFindsAPicture) {
-  ViewerCore core(rgb888("deep.img"));
-  const Reaction reaction = core.onCommand(IDM_DECODE_ARGV);
-  EXPECT_EQ(reaction.status, DecodeStatus::ok);
-  EXPECT_NE(core.message().find("press Tab"), std::string::npos) << core.message();
-  EXPECT_NE(reaction.report.find("deep.img"), std::string::npos);
-  ViewerCore plain(good("plain.img"));
-  plain.onCommand(IDM_DECODE_ARGV);
-  EXPECT_EQ(plain.message(), "");
+TEST_F(Viewer, WarnsOfFilesThatShowLittleOrNothing) {
+  ImagHeader header;
+  header.model = 4, header.width = 2, header.lineSize = 2, header.height = 2;
+  const auto clut8 = [&](const Bytes& idat) {
+    return ImagBuilder::form().plte({{1, 2, 3}}).ihdr(header).idat(idat).bytes();
+  };
+  struct Case {
+    std::string path;
+    const char* says;  // part of the message; "" for none
+  };
+  const Case cases[] = {
+      {dir.write("whole.img", clut8({0, 0, 0, 0})), ""},
+      {dir.write("short.img", clut8({0, 0, 0})), "ends early"},
+      {dir.write("none.img", ImagBuilder::form().ihdr(header).bytes()), "no picture data"},
+      {rgb888("deep.img"), "press Tab"},
+  };
+  for (const Case& c : cases) {
+    ViewerCore core(c.path);
+    const Reaction reaction = core.onCommand(IDM_DECODE_ARGV);
+    EXPECT_EQ(reaction.status, DecodeStatus::ok);
+    if (*c.says == '\0') {
+      EXPECT_EQ(core.message(), "") << c.path;
+      EXPECT_EQ(reaction.report, "") << c.path;
+    } else {
+      EXPECT_NE(core.message().find(c.says), std::string::npos) << core.message();
+      EXPECT_EQ(reaction.report.find(c.path), 0u) << reaction.report;  // for standard error
+    }
+  }
 }
 
 TEST_F(Viewer, PanelSaysWhatShows) {
@@ -337,7 +356,7 @@ TEST_F(Viewer, PanelSaysWhatShows) {
   EXPECT_TRUE(core.panelText().empty());
   EXPECT_TRUE(key(core, 'i').repaint);
   const std::vector<std::string> expected = {"two.cat  (1/1)", "CAT with 2 pictures",
-                                             "CLUT8, 1 x 1", "palette: 1 entries",
+                                             "CLUT8, 1 x 1", "palette: 1 entry",
                                              "classic profile, zoom 1:1"};
   EXPECT_EQ(core.panelText(), expected);
   key(core, '+');

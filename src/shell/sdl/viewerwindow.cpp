@@ -67,6 +67,7 @@ ViewerWindow::~ViewerWindow() {
 
 void ViewerWindow::run() {
   // The window has just been shown: its first paint, then the command-line picture.
+  if (!core_.message().empty()) std::fprintf(stderr, "dragndrop: %s\n", core_.message().c_str());
   paint();
   decodePendingArgv();
   SDL_Event event;

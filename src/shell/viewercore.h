@@ -118,7 +118,7 @@ class ViewerCore {
   // What to paint now in a client area of the size last given to onResize.
   PictureView view() const;
   bool fullScreen() const { return fullScreen_; }
-  // Manual zoom or fit, not the start-up 1:1 view.
+  // The view: fit, or a zoom with its pan (shrinkLarger: the start-up 1:1 view).
   const ViewMode& mode() const { return mode_; }
 
   // The transient message: "" when none shows. It shows until its deadline; the shell waits for

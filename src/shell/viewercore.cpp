@@ -278,7 +278,7 @@ std::optional<ClientSize> ViewerCore::scaledSize() const {
   if (pictureWidth() <= 0 || pictureHeight() <= 0) return std::nullopt;
   // Larger than any screen anyway; the shell holds it to what the screen allows.
   const auto scaled = [&](int size) {
-    return static_cast<int>(std::min(16384L, long{size} * mode_.zoom));
+    return static_cast<int>(std::min<std::int64_t>(16384, std::int64_t{size} * mode_.zoom));
   };
   return ClientSize{scaled(pictureWidth()), scaled(pictureHeight())};
 }

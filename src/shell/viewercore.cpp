@@ -1,5 +1,13 @@
 #include "viewercore.h"
 
+#include <algorithm>
+#include <filesystem>
+
+#include "atomicwrite.h"
+#include "filecopy.h"
+#include "imageencode.h"
+#include "savename.h"
+
 std::string commandLineText(int argc, const char* const* argv) {
   std::string text;
   for (int i = 1; i < argc; ++i) {
@@ -66,7 +74,52 @@ std::string validUtf8(std::string_view text) {
   return out;
 }
 
-ViewerCore::ViewerCore(std::string argvline) : argvline_(std::move(argvline)) {}
+namespace {
+
+// The accurate decoding of a file in the classic profile costs at most this many pixels; larger
+// pictures are judged by their header alone.
+constexpr std::uint64_t kProbePixels = std::uint64_t{1} << 20;
+
+// What to say about a file the classic profile accepted: nothing, that its picture data ends
+// early, that it has none, or that only the accurate profile finds a picture in it.
+std::string classicWarning(const FileCopy& copy, const PictureInfo& info, FrameCoverage coverage) {
+  constexpr char hint[] = "no picture in the classic profile; press Tab for the accurate one";
+  const bool drawn = coverage.width > 0 && coverage.height > 0;
+  const std::uint64_t pixels = std::uint64_t(info.width) * std::uint64_t(info.height);
+  if (copy.size == 0 || !info.header || pixels == 0) return drawn ? "" : "no picture data";
+  if (pixels > kProbePixels) {
+    if (drawn) return "";
+    return info.pixelData && info.model >= 1 && info.model <= 9 ? hint : "no picture data";
+  }
+  AccurateOptions options;
+  options.maxPixels = kProbePixels;
+  AccuratePicture probe;
+  const bool found =
+      info.pixelData && decodeAccurate({copy.bytes.get(), static_cast<std::size_t>(copy.size)},
+                                       options, probe) == DecodeStatus::ok;
+  if (!drawn) return found ? hint : "no picture data";
+  return found && !probe.complete ? "the picture data ends early" : "";
+}
+
+}  // namespace
+
+ViewerCore::ViewerCore(std::string argvline) : argvline_(std::move(argvline)) {
+  if (!argvline_.empty()) files_ = FileList({argvline_});
+}
+
+ViewerCore::ViewerCore(const ViewerOptions& options)
+    : files_(filesFromArguments(options.arguments)), accurate_(options.accurate) {
+  if (!files_.empty()) argvline_ = files_.current();
+  if (files_.empty() && !options.arguments.empty()) {
+    std::string named;
+    for (const std::string& argument : options.arguments)
+      named += (named.empty() ? "" : " ") + argument;
+    say("no CD-i pictures in " + named);
+  }
+  if (options.zoom != 1) mode_ = ViewMode{.zoom = options.zoom};
+  if (options.fit) mode_ = ViewMode{.fit = true};
+  if (options.fullScreen) fullScreenChanged(true);
+}
 
 ViewerCore::~ViewerCore() {
   releaseFrameBuffer();
@@ -83,28 +136,289 @@ Reaction ViewerCore::onCommand(int id) {
 
 Reaction ViewerCore::onDrop(const std::vector<std::string>& paths) {
   if (paths.empty()) return {};
-  return decode(paths.front(), true);
+  std::vector<std::string> files = expandFolders(paths);
+  // A folder with no pictures is tried as it stands, and refused as a drop of a folder was.
+  files_ = FileList(files.empty() ? paths : std::move(files));
+  return decode(files_.current(), true);
+}
+
+Reaction ViewerCore::addDropped(const std::string& path) {
+  for (std::string& file : expandFolders({path}))
+    files_.append(std::move(file));
+  Reaction reaction;
+  reaction.repaint = panel_;  // the panel shows the list's length
+  return reaction;
+}
+
+std::string ViewerCore::caption(DecodeStatus status) const {
+  std::string text = status == DecodeStatus::ok ? current_ : std::string(szAppname);
+  if (!accurate_) return text;
+  if (info_.pictures <= 1) return text + kAccurateCaption;
+  return text + " [accurate " + std::to_string(page_ + 1) + "/" + std::to_string(info_.pictures) +
+         "]";
+}
+
+void ViewerCore::say(std::string text) {
+  message_ = std::move(text);
+  messageEnd_ = Clock::now() + kMessageDuration;
+}
+
+void ViewerCore::warn(Reaction& reaction, const std::string& path, const std::string& what) {
+  reaction.report = path + ": " + what;
+  say(std::filesystem::path(path).filename().string() + ": " + what);
 }
 
 Reaction ViewerCore::decode(const std::string& path, bool repaint) {
-  current_ = path, decoded_ = true, accurate_ = false, picture_ = AccuratePicture{};
+  current_ = path, decoded_ = true, page_ = 0, picture_ = AccuratePicture{}, info_ = PictureInfo{};
+  FileCopy copy;
+  if (readFileCopy(path.c_str(), kMaxFileBytes, copy) == DecodeStatus::ok) {
+    info_ = describePicture(copy.view(), 0);
+  }
   Reaction reaction;
-  reaction.setCaption = true;
-  reaction.status = decodeFile(path.c_str());
-  reaction.caption = reaction.status == DecodeStatus::ok ? path : std::string(szAppname);
   reaction.repaint = repaint;
+  if (accurate_) {
+    reaction = decodeAccuratePage(std::move(reaction));
+  } else {
+    FrameCoverage coverage;
+    reaction.status = status_ = decodeFile(path.c_str(), &coverage);
+    if (status_ != DecodeStatus::ok) {
+      warn(reaction, path, decodeStatusText(status_));
+    } else if (const std::string warning = classicWarning(copy, info_, coverage);
+               !warning.empty()) {
+      warn(reaction, path, warning);
+    }
+  }
+  reaction.setCaption = true;
+  reaction.caption = caption(status_);
+  if (!mode_.fit && !mode_.shrinkLarger && !fullScreen_) reaction.resizeTo = scaledSize();
+  return reaction;
+}
+
+Reaction ViewerCore::decodeAccuratePage(Reaction reaction) {
+  AccurateOptions options;
+  options.pictureIndex = page_;
+  reaction.status = status_ = decodeAccurateFile(current_.c_str(), options, picture_);
+  if (status_ != DecodeStatus::ok) {
+    warn(reaction, current_, decodeStatusText(status_));
+  } else if (!picture_.complete) {
+    warn(reaction, current_, "the picture data ends early");
+  }
   return reaction;
 }
 
 Reaction ViewerCore::toggleProfile() {
   if (!decoded_) return {};
-  if (accurate_) return decode(current_, true);
-  accurate_ = true;
+  accurate_ = !accurate_;
+  return decode(current_, true);
+}
+
+Reaction ViewerCore::onKey(int key, int modifiers) {
+  const KeyBinding* binding = findBinding(key, modifiers);
+  return binding != nullptr ? run(binding->command, binding->argument) : Reaction{};
+}
+
+Reaction ViewerCore::run(ViewerCommand command, int argument) {
   Reaction reaction;
-  reaction.setCaption = true;
-  reaction.status = decodeAccurateFile(current_.c_str(), AccurateOptions{}, picture_);
-  reaction.caption =
-      (reaction.status == DecodeStatus::ok ? current_ : std::string(szAppname)) + kAccurateCaption;
+  switch (command) {
+    case ViewerCommand::quit:
+      reaction.quit = true;
+      return reaction;
+    case ViewerCommand::escape:
+      if (fullScreen_) return toggleFullScreen();
+      reaction.quit = true;
+      return reaction;
+    case ViewerCommand::navigate:
+      return files_.move(argument) ? decode(files_.current(), true) : reaction;
+    case ViewerCommand::jump:
+      return files_.jump(argument) ? decode(files_.current(), true) : reaction;
+    case ViewerCommand::zoom:
+      return zoom(argument);
+    case ViewerCommand::fit:
+      if (mode_.fit) return reaction;
+      mode_ = ViewMode{.fit = true};
+      reaction.repaint = true;
+      return reaction;
+    case ViewerCommand::fullScreen:
+      return toggleFullScreen();
+    case ViewerCommand::profile:
+      return toggleProfile();
+    case ViewerCommand::page: {
+      const int wanted = std::clamp(page_ + argument, 0, std::max(info_.pictures - 1, 0));
+      if (!accurate_ || !decoded_ || wanted == page_) return reaction;
+      page_ = wanted;
+      FileCopy copy;
+      if (readFileCopy(current_.c_str(), kMaxFileBytes, copy) == DecodeStatus::ok) {
+        info_ = describePicture(copy.view(), page_);
+      }
+      reaction.repaint = true;
+      reaction = decodeAccuratePage(std::move(reaction));
+      reaction.setCaption = true;
+      reaction.caption = caption(status_);
+      return reaction;
+    }
+    case ViewerCommand::info:
+      panel_ = !panel_;
+      reaction.repaint = true;
+      return reaction;
+    case ViewerCommand::save:
+      return save();
+  }
+  return reaction;
+}
+
+int ViewerCore::pictureWidth() const {
+  return accurate_ ? picture_.width : kFrameWidth;
+}
+
+int ViewerCore::pictureHeight() const {
+  return accurate_ ? picture_.height : kFrameHeight;
+}
+
+std::optional<ClientSize> ViewerCore::scaledSize() const {
+  if (pictureWidth() <= 0 || pictureHeight() <= 0) return std::nullopt;
+  // Larger than any screen anyway; the shell holds it to what the screen allows.
+  const auto scaled = [&](int size) {
+    return static_cast<int>(std::min<std::int64_t>(16384, std::int64_t{size} * mode_.zoom));
+  };
+  return ClientSize{scaled(pictureWidth()), scaled(pictureHeight())};
+}
+
+Reaction ViewerCore::zoom(int step) {
+  Reaction reaction;
+  if (step == 0) {
+    mode_ = ViewMode{.shrinkLarger = true};
+    reaction.repaint = true;
+    if (!fullScreen_) reaction.resizeTo = ClientSize{kFrameWidth, kFrameHeight};
+    return reaction;
+  }
+  int scale = mode_.zoom;
+  if (mode_.fit) scale = std::max(view().layout.scale, 1);
+  const int wanted = std::clamp(scale + step, kMinZoom, kMaxZoom);
+  if (wanted == mode_.zoom && !mode_.fit && !mode_.shrinkLarger) return reaction;
+  mode_ = clampPan(ViewMode{.zoom = wanted, .panX = mode_.panX, .panY = mode_.panY}, pictureWidth(),
+                   pictureHeight(), client_.width, client_.height);
   reaction.repaint = true;
+  if (!fullScreen_) reaction.resizeTo = scaledSize();
+  return reaction;
+}
+
+Reaction ViewerCore::toggleFullScreen() {
+  fullScreenChanged(!fullScreen_);
+  Reaction reaction;
+  reaction.repaint = true;
+  reaction.fullScreen = fullScreen_;
+  return reaction;
+}
+
+void ViewerCore::fullScreenChanged(bool on) {
+  if (on == fullScreen_) return;
+  fullScreen_ = on;
+  if (on) {
+    windowedMode_ = mode_;
+    mode_ = ViewMode{.fit = true};
+  } else {
+    mode_ = windowedMode_;
+  }
+}
+
+Reaction ViewerCore::onDrag(int dx, int dy) {
+  if (mode_.fit || mode_.shrinkLarger) return {};
+  const ViewMode before = mode_;
+  mode_.panX -= dx, mode_.panY -= dy;
+  mode_ = clampPan(mode_, pictureWidth(), pictureHeight(), client_.width, client_.height);
+  Reaction reaction;
+  reaction.repaint = mode_.panX != before.panX || mode_.panY != before.panY;
+  return reaction;
+}
+
+Reaction ViewerCore::onResize(int width, int height) {
+  client_ = {width, height};
+  if (!mode_.fit && !mode_.shrinkLarger) {
+    mode_ = clampPan(mode_, pictureWidth(), pictureHeight(), width, height);
+  }
+  Reaction reaction;
+  reaction.repaint = true;
+  return reaction;
+}
+
+PictureView ViewerCore::view() const {
+  PictureView view;
+  if (accurate_) {
+    const AccuratePicture* picture = accuratePicture();
+    if (picture == nullptr) return view;
+    view.pixels = picture->rgb.data();
+    view.width = picture->width, view.height = picture->height;
+    view.pitch = picture->rowBytes();
+  } else {
+    if (frame() == nullptr) return view;
+    view.pixels = frame();
+    view.width = kFrameWidth, view.height = kFrameHeight;
+    view.pitch = kFramePitch;
+    view.bgr = true;
+  }
+  ViewMode mode = mode_;
+  mode.shrinkLarger = mode_.shrinkLarger && accurate_;  // the classic frame is cut, not shrunk
+  view.layout = layoutPicture(view.width, view.height, client_.width, client_.height, mode);
+  return view;
+}
+
+std::optional<ViewerCore::Clock::time_point> ViewerCore::messageDeadline() const {
+  if (message_.empty()) return std::nullopt;
+  return messageEnd_;
+}
+
+bool ViewerCore::expireMessage(Clock::time_point now) {
+  if (message_.empty() || now < messageEnd_) return false;
+  message_.clear();
+  return true;
+}
+
+std::string ViewerCore::zoomText() const {
+  const Layout layout = view().layout;
+  if (mode_.fit) {
+    return layout.scale == 0 ? "fit (smaller)" : "fit (" + std::to_string(layout.scale) + "x)";
+  }
+  if (layout.scale == 0) return "1:1 (shown smaller)";
+  return mode_.zoom == 1 ? "1:1" : std::to_string(mode_.zoom) + "x";
+}
+
+std::vector<std::string> ViewerCore::panelText() const {
+  if (!panel_) return {};
+  PanelFacts facts;
+  if (decoded_) facts.fileName = std::filesystem::path(current_).filename().string();
+  if (!files_.empty()) facts.position = files_.index() + 1, facts.count = files_.size();
+  facts.info = info_;
+  facts.accurate = accurate_;
+  facts.page = page_;
+  facts.zoom = zoomText();
+  return panelLines(facts);
+}
+
+Reaction ViewerCore::save() {
+  Reaction reaction;
+  reaction.repaint = true;  // the message says what happened
+  RgbImage image;
+  if (decoded_ && status_ == DecodeStatus::ok) {
+    if (accurate_ && !picture_.rgb.empty()) {
+      image.width = picture_.width, image.height = picture_.height, image.rgb = picture_.rgb;
+    } else if (!accurate_ && frame() != nullptr) {
+      image = frameToRgb(std::span<const std::uint8_t, kFrameBytes>(frame(), kFrameBytes),
+                         kFrameWidth, kFrameHeight);
+    }
+  }
+  if (image.rgb.empty()) {
+    say("nothing to save");
+    return reaction;
+  }
+  const std::string path = savePathFor(current_);
+  std::string error;
+  const std::vector<std::uint8_t> bytes = encodeImage(image, ImageFormat::png, error);
+  if (error.empty()) error = writeFileAtomically(path, bytes);
+  if (error.empty()) {
+    say("saved " + path);
+  } else {
+    reaction.report = path + ": " + error;
+    say("cannot save " + path + ": " + error);
+  }
   return reaction;
 }

@@ -4,18 +4,27 @@
 // message does to the frame and the caption, and the decode of the command-line file at the
 // first paint. Both window shells (SDL2 and Win32) drive one ViewerCore; tests drive it bare.
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "accurate.h"
 #include "decode.h"
+#include "filelist.h"
+#include "keytable.h"
+#include "layout.h"
+#include "options.h"
+#include "pictureinfo.h"
 
 inline constexpr char szAppname[] = "Pelmora 'DragnDrop' viewer";
 inline constexpr int IDM_DECODE_ARGV = 1234;
 inline constexpr int kViewerThreshold = 220;  // dyuverrc while the window exists
-// Added to the caption while the accurate profile shows.
+// Added to the caption while the accurate profile shows; " [accurate 2/3]" for a CAT.
 inline constexpr char kAccurateCaption[] = " [accurate]";
+// How long a message stays in the window.
+inline constexpr std::chrono::milliseconds kMessageDuration{3000};
 
 // The command-line text as the Windows start-up code hands it over: the arguments after the
 // program's name, joined with single spaces. Empty when there are none.
@@ -30,17 +39,43 @@ std::string argvlineFrom(const char* lpszCmdParam);
 // window systems that take UTF-8. Valid text comes back unchanged.
 std::string validUtf8(std::string_view text);
 
+struct ClientSize {
+  int width = 0, height = 0;
+  bool operator==(const ClientSize&) const = default;
+};
+
 // What the shell has to do after a message was handled.
 struct Reaction {
   bool setCaption = false;                 // set the caption to `caption`
   std::string caption;                     // bytes as the path has them (see validUtf8)
-  bool repaint = false;                    // invalidate the client area
+  bool repaint = false;                    // "dirty": invalidate the client area
   DecodeStatus status = DecodeStatus::ok;  // of the decode this message ran, if any
+  bool quit = false;                       // close the window
+  // Make the client area this size, as far as the screen allows; ignored while the window is
+  // maximised or full screen.
+  std::optional<ClientSize> resizeTo;
+  std::optional<bool> fullScreen;  // enter (true) or leave (false) full screen
+  std::string report;  // a refusal or warning for standard error ("PATH: reason"); also shown
+};
+
+// The picture to paint and where (see layout.h). Grey everywhere, then source -> destination.
+struct PictureView {
+  const std::uint8_t* pixels = nullptr;  // null: grey only
+  int width = 0, height = 0;
+  std::size_t pitch = 0;  // bytes from one row to the next
+  bool bgr = false;       // the classic frame: blue, green, red; the accurate picture: red first
+  Layout layout;
 };
 
 class ViewerCore {
  public:
+  using Clock = std::chrono::steady_clock;
+
+  // One file, as the Windows command line names it (argvlineFrom); "" for none.
   explicit ViewerCore(std::string argvline);
+  // The parsed command line: its files (filesFromArguments) make the list, and its first file is
+  // the one decoded at the first paint; the options set the profile and the view.
+  explicit ViewerCore(const ViewerOptions& options);
   ~ViewerCore();  // frees the frame buffer, as the program does when its message loop ends
   ViewerCore(const ViewerCore&) = delete;
   ViewerCore& operator=(const ViewerCore&) = delete;
@@ -62,17 +97,56 @@ class ViewerCore {
   // success; no repaint requested). Any other identifier does nothing.
   Reaction onCommand(int id);
 
-  // A drop: only the first path counts. Caption: title, then the path on success; repaint.
-  // A path that cannot be opened leaves the previous frame; a refused file leaves it black.
+  // A drop: the dropped files (folders opened) become the list, and only the first is decoded.
+  // Caption: title, then the path on success; repaint. A path that cannot be opened leaves the
+  // previous frame; a refused file leaves it black.
   Reaction onDrop(const std::vector<std::string>& paths);
+  // A further file of the drop that onDrop began, for shells that get a drop file by file.
+  Reaction addDropped(const std::string& path);
+
+  // A key (keytable.h): looked up in the key table and run. Unknown keys do nothing.
+  Reaction onKey(int key, int modifiers);
+  // What a key binding runs; also for the mouse (Ctrl + wheel: zoom +1 or -1).
+  Reaction run(ViewerCommand command, int argument);
+  // The mouse dragged by (dx, dy) client pixels: pans a picture larger than the window.
+  Reaction onDrag(int dx, int dy);
+  // The client area's size, at start and after every change. Fit and pan follow it.
+  Reaction onResize(int width, int height);
+  // The shell's own change of full screen (window manager): the view follows.
+  void fullScreenChanged(bool on);
+
+  // What to paint now in a client area of the size last given to onResize.
+  PictureView view() const;
+  bool fullScreen() const { return fullScreen_; }
+  // The view: fit, or a zoom with its pan (shrinkLarger: the start-up 1:1 view).
+  const ViewMode& mode() const { return mode_; }
+
+  // The transient message: "" when none shows. It shows until its deadline; the shell waits for
+  // events with a timeout only while one shows, and calls expireMessage when the time is up.
+  // Shells draw it in a dark strip across the top of the client area, over the picture.
+  const std::string& message() const { return message_; }
+  std::optional<Clock::time_point> messageDeadline() const;
+  // True (repaint) when the message was due by `now` and is now gone.
+  bool expireMessage(Clock::time_point now);
+
+  // The info panel's lines; empty while the panel is off. Shells draw them in a dark box across
+  // the bottom of the client area, over the picture. Lines too long for the window wrap.
+  std::vector<std::string> panelText() const;
+  bool panelShown() const { return panel_; }
+
+  // The file list and the place in it.
+  const FileList& files() const { return files_; }
 
   const std::string& argvline() const { return argvline_; }
 
   // The profile switch (Tab): decodes the file last decoded again, in the accurate profile when
   // the classic one is showing and back. The caption is the path, or the title after a failure,
   // with " [accurate]" added in the accurate profile; repaint. Nothing happens before the first
-  // decode. Every command-line decode and drop starts again in the classic profile.
+  // decode. The profile holds for the files that follow until it is switched again.
   Reaction toggleProfile();
+  // In the accurate profile, the CAT picture shown (0-based) and how many the file has.
+  int page() const { return page_; }
+  int pages() const { return info_.pictures; }
   bool accurate() const { return accurate_; }
   // The file of the last decode, whichever profile shows it.
   const std::string& currentPath() const { return current_; }
@@ -84,10 +158,32 @@ class ViewerCore {
 
  private:
   Reaction decode(const std::string& path, bool repaint);
+  Reaction decodeAccuratePage(Reaction reaction);
+  std::string caption(DecodeStatus status) const;
+  void say(std::string text);
+  void warn(Reaction& reaction, const std::string& path, const std::string& what);
+  Reaction zoom(int step);
+  Reaction toggleFullScreen();
+  Reaction save();
+  int pictureWidth() const;
+  int pictureHeight() const;
+  std::optional<ClientSize> scaledSize() const;
+  std::string zoomText() const;
 
   std::string argvline_;
+  FileList files_;
   std::string current_;  // the file of the last decode
   bool decoded_ = false;
+  DecodeStatus status_ = DecodeStatus::ok;
   bool accurate_ = false;
   AccuratePicture picture_;
+  int page_ = 0;
+  PictureInfo info_;
+  ViewMode mode_{.shrinkLarger = true};
+  ViewMode windowedMode_;  // the mode to return to when full screen ends
+  bool fullScreen_ = false;
+  ClientSize client_{kFrameWidth, kFrameHeight};
+  bool panel_ = false;
+  std::string message_;
+  Clock::time_point messageEnd_;
 };

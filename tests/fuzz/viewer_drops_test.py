@@ -16,11 +16,11 @@ import shutil
 import sys
 import tempfile
 
-# The Xvfb display, the viewer process and the checks of the viewer's own X tests.
+# The viewer harness: the Xvfb display, the viewer's window and the drops.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "viewer"))
-import viewer_x11_test as x11  # noqa: E402
-
-check, Failure = x11.check, x11.Failure
+import harness  # noqa: E402
+from harness import TITLE, Failure, check  # noqa: E402
+from shells import NativeShell  # noqa: E402
 
 
 def shows(data):
@@ -38,7 +38,7 @@ def drops_from(corpus, folder):
         path = os.path.join(folder, name.replace(".fuzz", ".img"))
         with open(path, "wb") as out:
             out.write(data)
-        items.append(([path], path if shows(data) else x11.TITLE))
+        items.append(([path], path if shows(data) else TITLE))
     # A picture padded to 2 MiB by a chunk the walk passes over: were its copy kept after the
     # decode, the memory check below would see it.
     big = os.path.join(folder, "big.img")
@@ -52,11 +52,20 @@ def drops_from(corpus, folder):
     empty = os.path.join(folder, "empty.img")
     open(empty, "wb").close()
     first = items[0][0][0]
-    for path in (folder, fifo, "/dev/zero", "/dev/urandom", empty,
+    # A dropped folder opens the pictures in it, the first in natural order; one without any
+    # is refused as a folder.
+    pictures, no_pictures = os.path.join(folder, "pictures"), os.path.join(folder, "no pictures")
+    os.mkdir(pictures)
+    os.mkdir(no_pictures)
+    for name in ("pic10.img", "pic9.img"):
+        shutil.copyfile(big, os.path.join(pictures, name))
+    os.mkfifo(os.path.join(pictures, "a fifo"))  # passed over unopened
+    items.append(([pictures], os.path.join(pictures, "pic9.img")))
+    for path in (no_pictures, fifo, "/dev/zero", "/dev/urandom", empty,
                  os.path.join(folder, "missing.img")):
-        items.append(([path], x11.TITLE))
+        items.append(([path], TITLE))
     items.append(([first, fifo, "/dev/zero"], first))  # only the first of a drop counts
-    items.append(([fifo, first], x11.TITLE))
+    items.append(([fifo, first], TITLE))
     return items
 
 
@@ -77,16 +86,17 @@ def resident_kib(pid):
 
 def run(args, display, folder):
     items = drops_from(args.corpus, folder)
-    viewer = x11.Viewer(args, display, None)
+    viewer = harness.Viewer(NativeShell(args), display, [])
     try:
-        viewer.wait_for_window(x11.TITLE)
+        viewer.wait_for_window()
         settled = None
         for n in range(args.drops):
             paths, caption = items[n % len(items)]
-            viewer.drop(*paths)
-            x11.wait_until(f"caption {caption!r} after drop {n} of {paths}",
-                           lambda: viewer.caption() == caption,
-                           explain=lambda: f"it is {viewer.caption()!r}")
+            viewer.drop(paths)
+            try:
+                viewer.wait_for_caption(caption)
+            except Failure as failure:
+                raise Failure(f"drop {n} of {paths}: {failure}") from None
             check(viewer.process.poll() is None, f"the viewer ended after drop {n} of {paths}")
             if n == len(items) and not under_address_sanitizer(viewer.process.pid):
                 # every kind of drop seen once: memory should stay put from now on
@@ -94,12 +104,11 @@ def run(args, display, folder):
         if settled:
             grown = resident_kib(viewer.process.pid) - settled
             check(grown < 8 * 1024, f"memory grew by {grown} KiB over the later drops")
-        viewer.quit_with("Escape")
-        said = viewer.process.stderr.read().decode("utf-8", "replace")
-        for line in said.splitlines():
+        viewer.close()
+        for line in viewer.stderr().splitlines():
             check(line.startswith("dragndrop: "), f"unexpected output: {line!r}")
     finally:
-        viewer.close()
+        viewer.kill()
 
 
 def main():
@@ -107,11 +116,12 @@ def main():
     for option in ("--dragndrop", "--drag", "--corpus"):
         parser.add_argument(option, required=True)
     parser.add_argument("--drops", type=int, default=1000)
+    parser.set_defaults(imag2png=None)
     args = parser.parse_args()
     if shutil.which("Xvfb") is None:
         print("Xvfb is not installed: skipped")
-        return x11.SKIP
-    display = x11.Display()
+        return harness.SKIP
+    display = harness.Display()
     try:
         with tempfile.TemporaryDirectory(prefix="dragndrop-drops-") as folder:
             run(args, display, folder)

@@ -4,36 +4,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "viewercore.h"
 #include "viewerwindow.h"
 #include "xerrors.h"
 
 namespace {
-
-// Also the source of the manual page (help2man), so the two say the same.
-constexpr char kHelp[] =
-    "Usage: dragndrop [FILE]\n"
-    "\n"
-    "Shows CD-i IFF pictures (FORM or CAT of type IMAG) in a 384 x 280 frame, as the classic\n"
-    "viewer showed them. FILE is shown first; every file dropped on the window is shown\n"
-    "next (the first one of a drop). The caption shows the path of the picture shown, or the\n"
-    "program's title when a file could not be shown; the reason is printed on standard\n"
-    "error. The words after the program's name are one path, blanks included; a path in\n"
-    "double quotes loses them.\n"
-    "\n"
-    "Keys:\n"
-    "  Tab           switch between the classic frame and the accurate profile: the\n"
-    "                picture at its own size, as CD-i authoring tools wrote it\n"
-    "  Esc, Ctrl+Q   close the window\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help    show this help\n"
-    "  --version     show the version\n"
-    "\n"
-    "An option counts only alone on the command line; open a file of that name as ./NAME.\n"
-    "\n"
-    "Exit status: 0 when the window was closed, 1 when no window could be opened.\n";
 
 // Without a reachable display SDL falls back to drivers that draw nowhere; a viewer that nobody
 // can see would wait for events for ever. Those drivers count only when asked for by name.
@@ -48,15 +26,20 @@ bool onAScreen() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::fputs(kHelp, stdout);
-    return 0;
+  const ViewerOptions options = parseViewerOptions(std::vector<std::string>(argv + 1, argv + argc));
+  switch (options.action) {
+    case ViewerOptions::Action::help:
+      std::fputs(helpText().c_str(), stdout);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    case ViewerOptions::Action::version:
+      std::printf("dragndrop %s\n", PELMORA_VERSION);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    case ViewerOptions::Action::usageError:
+      std::fprintf(stderr, "dragndrop: %s\nTry 'dragndrop --help'.\n", options.error.c_str());
+      return 2;
+    case ViewerOptions::Action::view:
+      break;
   }
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    std::puts("dragndrop " PELMORA_VERSION);
-    return 0;
-  }
-  const std::string argvline = argvlineFrom(commandLineText(argc, argv).c_str());
 
   // A picture viewer neither keeps the screen awake nor asks to bypass the compositor, and it
   // paints through the plain window surface: no OpenGL to load, nothing re-creates the window.
@@ -79,7 +62,7 @@ int main(int argc, char** argv) {
 
   int status = 0;
   {
-    ViewerWindow window(argvline);
+    ViewerWindow window(options);
     if (window.ok()) {
       window.run();
     } else {

@@ -1,0 +1,117 @@
+#include "filelist.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "viewercore.h"
+
+namespace fs = std::filesystem;
+
+bool looksLikeCdiImage(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  char head[12] = {};
+  if (!in.read(head, sizeof head)) return false;
+  const bool form = std::memcmp(head, "FORM", 4) == 0, cat = std::memcmp(head, "CAT ", 4) == 0;
+  return (form || cat) && std::memcmp(head + 8, "IMAG", 4) == 0;
+}
+
+namespace {
+
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The digit run at the start of s, without its leading zeros (so that its length orders it).
+std::string_view digitRun(std::string_view s, std::size_t& length) {
+  length = 0;
+  while (length < s.size() && isDigit(s[length]))
+    ++length;
+  std::string_view run = s.substr(0, length);
+  while (run.size() > 1 && run.front() == '0')
+    run.remove_prefix(1);
+  return run;
+}
+
+}  // namespace
+
+bool naturalLess(std::string_view a, std::string_view b) {
+  std::string_view x = a, y = b;
+  while (!x.empty() && !y.empty()) {
+    if (isDigit(x.front()) && isDigit(y.front())) {
+      std::size_t lengthX = 0, lengthY = 0;
+      const std::string_view runX = digitRun(x, lengthX), runY = digitRun(y, lengthY);
+      if (runX.size() != runY.size()) return runX.size() < runY.size();
+      if (runX != runY) return runX < runY;
+      x.remove_prefix(lengthX), y.remove_prefix(lengthY);
+      continue;
+    }
+    if (x.front() != y.front()) {
+      return static_cast<unsigned char>(x.front()) < static_cast<unsigned char>(y.front());
+    }
+    x.remove_prefix(1), y.remove_prefix(1);
+  }
+  if (x.empty() != y.empty()) return x.empty();
+  return a < b;  // same by value: "pic02" and "pic2" still get one order
+}
+
+std::vector<std::string> picturesInFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    std::error_code typeError;
+    if (!it->is_regular_file(typeError)) continue;
+    const std::string path = it->path().string();
+    if (looksLikeCdiImage(path)) names.push_back(it->path().filename().string());
+  }
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return naturalLess(a, b); });
+  std::vector<std::string> paths;
+  paths.reserve(names.size());
+  for (const std::string& name : names)
+    paths.push_back((fs::path(folder) / name).string());
+  return paths;
+}
+
+std::vector<std::string> expandFolders(const std::vector<std::string>& paths) {
+  std::vector<std::string> files;
+  for (const std::string& path : paths) {
+    std::error_code error;
+    if (fs::is_directory(path, error)) {
+      const std::vector<std::string> pictures = picturesInFolder(path);
+      files.insert(files.end(), pictures.begin(), pictures.end());
+    } else {
+      files.push_back(path);
+    }
+  }
+  return files;
+}
+
+std::vector<std::string> filesFromArguments(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return {};
+  std::string joined;
+  for (const std::string& argument : arguments)
+    joined += (joined.empty() ? "" : " ") + argument;
+  std::error_code error;
+  if (arguments.size() == 1 || fs::exists(argvlineFrom(joined.c_str()), error)) {
+    return expandFolders({argvlineFrom(joined.c_str())});
+  }
+  return expandFolders(arguments);
+}
+
+bool FileList::move(int step) {
+  if (paths_.empty()) return false;
+  const auto last = static_cast<std::ptrdiff_t>(paths_.size()) - 1;
+  const std::ptrdiff_t wanted =
+      std::clamp<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(index_) + step, 0, last);
+  if (static_cast<std::size_t>(wanted) == index_) return false;
+  index_ = static_cast<std::size_t>(wanted);
+  return true;
+}
+
+bool FileList::jump(int where) {
+  if (paths_.empty()) return false;
+  return move(where == 0 ? -static_cast<int>(index_) : static_cast<int>(paths_.size()));
+}

@@ -1,0 +1,28 @@
+#include "savename.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool nameTaken(const std::string& path) {
+  std::error_code error;
+  // symlink_status: a link counts as taken even when what it points at does not exist.
+  return fs::symlink_status(path, error).type() != fs::file_type::not_found;
+}
+
+}  // namespace
+
+std::string savePathFor(const std::string& path,
+                        const std::function<bool(const std::string&)>& taken) {
+  const auto isTaken = taken ? taken : nameTaken;
+  fs::path base(path);
+  base.replace_extension();
+  const std::string stem = base.string();
+  std::string candidate = stem + ".png";
+  for (int n = 2; isTaken(candidate); ++n)
+    candidate = stem + "-" + std::to_string(n) + ".png";
+  return candidate;
+}

@@ -1,0 +1,215 @@
+"""The viewer on an X server, whichever shell draws it: dragndrop (SDL) natively, or
+dragndrop.exe under Wine, whose windows are X windows as well. Captions and pixels are read from
+the X server, keys go in through xdotool, files are dropped through XDND by xdnd_drag. A shell
+(shells.py) says only how to start its program, how it names files, and how to convert them."""
+
+import os
+import subprocess
+import time
+
+TITLE = "Pelmora 'DragnDrop' viewer"
+FRAME_W, FRAME_H = 384, 280
+GREY = bytes((128, 128, 128))
+SKIP = 77
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_until(what, probe, timeout=10.0, explain=None):
+    """Calls probe() until it returns a true value; fails after `timeout` seconds, saying what
+    explain() says then."""
+    deadline = time.monotonic() + timeout
+    while True:
+        result = probe()
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out waiting for {what}" + (f": {explain()}" if explain else ""))
+        time.sleep(0.02)
+
+
+class Image:
+    """8-bit RGB pixels, rows top to bottom."""
+
+    def __init__(self, width, height, rgb):
+        check(len(rgb) == width * height * 3, f"{width}x{height} image of {len(rgb)} bytes")
+        self.width, self.height, self.rgb = width, height, bytes(rgb)
+
+    @staticmethod
+    def solid(width, height, colour):
+        return Image(width, height, colour * (width * height))
+
+    @staticmethod
+    def from_ppm(data):
+        fields, pos = [], 0
+        while len(fields) < 4:
+            while data[pos:pos + 1].isspace():
+                pos += 1
+            end = pos
+            while not data[end:end + 1].isspace():
+                end += 1
+            fields.append(data[pos:end])
+            pos = end
+        check(fields[0] == b"P6" and fields[3] == b"255", "not an 8-bit binary PPM")
+        width, height = int(fields[1]), int(fields[2])
+        return Image(width, height, data[pos + 1:pos + 1 + width * height * 3])
+
+    def row(self, y, x0=0, x1=None):
+        x1 = self.width if x1 is None else x1
+        return self.rgb[(y * self.width + x0) * 3:(y * self.width + x1) * 3]
+
+    def scaled(self, factor):
+        """Nearest-neighbour enlargement by a whole factor."""
+        rows = []
+        for y in range(self.height):
+            row = self.row(y)
+            wide = b"".join(row[x * 3:x * 3 + 3] * factor for x in range(self.width))
+            rows.extend([wide] * factor)
+        return Image(self.width * factor, self.height * factor, b"".join(rows))
+
+    def on_grey(self, width, height, left=0, top=0):
+        """A width x height grey area with this image at (left, top), cut where it overflows."""
+        out = []
+        for y in range(height):
+            line = bytearray(GREY * width)
+            if 0 <= y - top < self.height:
+                x0, x1 = max(left, 0), min(left + self.width, width)
+                if x0 < x1:
+                    line[x0 * 3:x1 * 3] = self.row(y - top, x0 - left, x1 - left)
+            out.append(bytes(line))
+        return Image(width, height, b"".join(out))
+
+    def differences(self, other):
+        """Why `other` is not this image, or "" when it is."""
+        if (self.width, self.height) != (other.width, other.height):
+            return f"{other.width}x{other.height}, not {self.width}x{self.height}"
+        for y in range(self.height):
+            if self.row(y) != other.row(y):
+                x = next(x for x in range(self.width) if self.row(y, x, x + 1) !=
+                         other.row(y, x, x + 1))
+                return (f"pixel ({x}, {y}) is {tuple(other.row(y, x, x + 1))}, not "
+                        f"{tuple(self.row(y, x, x + 1))}")
+        return ""
+
+
+class Display:
+    """An X server: a private Xvfb, or one already running (name given)."""
+
+    def __init__(self, name=None):
+        self.server = None
+        if name is None:
+            read_end, write_end = os.pipe()
+            # -noreset: otherwise the server resets, refusing clients, whenever its last one leaves
+            self.server = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                 "-noreset", "-nolisten", "tcp"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
+            os.close(write_end)
+            with os.fdopen(read_end) as reader:
+                name = ":" + reader.readline().strip()
+            check(name != ":", "Xvfb did not start")
+        self.name = name
+        self.env = dict(os.environ, DISPLAY=name, DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent")
+        self.env.pop("WAYLAND_DISPLAY", None)
+        # The server names its display a moment before it takes clients.
+        wait_until("the X server to take clients", lambda: self.run("xprop", "-root").returncode == 0)
+
+    def close(self):
+        if self.server:
+            self.server.terminate()
+            self.server.wait()
+
+    def run(self, *command):
+        return subprocess.run(command, env=self.env, capture_output=True, check=False)
+
+
+class Viewer:
+    """One viewer process, started by `shell`, and its window."""
+
+    def __init__(self, shell, display, args):
+        self.shell, self.display = shell, display
+        self.process = shell.start(args, display.env)
+        self.window, self.said = None, None
+
+    def caption_of(self, window):
+        out = self.display.run("xprop", "-id", window, "-notype", "-f", "_NET_WM_NAME", "8c",
+                               "_NET_WM_NAME").stdout.decode()
+        if "=" not in out:
+            return None
+        return bytes(int(n) for n in out.split("=", 1)[1].split(",") if n.strip()).decode(
+            "utf-8", "strict")
+
+    def caption(self):
+        return self.caption_of(self.window)
+
+    def wait_for_window(self):
+        """The viewer's window, once it is on the screen with a caption."""
+        def probe():
+            if self.process.poll() is not None:
+                raise Failure(f"the viewer ended early (exit {self.process.returncode}): "
+                              f"{self.stderr()}")
+            found = self.display.run("xdotool", "search", "--onlyvisible", "--pid",
+                                     str(self.process.pid))
+            return next((w for w in found.stdout.decode().split() if self.caption_of(w)), None)
+        self.window = wait_until("the viewer's window", probe)
+        return self.window
+
+    def wait_for_caption(self, caption):
+        wait_until(f"caption {caption!r}", lambda: self.caption() == caption,
+                   explain=lambda: f"it is {self.caption()!r}")
+
+    def screenshot(self):
+        shot = self.display.run("import", "-silent", "-window", self.window, "-depth", "8",
+                                "ppm:-")
+        check(shot.returncode == 0, "import failed: " + shot.stderr.decode())
+        return Image.from_ppm(shot.stdout)
+
+    def wait_for_screen(self, expected, what):
+        """`expected` is a function of the screenshot's size that gives the image it must be."""
+        last = []
+
+        def why():
+            shot = self.screenshot()
+            last[:] = [expected(shot.width, shot.height).differences(shot)]
+            return last[0]
+        wait_until(what, lambda: why() == "", explain=lambda: last[0])
+
+    def key(self, keys):
+        self.display.run("xdotool", "windowfocus", "--sync", self.window)
+        self.display.run("xdotool", "key", "--delay", "20", *keys.split())
+
+    def resize(self, width, height):
+        self.display.run("xdotool", "windowsize", "--sync", self.window, str(width), str(height))
+
+    def drop(self, files, kind="both"):
+        result = self.display.run(self.shell.drag, "--display", self.display.name, "--window",
+                                  self.window, "--type", kind, *files)
+        check(result.returncode == 0, "xdnd_drag failed: " + result.stderr.decode())
+
+    def close(self):
+        """Asks the viewer to quit as a user would; it must end with status 0."""
+        self.key(self.shell.quit_keys)
+        try:
+            code = self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"{self.shell.quit_keys} did not close the window") from None
+        check(code == 0, f"exit code {code} on closing; it said: {self.stderr()}")
+
+    def stderr(self):
+        """What the viewer wrote to standard error, once it has ended."""
+        if self.process.poll() is None:
+            return ""
+        if self.said is None:
+            self.said = self.process.stderr.read().decode("utf-8", "replace")
+        return self.said
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()

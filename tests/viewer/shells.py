@@ -1,0 +1,72 @@
+"""How each shell's viewer is started, names its files and is closed, and how its converter
+writes the reference pictures. Everything else is the same for both (harness.py)."""
+
+import os
+import subprocess
+
+from harness import Display, Image, check
+
+
+class NativeShell:
+    """dragndrop (SDL2) on a private Xvfb."""
+    name = "native"
+    quit_keys = "Escape"
+    long_path = 320  # bytes: Linux paths have no 260-byte limit
+
+    def __init__(self, args):
+        self.viewer, self.converter, self.drag = args.dragndrop, args.imag2png, args.drag
+
+    def display(self):
+        return Display()
+
+    def start(self, args, env):
+        return subprocess.Popen([self.viewer, *args], env=env, stderr=subprocess.PIPE)
+
+    def path(self, path):
+        """The file as the viewer names it in its caption."""
+        return path
+
+    def convert(self, path, out, *options):
+        return subprocess.run([self.converter, *options, path, out], capture_output=True,
+                              check=False)
+
+
+class WineShell:
+    """dragndrop.exe under Wine, on the display and in the prefix that the test run shares
+    (tests/windows/wine-session). Managed windows: their X window is exactly the client area."""
+    name = "wine"
+    quit_keys = "alt+F4"
+    long_path = 258  # a Windows path holds 259 characters at most
+
+    def __init__(self, args):
+        self.run, self.state = args.wine_run, args.wine_state
+        self.viewer, self.converter, self.drag = args.dragndrop, args.imag2png, args.drag
+
+    def display(self):
+        with open(os.path.join(self.state, "display"), encoding="ascii") as name:
+            return Display(":" + name.read().strip())
+
+    def start(self, args, env):
+        args = [self.path(a) if a.startswith("/") else a for a in args]
+        return subprocess.Popen([self.run, self.viewer, *args], env=env, stdin=subprocess.DEVNULL,
+                                stderr=subprocess.PIPE)
+
+    def path(self, path):
+        """Wine shows the root of the file system as drive Z:."""
+        return "Z:" + path.replace("/", "\\")
+
+    def convert(self, path, out, *options):
+        return subprocess.run([self.run, self.converter, *options, self.path(path), self.path(out)],
+                              capture_output=True, check=False)
+
+
+SHELLS = {shell.name: shell for shell in (NativeShell, WineShell)}
+
+
+def converted(shell, path, folder, *options):
+    """The picture the shell's converter writes for `path`: what the viewer must show."""
+    out = os.path.join(folder, "reference.ppm")
+    result = shell.convert(path, out, *options)
+    check(result.returncode == 0, f"the converter refused {path}: {result.stderr.decode()}")
+    with open(out, "rb") as ppm:
+        return Image.from_ppm(ppm.read())

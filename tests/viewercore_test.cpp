@@ -408,4 +408,57 @@ TEST_F(Viewer, SaveWritesBesideTheFileAndNeverOverwrites) {
   EXPECT_GT(size("pic.png"), size("pic-2.png"));  // the whole 384 x 280 frame, then 1 x 1
 }
 
+// --scan: each picture found inside a file is an entry of its own, shown as decoded alone.
+TEST_F(Viewer, ScanListsThePicturesInsideFiles) {
+  ImagHeader header = ImagHeader::of(4, 8, 4);
+  const auto picture = [&](std::uint8_t shade) {
+    Bytes pixels(32);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+      pixels[i] = static_cast<std::uint8_t>(i % 2);
+    return ImagBuilder::form()
+        .plte({{shade, 0, 0}, {0, shade, 9}})
+        .ihdr(header)
+        .idat(pixels)
+        .bytes();
+  };
+  const Bytes first = picture(0x80), second = picture(0xC0);
+  Bytes dump(0x800, 0xEE);
+  dump.insert(dump.end(), first.begin(), first.end());
+  dump.resize(0x1234, 0xEE);
+  dump.insert(dump.end(), second.begin(), second.end());
+  dump.resize(dump.size() + 100, 0xEE);
+  ViewerOptions options;
+  options.scan = true;
+  options.arguments = {dir.write("dump.bin", dump), dir.write("junk.bin", Bytes(64, 0xEE))};
+  ViewerCore core(options);
+  core.onCreate();
+  ASSERT_EQ(core.files().size(), 3u);  // two pictures, then the refused file
+
+  const std::string dumpPath = dir.path("dump.bin").string();
+  EXPECT_EQ(core.onCommand(IDM_DECODE_ARGV).caption, dumpPath + "@0x800");
+  std::vector<std::uint8_t> alone(kFrameBytes);
+  const auto frameOf = [&](const Bytes& file) {
+    decodeImageMemory(file, std::span<std::uint8_t, kFrameBytes>(alone.data(), kFrameBytes),
+                      kViewerThreshold);
+    return std::vector<std::uint8_t>(alone.begin(), alone.begin() + kShownBytes);
+  };
+  EXPECT_EQ(std::vector<std::uint8_t>(core.frame(), core.frame() + kShownBytes), frameOf(first));
+  key(core, 'i');
+  EXPECT_EQ(core.panelText().front(), "dump.bin@0x800  (1/3)");
+
+  EXPECT_EQ(key(core, 'n').caption, dumpPath + "@0x1234");
+  EXPECT_EQ(std::vector<std::uint8_t>(core.frame(), core.frame() + kShownBytes), frameOf(second));
+  EXPECT_EQ(key(core, kKeyTab).caption, dumpPath + "@0x1234 [accurate]");
+  AccuratePicture expected;
+  ASSERT_EQ(decodeAccurate(second, {}, expected), DecodeStatus::ok);
+  ASSERT_NE(core.accuratePicture(), nullptr);
+  EXPECT_EQ(core.accuratePicture()->rgb, expected.rgb);
+  key(core, 's', kModCtrl);
+  EXPECT_EQ(core.message(), "saved " + dumpPath + "@0x1234.png");
+
+  const Reaction refused = key(core, kKeyEnd);
+  EXPECT_EQ(refused.caption, std::string(szAppname) + kAccurateCaption);
+  EXPECT_EQ(refused.report, dir.path("junk.bin").string() + ": no picture found");
+}
+
 }  // namespace

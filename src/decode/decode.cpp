@@ -33,11 +33,7 @@ DecodeStatus decodeFile(const char* dname, FrameCoverage* coverage) {
   FileCopy dyuvmem;
   const DecodeStatus read = readFileCopy(dname, kMaxFileBytes, dyuvmem);
   if (read != DecodeStatus::ok) return read;
-  if (dyuvasbmpmem == nullptr) {
-    dyuvasbmpmem =
-        new (std::nothrow) unsigned char[kFrameBytes]();  // zeroed: the 4 hidden rows too
-    if (dyuvasbmpmem == nullptr) return DecodeStatus::outOfMemory;
-  }
+  if (allocateFrameBuffer() != DecodeStatus::ok) return DecodeStatus::outOfMemory;
   return decodeImageMemory({dyuvmem.bytes.get(), static_cast<std::size_t>(dyuvmem.size)},
                            std::span<std::uint8_t, kFrameBytes>(dyuvasbmpmem, kFrameBytes),
                            dyuverrc, coverage);
@@ -45,6 +41,14 @@ DecodeStatus decodeFile(const char* dname, FrameCoverage* coverage) {
 
 int decodeDYUV(const char* dname) {
   return decodeFile(dname) == DecodeStatus::ok ? 0 : -1;
+}
+
+DecodeStatus allocateFrameBuffer() {
+  if (dyuvasbmpmem == nullptr) {
+    dyuvasbmpmem =
+        new (std::nothrow) unsigned char[kFrameBytes]();  // zeroed: the 4 hidden rows too
+  }
+  return dyuvasbmpmem == nullptr ? DecodeStatus::outOfMemory : DecodeStatus::ok;
 }
 
 void releaseFrameBuffer() {

@@ -67,5 +67,8 @@ DecodeStatus decodeImageMemory(std::span<const std::uint8_t> file,
                                std::span<std::uint8_t, kFrameBytes> frame, int threshold,
                                FrameCoverage* coverage = nullptr);
 
+// Allocates the frame buffer, zeroed, unless it exists: ok, or outOfMemory.
+DecodeStatus allocateFrameBuffer();
+
 // Frees the frame buffer if it exists and sets dyuvasbmpmem back to null.
 void releaseFrameBuffer();

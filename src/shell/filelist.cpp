@@ -1,6 +1,7 @@
 #include "filelist.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -114,4 +115,37 @@ bool FileList::move(int step) {
 bool FileList::jump(int where) {
   if (paths_.empty()) return false;
   return move(where == 0 ? -static_cast<int>(index_) : static_cast<int>(paths_.size()));
+}
+
+void FileList::append(ScannedFiles scanned) {
+  scanned_.resize(paths_.size());
+  for (std::size_t i = 0; i < scanned.paths.size(); ++i) {
+    paths_.push_back(std::move(scanned.paths[i]));
+    scanned_.push_back(scanned.pictures[i]);
+  }
+}
+
+ScannedFiles scanFiles(const std::vector<std::string>& paths) {
+  ScannedFiles scanned;
+  std::vector<FoundPicture> found;
+  for (const std::string& path : paths) {
+    const DecodeStatus status = findPictures(path.c_str(), found);
+    if (found.empty()) {
+      scanned.paths.push_back(path);
+      scanned.pictures.push_back(
+          {status == DecodeStatus::ok ? DecodeStatus::noPicture : status, {}});
+    }
+    // A file that could not be read to its end still lists what was found before.
+    for (const FoundPicture& picture : found) {
+      scanned.paths.push_back(path);
+      scanned.pictures.push_back({DecodeStatus::ok, picture});
+    }
+  }
+  return scanned;
+}
+
+std::string foundName(const std::string& path, std::int64_t offset) {
+  char hex[24];
+  const auto end = std::to_chars(hex, hex + sizeof hex, offset, 16).ptr;
+  return path + "@0x" + std::string(hex, end);
 }

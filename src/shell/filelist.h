@@ -3,9 +3,13 @@
 // The files the viewer steps through: taken from the command line or from a drop, folders opened
 // to the pictures in them.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "finder.h"
 
 // True when the file at path begins FORM????IMAG or CAT ????IMAG. Reads those 12 bytes only.
 bool looksLikeCdiImage(const std::string& path);
@@ -27,17 +31,42 @@ std::vector<std::string> expandFolders(const std::vector<std::string>& paths);
 // otherwise each argument is its own path. Folders are then opened.
 std::vector<std::string> filesFromArguments(const std::vector<std::string>& arguments);
 
+// What a scan (dragndrop --scan) made of one file: a picture found in it, or why it shows none.
+struct ScannedPicture {
+  DecodeStatus status = DecodeStatus::ok;  // of the scan; noPicture when it found nothing
+  FoundPicture found;                      // when status is ok
+};
+
+// The pictures found in each file, one entry per picture in file order; a file that cannot be
+// scanned or holds none gives one entry with the reason, refused when it is shown.
+struct ScannedFiles {
+  std::vector<std::string> paths;
+  std::vector<ScannedPicture> pictures;
+};
+ScannedFiles scanFiles(const std::vector<std::string>& paths);
+
+// "PATH@0xOFFSET", the offset in lower-case hex, as imag2png --scan names its pictures.
+std::string foundName(const std::string& path, std::int64_t offset);
+
 // A position in a list of files; it never wraps around.
 class FileList {
  public:
   FileList() = default;
   explicit FileList(std::vector<std::string> paths) : paths_(std::move(paths)) {}
+  // One entry per scanned picture; the path of each is its file's.
+  explicit FileList(ScannedFiles scanned) { append(std::move(scanned)); }
 
   bool empty() const { return paths_.empty(); }
   std::size_t size() const { return paths_.size(); }
   std::size_t index() const { return index_; }
   const std::string& current() const { return paths_[index_]; }  // not on an empty list
   void append(std::string path) { paths_.push_back(std::move(path)); }
+  // Appends the entries of a scan.
+  void append(ScannedFiles scanned);
+  // What the scan made of the current entry; null when the entry is a whole file.
+  const ScannedPicture* currentScan() const {
+    return index_ < scanned_.size() && scanned_[index_] ? &*scanned_[index_] : nullptr;
+  }
 
   // Steps by `step` files, stopping at either end. False when the position did not change.
   bool move(int step);
@@ -46,5 +75,6 @@ class FileList {
 
  private:
   std::vector<std::string> paths_;
+  std::vector<std::optional<ScannedPicture>> scanned_;  // beside paths_; shorter: whole files
   std::size_t index_ = 0;
 };

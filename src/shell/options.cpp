@@ -49,6 +49,8 @@ ViewerOptions parseViewerOptions(const std::vector<std::string>& args) {
       options.fit = true;
     } else if (arg == "--fullscreen") {
       options.fullScreen = true;
+    } else if (arg == "--scan") {
+      options.scan = true;
     } else if (arg == "--zoom" || arg.starts_with("--zoom=")) {
       const bool joined = arg != "--zoom";
       if (!joined && i + 1 == args.size()) return usageError("--zoom needs a number");
@@ -69,6 +71,8 @@ std::string helpText() {
          "Shows CD-i IFF pictures (FORM or CAT of type IMAG). A folder adds the pictures in it.\n"
          "\n"
          "  --accurate      start in the accurate profile\n"
+         "  --scan          list the pictures found anywhere in each file (ROM and memory\n"
+         "                  dumps, disc images), each shown as FILE@0xOFFSET\n"
          "  --zoom N        start at N times the size (1 to 16)\n"
          "  --fit           fit the picture to the window\n"
          "  --fullscreen    start in full screen\n"

@@ -2,7 +2,7 @@
 
 // The viewer's command line: options first, then the files.
 //
-//   dragndrop [--accurate] [--zoom N] [--fit] [--fullscreen] [--] [FILE|FOLDER]...
+//   dragndrop [--accurate] [--scan] [--zoom N] [--fit] [--fullscreen] [--] [FILE|FOLDER]...
 //   dragndrop --help | --version
 
 #include <string>
@@ -16,6 +16,7 @@ struct ViewerOptions {
   int zoom = 1;  // 1 to 16
   bool fit = false;
   bool fullScreen = false;
+  bool scan = false;  // list the pictures found anywhere in each file, not the files
   std::vector<std::string> arguments;  // what is left for the files (see filesFromArguments)
 };
 

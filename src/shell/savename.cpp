@@ -17,10 +17,14 @@ bool nameTaken(const std::string& path) {
 
 std::string savePathFor(const std::string& path,
                         const std::function<bool(const std::string&)>& taken) {
-  const auto isTaken = taken ? taken : nameTaken;
   fs::path base(path);
   base.replace_extension();
-  const std::string stem = base.string();
+  return savePathNamed(base.string(), taken);
+}
+
+std::string savePathNamed(const std::string& stem,
+                          const std::function<bool(const std::string&)>& taken) {
+  const auto isTaken = taken ? taken : nameTaken;
   std::string candidate = stem + ".png";
   for (int n = 2; isTaken(candidate); ++n)
     candidate = stem + "-" + std::to_string(n) + ".png";

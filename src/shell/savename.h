@@ -9,3 +9,8 @@
 // link included), so that nothing is ever overwritten.
 std::string savePathFor(const std::string& path,
                         const std::function<bool(const std::string&)>& taken = {});
+
+// The first of STEM.png, STEM-2.png, ... for which `taken` is false (the same default): for a
+// picture found inside a file, STEM is "PATH@0xOFFSET".
+std::string savePathNamed(const std::string& stem,
+                          const std::function<bool(const std::string&)>& taken = {});

@@ -82,11 +82,12 @@ constexpr std::uint64_t kProbePixels = std::uint64_t{1} << 20;
 
 // What to say about a file the classic profile accepted: nothing, that its picture data ends
 // early, that it has none, or that only the accurate profile finds a picture in it.
-std::string classicWarning(const FileCopy& copy, const PictureInfo& info, FrameCoverage coverage) {
+std::string classicWarning(std::span<const std::uint8_t> file, const PictureInfo& info,
+                           FrameCoverage coverage) {
   constexpr char hint[] = "no picture in the classic profile; press Tab for the accurate one";
   const bool drawn = coverage.width > 0 && coverage.height > 0;
   const std::uint64_t pixels = std::uint64_t(info.width) * std::uint64_t(info.height);
-  if (copy.size == 0 || !info.header || pixels == 0) return drawn ? "" : "no picture data";
+  if (file.empty() || !info.header || pixels == 0) return drawn ? "" : "no picture data";
   if (pixels > kProbePixels) {
     if (drawn) return "";
     return info.pixelData && info.model >= 1 && info.model <= 9 ? hint : "no picture data";
@@ -94,9 +95,7 @@ std::string classicWarning(const FileCopy& copy, const PictureInfo& info, FrameC
   AccurateOptions options;
   options.maxPixels = kProbePixels;
   AccuratePicture probe;
-  const bool found =
-      info.pixelData && decodeAccurate({copy.bytes.get(), static_cast<std::size_t>(copy.size)},
-                                       options, probe) == DecodeStatus::ok;
+  const bool found = info.pixelData && decodeAccurate(file, options, probe) == DecodeStatus::ok;
   if (!drawn) return found ? hint : "no picture data";
   return found && !probe.complete ? "the picture data ends early" : "";
 }
@@ -108,7 +107,10 @@ ViewerCore::ViewerCore(std::string argvline) : argvline_(std::move(argvline)) {
 }
 
 ViewerCore::ViewerCore(const ViewerOptions& options)
-    : files_(filesFromArguments(options.arguments)), accurate_(options.accurate) {
+    : files_(options.scan ? FileList(scanFiles(filesFromArguments(options.arguments)))
+                          : FileList(filesFromArguments(options.arguments))),
+      scan_(options.scan),
+      accurate_(options.accurate) {
   if (!files_.empty()) argvline_ = files_.current();
   if (files_.empty() && !options.arguments.empty()) {
     std::string named;
@@ -131,6 +133,7 @@ void ViewerCore::onCreate() {
 
 Reaction ViewerCore::onCommand(int id) {
   if (id != IDM_DECODE_ARGV) return {};
+  if (!files_.empty() && files_.current() == argvline_) return decodeCurrent(false);
   return decode(argvline_, false);
 }
 
@@ -138,20 +141,25 @@ Reaction ViewerCore::onDrop(const std::vector<std::string>& paths) {
   if (paths.empty()) return {};
   std::vector<std::string> files = expandFolders(paths);
   // A folder with no pictures is tried as it stands, and refused as a drop of a folder was.
-  files_ = FileList(files.empty() ? paths : std::move(files));
-  return decode(files_.current(), true);
+  if (files.empty()) files = paths;
+  files_ = scan_ ? FileList(scanFiles(files)) : FileList(std::move(files));
+  return decodeCurrent(true);
 }
 
 Reaction ViewerCore::addDropped(const std::string& path) {
-  for (std::string& file : expandFolders({path}))
-    files_.append(std::move(file));
+  if (scan_) {
+    files_.append(scanFiles(expandFolders({path})));
+  } else {
+    for (std::string& file : expandFolders({path}))
+      files_.append(std::move(file));
+  }
   Reaction reaction;
   reaction.repaint = panel_;  // the panel shows the list's length
   return reaction;
 }
 
 std::string ViewerCore::caption(DecodeStatus status) const {
-  std::string text = status == DecodeStatus::ok ? current_ : std::string(szAppname);
+  std::string text = status == DecodeStatus::ok ? shownName() : std::string(szAppname);
   if (!accurate_) return text;
   if (info_.pictures <= 1) return text + kAccurateCaption;
   return text + " [accurate " + std::to_string(page_ + 1) + "/" + std::to_string(info_.pictures) +
@@ -168,14 +176,26 @@ void ViewerCore::warn(Reaction& reaction, const std::string& path, const std::st
   say(std::filesystem::path(path).filename().string() + ": " + what);
 }
 
-Reaction ViewerCore::decode(const std::string& path, bool repaint) {
+std::string ViewerCore::shownName() const {
+  if (!scanned_ || scanned_->status != DecodeStatus::ok) return current_;
+  return foundName(current_, scanned_->found.offset);
+}
+
+Reaction ViewerCore::decodeCurrent(bool repaint) {
+  return decode(files_.current(), repaint, files_.currentScan());
+}
+
+Reaction ViewerCore::decode(const std::string& path, bool repaint, const ScannedPicture* scanned) {
   current_ = path, decoded_ = true, page_ = 0, picture_ = AccuratePicture{}, info_ = PictureInfo{};
+  scanned_.reset();
+  if (scanned != nullptr) scanned_ = *scanned;
+  Reaction reaction;
+  reaction.repaint = repaint;
+  if (scanned_) return shown(decodeFound(std::move(reaction)));
   FileCopy copy;
   if (readFileCopy(path.c_str(), kMaxFileBytes, copy) == DecodeStatus::ok) {
     info_ = describePicture(copy.view(), 0);
   }
-  Reaction reaction;
-  reaction.repaint = repaint;
   if (accurate_) {
     reaction = decodeAccuratePage(std::move(reaction));
   } else {
@@ -183,25 +203,77 @@ Reaction ViewerCore::decode(const std::string& path, bool repaint) {
     reaction.status = status_ = decodeFile(path.c_str(), &coverage);
     if (status_ != DecodeStatus::ok) {
       warn(reaction, path, decodeStatusText(status_));
-    } else if (const std::string warning = classicWarning(copy, info_, coverage);
+    } else if (const std::string warning = classicWarning(
+                   {copy.bytes.get(), static_cast<std::size_t>(copy.size)}, info_, coverage);
                !warning.empty()) {
       warn(reaction, path, warning);
     }
   }
+  return shown(std::move(reaction));
+}
+
+// The caption, and the window's size at a manual zoom, for the picture just decoded.
+Reaction ViewerCore::shown(Reaction reaction) {
   reaction.setCaption = true;
   reaction.caption = caption(status_);
   if (!mode_.fit && !mode_.shrinkLarger && !fullScreen_) reaction.resizeTo = scaledSize();
   return reaction;
 }
 
+DecodeStatus ViewerCore::readFound(std::vector<std::uint8_t>& bytes) const {
+  bytes.clear();
+  if (scanned_->status != DecodeStatus::ok) return scanned_->status;
+  return readFoundPicture(current_.c_str(), scanned_->found, bytes);
+}
+
+// A picture found inside a file: its bytes are read again and decoded in memory, as a file of
+// their own would be.
+Reaction ViewerCore::decodeFound(Reaction reaction) {
+  std::vector<std::uint8_t> bytes;
+  const DecodeStatus read = readFound(bytes);
+  if (read != DecodeStatus::ok) {
+    reaction.status = status_ = read;
+    // Read, but nothing found in it: refused like a file that is no picture, with a black frame.
+    if (read == DecodeStatus::noPicture && frame() != nullptr) {
+      std::fill_n(dyuvasbmpmem, kShownBytes, 0);
+    }
+    warn(reaction, current_,
+         read == DecodeStatus::noPicture ? "no picture found" : decodeStatusText(read));
+    return reaction;
+  }
+  info_ = describePicture(ByteView(bytes), 0);
+  if (accurate_) return decodeAccuratePage(std::move(reaction));
+  FrameCoverage coverage;
+  status_ = allocateFrameBuffer();
+  if (status_ == DecodeStatus::ok) {
+    status_ =
+        decodeImageMemory(bytes, std::span<std::uint8_t, kFrameBytes>(dyuvasbmpmem, kFrameBytes),
+                          dyuverrc, &coverage);
+  }
+  reaction.status = status_;
+  if (status_ != DecodeStatus::ok) {
+    warn(reaction, shownName(), decodeStatusText(status_));
+  } else if (const std::string warning = classicWarning(bytes, info_, coverage); !warning.empty()) {
+    warn(reaction, shownName(), warning);
+  }
+  return reaction;
+}
+
 Reaction ViewerCore::decodeAccuratePage(Reaction reaction) {
   AccurateOptions options;
   options.pictureIndex = page_;
-  reaction.status = status_ = decodeAccurateFile(current_.c_str(), options, picture_);
+  if (scanned_) {
+    std::vector<std::uint8_t> bytes;
+    status_ = readFound(bytes);
+    if (status_ == DecodeStatus::ok) status_ = decodeAccurate(bytes, options, picture_);
+  } else {
+    status_ = decodeAccurateFile(current_.c_str(), options, picture_);
+  }
+  reaction.status = status_;
   if (status_ != DecodeStatus::ok) {
-    warn(reaction, current_, decodeStatusText(status_));
+    warn(reaction, shownName(), decodeStatusText(status_));
   } else if (!picture_.complete) {
-    warn(reaction, current_, "the picture data ends early");
+    warn(reaction, shownName(), "the picture data ends early");
   }
   return reaction;
 }
@@ -209,7 +281,8 @@ Reaction ViewerCore::decodeAccuratePage(Reaction reaction) {
 Reaction ViewerCore::toggleProfile() {
   if (!decoded_) return {};
   accurate_ = !accurate_;
-  return decode(current_, true);
+  const std::optional<ScannedPicture> scanned = scanned_;
+  return decode(current_, true, scanned ? &*scanned : nullptr);
 }
 
 Reaction ViewerCore::onKey(int key, int modifiers) {
@@ -228,9 +301,9 @@ Reaction ViewerCore::run(ViewerCommand command, int argument) {
       reaction.quit = true;
       return reaction;
     case ViewerCommand::navigate:
-      return files_.move(argument) ? decode(files_.current(), true) : reaction;
+      return files_.move(argument) ? decodeCurrent(true) : reaction;
     case ViewerCommand::jump:
-      return files_.jump(argument) ? decode(files_.current(), true) : reaction;
+      return files_.jump(argument) ? decodeCurrent(true) : reaction;
     case ViewerCommand::zoom:
       return zoom(argument);
     case ViewerCommand::fit:
@@ -246,8 +319,11 @@ Reaction ViewerCore::run(ViewerCommand command, int argument) {
       const int wanted = std::clamp(page_ + argument, 0, std::max(info_.pictures - 1, 0));
       if (!accurate_ || !decoded_ || wanted == page_) return reaction;
       page_ = wanted;
-      FileCopy copy;
-      if (readFileCopy(current_.c_str(), kMaxFileBytes, copy) == DecodeStatus::ok) {
+      if (scanned_) {
+        std::vector<std::uint8_t> bytes;
+        if (readFound(bytes) == DecodeStatus::ok) info_ = describePicture(ByteView(bytes), page_);
+      } else if (FileCopy copy;
+                 readFileCopy(current_.c_str(), kMaxFileBytes, copy) == DecodeStatus::ok) {
         info_ = describePicture(copy.view(), page_);
       }
       reaction.repaint = true;
@@ -385,7 +461,7 @@ std::string ViewerCore::zoomText() const {
 std::vector<std::string> ViewerCore::panelText() const {
   if (!panel_) return {};
   PanelFacts facts;
-  if (decoded_) facts.fileName = std::filesystem::path(current_).filename().string();
+  if (decoded_) facts.fileName = std::filesystem::path(shownName()).filename().string();
   if (!files_.empty()) facts.position = files_.index() + 1, facts.count = files_.size();
   facts.info = info_;
   facts.accurate = accurate_;
@@ -410,7 +486,7 @@ Reaction ViewerCore::save() {
     say("nothing to save");
     return reaction;
   }
-  const std::string path = savePathFor(current_);
+  const std::string path = scanned_ ? savePathNamed(shownName()) : savePathFor(current_);
   std::string error;
   const std::vector<std::uint8_t> bytes = encodeImage(image, ImageFormat::png, error);
   if (error.empty()) error = writeFileAtomically(path, bytes);

@@ -74,7 +74,9 @@ class ViewerCore {
   // One file, as the Windows command line names it (argvlineFrom); "" for none.
   explicit ViewerCore(std::string argvline);
   // The parsed command line: its files (filesFromArguments) make the list, and its first file is
-  // the one decoded at the first paint; the options set the profile and the view.
+  // the one decoded at the first paint; the options set the profile and the view. With --scan the
+  // list holds the pictures found in the files instead (scanFiles), and so do later drops: each
+  // is read again from its file and decoded in memory, with "PATH@0xOFFSET" as its name.
   explicit ViewerCore(const ViewerOptions& options);
   ~ViewerCore();  // frees the frame buffer, as the program does when its message loop ends
   ViewerCore(const ViewerCore&) = delete;
@@ -150,6 +152,8 @@ class ViewerCore {
   bool accurate() const { return accurate_; }
   // The file of the last decode, whichever profile shows it.
   const std::string& currentPath() const { return current_; }
+  // What the caption names: the file, or "PATH@0xOFFSET" for a picture found by --scan.
+  std::string shownName() const;
   // In the accurate profile, the picture to paint at the top-left (scaled down to fit the window
   // when larger); null in the classic profile or when the file had no picture to show.
   const AccuratePicture* accuratePicture() const {
@@ -157,8 +161,12 @@ class ViewerCore {
   }
 
  private:
-  Reaction decode(const std::string& path, bool repaint);
+  Reaction decode(const std::string& path, bool repaint, const ScannedPicture* scanned = nullptr);
+  Reaction decodeCurrent(bool repaint);
+  Reaction decodeFound(Reaction reaction);
   Reaction decodeAccuratePage(Reaction reaction);
+  DecodeStatus readFound(std::vector<std::uint8_t>& bytes) const;
+  Reaction shown(Reaction reaction);
   std::string caption(DecodeStatus status) const;
   void say(std::string text);
   void warn(Reaction& reaction, const std::string& path, const std::string& what);
@@ -173,6 +181,8 @@ class ViewerCore {
   std::string argvline_;
   FileList files_;
   std::string current_;  // the file of the last decode
+  bool scan_ = false;    // files opened (from the command line or a drop) are scanned
+  std::optional<ScannedPicture> scanned_;  // what the last decode showed of current_, if scanned
   bool decoded_ = false;
   DecodeStatus status_ = DecodeStatus::ok;
   bool accurate_ = false;

@@ -182,4 +182,44 @@ TEST_F(Finder, PictureDataCutByTheEndOfTheFileIsFoundIncomplete) {
   EXPECT_FALSE(decoded.complete);
 }
 
+// A hostile file: tens of thousands of headers the decoder refuses, each with picture data
+// claiming to run on for megabytes. Each header must not read the rest of the file again.
+TEST(FinderCost, HeadersClaimingHugeDataDoNotRereadTheFile) {
+  const Bytes fake = ImagBuilder::form()
+                         .ihdr(ImagHeader::of(4, 0, 4))  // no width: refused
+                         .chunkWithLength("IDAT", 0x7FFFFFF0, {})
+                         .bytes();
+  const Bytes real = picture(200, 200, 3);  // across the scanner's third window
+  const std::size_t realAt = (std::size_t{3} << 20) - 20000, size = std::size_t{4} << 20;
+  Bytes file;
+  const auto fill = [&](std::size_t until) {
+    while (file.size() + fake.size() <= until)
+      file.insert(file.end(), fake.begin(), fake.end());
+    file.resize(until);
+  };
+  fill(realAt);
+  file.insert(file.end(), real.begin(), real.end());
+  fill(size);
+
+  std::int64_t bytesRead = 0;
+  const ScanSource source{static_cast<std::int64_t>(file.size()),
+                          [&](std::int64_t at, std::uint8_t* into, std::int64_t n) {
+                            n = std::min(n, static_cast<std::int64_t>(file.size()) - at);
+                            std::copy_n(file.begin() + at, n, into);
+                            bytesRead += n;
+                            return n;
+                          }};
+  std::vector<Find> finds;
+  EXPECT_EQ(scanSource(source, SectorLayout::plain,
+                       [&](const FoundPicture& found, ByteView bytes) {
+                         finds.push_back({found, Bytes(bytes.data(), bytes.data() + bytes.size())});
+                         return true;
+                       }),
+            DecodeStatus::ok);
+  ASSERT_EQ(finds.size(), 1u);
+  EXPECT_EQ(finds[0].found.offset, std::int64_t(realAt));
+  EXPECT_EQ(finds[0].bytes, real);
+  EXPECT_LE(bytesRead, 3 * std::int64_t(size));
+}
+
 }  // namespace

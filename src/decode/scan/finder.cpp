@@ -32,23 +32,9 @@ ByteView viewOf(const std::vector<std::uint8_t>& bytes, std::int64_t from, std::
   return ByteView(std::span<const std::uint8_t>(bytes.data() + from, static_cast<std::size_t>(n)));
 }
 
-// Reads the picture from `start` until its reach is known, at most kScanPictureBytes. `bytes`
-// receives the stream from there on; returns the reach, or -1 on a read error.
-std::int64_t readPicture(UserDataReader& reader, StreamPos start, ContainerKind kind,
-                         std::int64_t want, std::vector<std::uint8_t>& bytes) {
-  bytes.clear();
-  StreamPos pos = start;
-  for (;;) {
-    want = std::min(want, kScanPictureBytes);
-    const auto before = static_cast<std::int64_t>(bytes.size());
-    if (!reader.read(pos, want - before, bytes, nullptr)) return -1;
-    const auto have = static_cast<std::int64_t>(bytes.size());
-    const bool whole = have < want || have >= kScanPictureBytes;
-    const Reach reach = pictureReach(viewOf(bytes, 0, have), kind, whole);
-    if (reach.wanted == 0) return reach.extent;
-    want = std::max(reach.wanted, 2 * have);
-  }
-}
+// Read-ahead bytes that headers no longer need are dropped once there are as many of them as
+// there are bytes still kept, or this many: each byte is then moved a few times at most.
+constexpr std::int64_t kDropBytes = std::int64_t{16} << 20;
 
 class Scanner {
  public:
@@ -100,9 +86,10 @@ class Scanner {
     const StreamPos start = streamPosOf(pieces_, stream);
     ByteView bytes = viewOf(window_, at, reach.extent);
     if (reach.wanted > 0) {
-      const std::int64_t extent = readPicture(reader_, start, kind, reach.wanted, picture_);
+      std::int64_t from = 0;
+      const std::int64_t extent = readPicture(start, kind, reach.wanted, from);
       if (extent < 0) return -1;
-      bytes = viewOf(picture_, 0, extent);
+      bytes = viewOf(ahead_, from, extent);
     }
     AccurateSummary summary;
     if (describeAccurate({bytes.data(), static_cast<std::size_t>(bytes.size())}, {}, summary) !=
@@ -124,6 +111,40 @@ class Scanner {
     return bytes.size();
   }
 
+  // Reads the picture from `start` until its reach is known, at most kScanPictureBytes, into
+  // ahead_, which keeps what earlier headers read: a header within those bytes takes them from
+  // there. So a file full of headers whose data claims to run on for megabytes is still read
+  // about twice at most (the windows, and ahead_), not once per header. `from` receives where the
+  // picture starts in ahead_; returns the reach, or -1 on a read error.
+  std::int64_t readPicture(StreamPos start, ContainerKind kind, std::int64_t want,
+                           std::int64_t& from) {
+    if (start.stream < aheadStart_ ||
+        start.stream >= aheadStart_ + static_cast<std::int64_t>(ahead_.size())) {
+      ahead_.clear();
+      aheadStart_ = start.stream, aheadEnd_ = start, aheadEnded_ = false;
+    }
+    from = start.stream - aheadStart_;
+    for (;;) {
+      want = std::min(want, kScanPictureBytes);
+      std::int64_t have = static_cast<std::int64_t>(ahead_.size()) - from;
+      if (have < want && !aheadEnded_) {
+        if (from >= std::min(have, kDropBytes)) {
+          ahead_.erase(ahead_.begin(), ahead_.begin() + from);
+          aheadStart_ += from, from = 0;
+        }
+        const auto before = static_cast<std::int64_t>(ahead_.size());
+        if (!reader_.read(aheadEnd_, want - have, ahead_, nullptr)) return -1;
+        aheadEnded_ = static_cast<std::int64_t>(ahead_.size()) - before < want - have;
+        have = static_cast<std::int64_t>(ahead_.size()) - from;
+      }
+      have = std::min(have, kScanPictureBytes);
+      const bool whole = aheadEnded_ || have == kScanPictureBytes;
+      const Reach reach = pictureReach(viewOf(ahead_, from, have), kind, whole);
+      if (reach.wanted == 0) return reach.extent;
+      want = std::max(reach.wanted, 2 * have);
+    }
+  }
+
   // Keeps the last bytes of the window, and the pieces that hold them.
   void keepTail() {
     const auto size = static_cast<std::int64_t>(window_.size());
@@ -138,9 +159,12 @@ class Scanner {
 
   UserDataReader reader_;
   const FoundVisitor& visit_;
-  std::vector<std::uint8_t> window_;   // the stream from windowStart_ on
-  std::vector<Piece> pieces_;          // where the window's bytes stand in the file
-  std::vector<std::uint8_t> picture_;  // a picture reaching past the window
+  std::vector<std::uint8_t> window_;  // the stream from windowStart_ on
+  std::vector<Piece> pieces_;         // where the window's bytes stand in the file
+  std::vector<std::uint8_t> ahead_;   // the stream from aheadStart_ on, read for pictures
+  std::int64_t aheadStart_ = 0;       // that reach past the window
+  StreamPos aheadEnd_;                // where reading ahead_ goes on
+  bool aheadEnded_ = false;           // ahead_ reaches the end of the stream
   std::int64_t windowStart_ = 0;
   std::int64_t skipUntil_ = 0;  // headers before this stream position belong to a find
   bool stopped_ = false;

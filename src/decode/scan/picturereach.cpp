@@ -31,7 +31,8 @@ Reach pictureReach(ByteView bytes, ContainerKind kind, bool whole) {
   const auto more = [&](std::int64_t need) {
     return Reach{pos, std::min(need, kScanPictureBytes)};
   };
-  for (;;) {
+  for (int chunks = 0;; ++chunks) {
+    if (chunks == kScanPictureChunks) return {pos, 0};
     // A container header needs 12 bytes to be told from a chunk.
     if (!bytes.has(pos, kContainerHeaderBytes) && !whole) return more(pos + kContainerHeaderBytes);
     const auto chunk = chunkHeaderAt(bytes, pos);

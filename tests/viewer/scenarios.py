@@ -83,7 +83,18 @@ def make_files(folder, samples, shell):
     copy("pics notes", "pics", "notes.txt", source="notes")
     files["pics"] = os.path.dirname(files["pic2"])
     copy("to save", "save", "pic.img", source="clut4-chart")
+    # A dump holding two pictures among other data, for --scan.
+    files["dump"] = os.path.join(folder, "dump.bin")
+    with open(files["dump"], "wb") as out:
+        for source, at in (("clut8-chart", DUMP_FIRST), ("rl7-chart", DUMP_SECOND)):
+            out.write(b"\xee" * (at - out.tell()))
+            with open(files[source], "rb") as picture:
+                out.write(picture.read())
+        out.write(b"\xee" * 100)
     return files
+
+
+DUMP_FIRST, DUMP_SECOND = 0x800, 0x10000
 
 
 # What the screen must show, as a function of the run and of the client area's size.
@@ -137,6 +148,11 @@ def grey(run, w, h):
 
 def named(key, suffix=""):
     return lambda run: run.shell.path(run.path(key)) + suffix
+
+
+def found(offset, suffix=""):
+    """A picture found in the dump by --scan."""
+    return lambda run: run.shell.path(run.path("dump")) + f"@{offset:#x}" + suffix
 
 
 def title(run):
@@ -360,6 +376,12 @@ SCENARIOS = {
         Step(None, named("rgb888"), frame("rgb888")),
         Step(press("i"), named("rgb888"), then=text_over("rgb888")),
         Step(press("i"), named("rgb888"), frame("rgb888")),
+    ], shells=KEYS),
+    # Each picture found inside a file is an entry, shown as the picture alone would be.
+    "scan_lists_the_pictures_in_a_dump": Scenario(["--scan", "dump"], [
+        Step(None, found(DUMP_FIRST), frame("clut8-chart")),
+        Step(press("n"), found(DUMP_SECOND), frame("rl7-chart")),
+        Step(press("Tab"), found(DUMP_SECOND, " [accurate]"), accurate("rl7-chart")),
     ], shells=KEYS),
     "save_never_overwrites": Scenario(["to save"], [
         Step(press("ctrl+s"), named("to save"), then=saved_as("pic.png", "to save")),

@@ -12,7 +12,9 @@
 // type "IMAG" ends a FORM picture (the next file begins there) and is an item of a CAT picture,
 // unless it stands exactly where the CAT's length says the CAT ends; a header inside a picture
 // already found belongs to it and is no find of its own. Each picture
-// is read up to kScanPictureBytes from its header, however large the scanned file.
+// is read up to kScanPictureBytes from its header, however large the scanned file, and walked
+// for at most kScanPictureChunks chunks (picturereach.h). Bytes read ahead for one header serve
+// the headers after it, so a file full of headers is read about twice, not once per header.
 
 #include <cstdint>
 #include <functional>

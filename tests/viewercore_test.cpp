@@ -422,11 +422,9 @@ TEST_F(Viewer, ScanListsThePicturesInsideFiles) {
         .bytes();
   };
   const Bytes first = picture(0x80), second = picture(0xC0);
-  Bytes dump(0x800, 0xEE);
-  dump.insert(dump.end(), first.begin(), first.end());
-  dump.resize(0x1234, 0xEE);
-  dump.insert(dump.end(), second.begin(), second.end());
-  dump.resize(dump.size() + 100, 0xEE);
+  Bytes dump(0x1234 + second.size() + 100, 0xEE);
+  std::copy(first.begin(), first.end(), dump.begin() + 0x800);
+  std::copy(second.begin(), second.end(), dump.begin() + 0x1234);
   ViewerOptions options;
   options.scan = true;
   options.arguments = {dir.write("dump.bin", dump), dir.write("junk.bin", Bytes(64, 0xEE))};

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -85,6 +86,7 @@ class Converter : public ::testing::Test {
 
   ToolRun run(const std::vector<std::string>& args) {
     std::string command = quote(IMAG2PNG);
+    if (const char* extra = std::getenv("IMAG2PNG_ARGS")) command.append(" ").append(extra);
     for (const std::string& arg : args)
       command += " " + quote(arg);
     const fs::path errors = dir.path("stderr.txt");

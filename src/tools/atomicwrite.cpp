@@ -34,7 +34,7 @@ namespace {
 
 using enum TemporarySlot::State;
 constexpr int kSlots = 128;  // more writers than this at once wait for a slot
-TemporarySlot pendingTemporaries[kSlots];
+constinit TemporarySlot pendingTemporaries[kSlots];
 static_assert(std::atomic<int>::is_always_lock_free);
 
 // Takes every slot for good, removing the files named in them, so that no thread can record a

@@ -27,7 +27,7 @@
 struct TemporarySlot {
   enum State : int { kFree, kClaimed, kNaming, kNamed, kRemoving };
   std::atomic<int> state{kFree};
-  char name[4096];
+  char name[4096] = {};
 };
 
 namespace {

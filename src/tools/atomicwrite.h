@@ -7,17 +7,22 @@
 // promises, and why they hold:
 //  - Never a partial or corrupt output. rename() replaces NAME atomically: readers and a crash
 //    see the old NAME or the new one. The new one's data is on disk before the rename is issued
-//    (the fsync comes first), so a rename that survives a crash never names missing data.
+//    (its fsync has returned), so a rename that survives a crash never names missing data.
 //  - Never the input overwritten: callers refuse an output that is the input (see imag2png), and
 //    a symbolic link is written through, never replaced.
-//  - A finished output survives a crash once the program has exited 0. A rename is durable only
-//    when its folder is synced. Writers may defer that sync to a FolderSyncs, which syncs each
-//    folder once after all its renames; the program syncs it before exiting 0 and fails if the
-//    sync fails. A crash before that may lose a rename, never a file's data: NAME then holds its
-//    old content, whole. That is why a batch pays one folder sync, not one per file, and each
-//    file's own sync runs on the worker thread that wrote it, in parallel with the others.
-//  - Signals leave no temporary file: every thread's temporary is recorded in a slot that the
-//    SIGINT/SIGTERM/SIGHUP handler removes before the program ends by the signal.
+//  - A finished output survives a crash once the program has exited 0. A rename is durable once
+//    its folder is synced. Writers may defer that sync to a FolderSyncs, which syncs each folder
+//    once, after all its renames; imag2png does so before it exits, and exits 1 if a folder
+//    cannot be synced. A crash before then may lose a rename, never data: NAME then holds its old
+//    content, whole, and at worst a temporary file is left.
+//  - Signals leave no temporary file: each temporary is recorded in a slot that the SIGINT,
+//    SIGTERM and SIGHUP handler empties, removing the files, before the program ends by the
+//    signal; once the handler has taken the slots no thread can record a new one.
+// What keeps syncs off the critical path of a batch: one folder sync per folder instead of one
+// per file; disk writes started as soon as a file is written (sync_file_range), so its fsync
+// mostly waits for writes already under way; and PendingFile, which lets the converter free the
+// picture and hand its processor to the next one while the sync waits on another thread. Many
+// syncs waiting at once also share the file system's journal commits.
 
 #include <cstdint>
 #include <mutex>

@@ -8,7 +8,6 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <thread>
 
 #ifdef _WIN32
@@ -59,6 +58,9 @@ std::string systemError(const char* what) {
 
 #ifdef _WIN32
 constexpr int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
+unsigned processId() {
+  return GetCurrentProcessId();
+}
 int syncFile(int fd) {
   return _commit(fd);
 }
@@ -75,6 +77,9 @@ bool replaceFile(const std::string& from, const std::string& to) {
 }
 #else
 constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW;
+unsigned processId() {
+  return static_cast<unsigned>(::getpid());
+}
 int syncFile(int fd) {
   return ::fsync(fd);
 }
@@ -136,12 +141,14 @@ TemporarySlot& claimSlot() {
 // are held in this thread while the name is recorded.
 int createTemporary(const std::string& path, std::string& temporary, TemporarySlot& slot) {
   const std::filesystem::path target(path);
-  std::random_device seed;
-  std::mt19937 random(seed());
+  // Numbers differ between the files of one process, and from another process's by its id;
+  // a name taken all the same is skipped (O_EXCL).
+  static std::atomic<unsigned> serial{0};
+  const unsigned base = processId() * 7919u;
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = ".";
     name.append(target.filename().string()).append(".");
-    name.append(std::to_string(random() % 1000000)).append(".tmp");
+    name.append(std::to_string((base + serial++) % 1000000)).append(".tmp");
     temporary = (target.parent_path() / name).string();
     if (temporary.size() >= sizeof slot.name) {
       errno = ENAMETOOLONG;

@@ -66,12 +66,12 @@ void afterTurn(std::function<bool()> step) {
 
 bool runBatch(std::size_t count, int turns, const std::function<bool(std::size_t)>& convert) {
   bool allDone = true;
-  if (count <= 1) {  // no threads to start, messages go out as they come
+  if (count <= 1 || turns <= 0) {  // no threads to start, messages go out as they come
     for (std::size_t i = 0; i < count; ++i)
       allDone = convert(i) && allDone;
     return allDone;
   }
-  Turns freeTurns(std::max(turns, 1));
+  Turns freeTurns(turns);
   std::atomic<std::size_t> next{0};
   std::mutex mutex;  // guards the rest
   std::vector<std::string> messages(count);

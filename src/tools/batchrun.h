@@ -16,8 +16,9 @@ void reportMessage(const std::string& text);
 void afterTurn(std::function<bool()> step);
 
 // Runs convert(0) .. convert(count - 1) with at most `turns` of them at once (the calls hold the
-// pictures: memory stays bounded), on a few more threads than that, which wait out afterTurn
-// steps meanwhile. Each conversion's messages reach standard error whole and in index order, as
-// soon as every earlier one is done: the same text, in the same order, whatever `turns` is.
-// True when every call and step returned true.
+// pictures: memory stays bounded), on more threads than that, which wait out afterTurn steps
+// meanwhile. With `turns` 0, one after another on this thread, each finished before the next. Each
+// conversion's messages reach standard error whole and in index order, as soon as every earlier one
+// is done: the same text, in the same order, whatever `turns` is. True when every call and step
+// returned true.
 bool runBatch(std::size_t count, int turns, const std::function<bool(std::size_t)>& convert);

@@ -346,20 +346,29 @@ bool writeImage(const Job& job, const RgbImage& image, const Options& options, b
   return true;
 }
 
+// The path as one spelling: absolute, without "." or "..".
+std::string normalPath(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::absolute(path, error).lexically_normal().string();
+}
+
 // Converts every job, options.threads at a time; false when any failed.
 bool convertBatch(const std::vector<Job>& jobs, const Options& options) {
   // Outputs already taken by an earlier input are refused before any conversion starts.
   std::vector<bool> refused(jobs.size());
-  std::set<std::string> written;
-  for (std::size_t i = 0; i < jobs.size(); ++i)
+  std::set<std::string> written, outputs;
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
     refused[i] = jobs[i].output != "-" && !written.insert(jobs[i].output).second;
-  // A batch that reads one of its own outputs depends on the order of conversions: one at a time.
-  int threads =
-      options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
-  for (const Job& job : jobs) {
-    if (written.count(job.input) != 0) threads = 1;
+    outputs.insert(normalPath(jobs[i].output));
   }
-  return runBatch(jobs.size(), std::clamp(threads, 1, kMaxThreads), [&](std::size_t i) {
+  int turns =
+      options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
+  // A batch that reads one of its own outputs depends on the order of conversions: it runs one
+  // after another, each finished before the next starts.
+  for (const Job& job : jobs) {
+    if (outputs.count(normalPath(job.input)) != 0) turns = 0;
+  }
+  return runBatch(jobs.size(), std::min(turns, kMaxThreads), [&](std::size_t i) {
     if (refused[i]) {
       complain(jobs[i].input,
                "would overwrite " + jobs[i].output + ", written for an earlier input");

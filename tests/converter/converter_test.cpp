@@ -227,6 +227,8 @@ TEST_F(Converter, UsageErrorsExitWithTwo) {
       {input, dir.path("a.png").string(), dir.path("b.png").string()},
       {"-o"},
       {"--format", "gif", input},
+      {"-j", "0", input},
+      {"--level", "10", input},
   };
   for (const auto& args : cases) {
     const ToolRun result = run(args);

@@ -42,7 +42,8 @@ class Turns {
   int free_;
 };
 
-// Threads per turn: the others wait for disks, not processors.
+// Threads per turn: all but one mostly wait for file syncs (afterTurn steps), and syncs waiting
+// at once share the file system's journal commits.
 constexpr int kThreadsPerTurn = 32;
 constexpr int kMostThreads = 96;
 

@@ -47,10 +47,10 @@ void decodeDyuv(ByteView data, const ClassicHeader& header, int threshold, Frame
   const YuvStart start{header.ystrt, header.ustrt, header.vstrt};
 #ifdef PELMORA_HAVE_SSSE3
   static const bool ssse3 = processorHasSsse3();
-  if (ssse3) {
+  if (ssse3 && (threshold == kFastDyuvThreshold || threshold == 0)) {
     forEachByteRow(data, header, out,
                    [&](const std::uint8_t* src, std::int64_t n, std::uint8_t* dst) {
-                     decodeDyuvRowSsse3(src, n, start, threshold, dst);
+                     decodeDyuvRowSsse3(src, n, start, threshold != 0, dst);
                    });
     return;
   }

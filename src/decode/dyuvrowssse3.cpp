@@ -10,97 +10,37 @@
 
 namespace {
 
-// One comparison of every byte with a threshold, as masks of 0xFF or 0x00. Thresholds outside
-// the byte range make the answer the same for every byte (`always` or never).
-struct ByteTest {
-  __m128i bound;   // threshold with the sign bit flipped, for a signed compare
-  __m128i use;     // all ones when the compare decides
-  __m128i always;  // all ones when every byte passes
-};
-
-// v < limit
-ByteTest below(std::int64_t limit) {
-  if (limit <= 0) return {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128()};
-  if (limit > 255) return {_mm_setzero_si128(), _mm_setzero_si128(), _mm_set1_epi8(-1)};
-  return {_mm_set1_epi8(static_cast<char>(limit ^ 0x80)), _mm_set1_epi8(-1), _mm_setzero_si128()};
-}
-
-// v > limit
-ByteTest above(std::int64_t limit) {
-  if (limit < 0) return {_mm_setzero_si128(), _mm_setzero_si128(), _mm_set1_epi8(-1)};
-  if (limit >= 255) return {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128()};
-  return {_mm_set1_epi8(static_cast<char>(limit ^ 0x80)), _mm_set1_epi8(-1), _mm_setzero_si128()};
-}
+// The viewer's threshold, 220, compared as signed bytes after flipping the sign bit: dark is
+// v < 35, bright v > 220, bright blue v > 200. A channel the rules set to 0 is dark, not bright.
+constexpr int kDark = 255 - kFastDyuvThreshold, kBright = kFastDyuvThreshold,
+              kBrightBlue = kFastDyuvThreshold - 20;
 
 inline __m128i flip(__m128i v) {
   return _mm_xor_si128(v, _mm_set1_epi8(static_cast<char>(0x80)));
 }
-
-// The tests take bytes with the sign bit flipped (flip()), compared as signed bytes.
-inline __m128i isBelow(__m128i flipped, const ByteTest& t) {
-  return _mm_or_si128(_mm_and_si128(_mm_cmplt_epi8(flipped, t.bound), t.use), t.always);
-}
-inline __m128i isAbove(__m128i flipped, const ByteTest& t) {
-  return _mm_or_si128(_mm_and_si128(_mm_cmpgt_epi8(flipped, t.bound), t.use), t.always);
-}
-// mask ? a : b
-inline __m128i select(__m128i mask, __m128i a, __m128i b) {
-  return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
-}
-
-struct Rules {
-  bool on;     // threshold not 0
-  bool plain;  // every test is a plain compare, and a channel set to 0 is dark and not bright
-  ByteTest dark, bright, brightBlue;
-  __m128i zeroDark, zeroBright;  // the classes of a channel set to 0
-};
-
-Rules rulesFor(int t) {
-  const std::int64_t bright = t, brightBlue = std::int64_t{t} - 20, dark = 255 - std::int64_t{t};
-  // With T from 20 to 234 (220 among them) all three thresholds lie inside the byte range.
-  const bool plain = brightBlue >= 0 && bright < 255 && dark >= 1 && dark <= 255;
-  return {t != 0,
-          plain,
-          below(dark),
-          above(bright),
-          above(brightBlue),
-          _mm_set1_epi8(0 < dark ? -1 : 0),
-          _mm_set1_epi8(0 > bright ? -1 : 0)};
+inline __m128i flipped(int limit) {
+  return _mm_set1_epi8(static_cast<char>(limit ^ 0x80));
 }
 
 // The four rules on 16 pixels at once, each rule seeing what the ones before it changed.
-template <bool kPlain>
-inline void suppress(__m128i& b, __m128i& g, __m128i& r, const Rules& rules) {
-  const auto below = [&](__m128i flipped) {
-    return kPlain ? _mm_cmplt_epi8(flipped, rules.dark.bound) : isBelow(flipped, rules.dark);
-  };
-  const auto above = [&](__m128i flipped, const ByteTest& test) {
-    return kPlain ? _mm_cmpgt_epi8(flipped, test.bound) : isAbove(flipped, test);
-  };
-  // A channel that a rule sets to 0 takes the classes of 0: dark, not bright, when plain.
-  const auto zeroed = [&](__m128i rule, __m128i zeroClass, __m128i old) {
-    if constexpr (kPlain) return _mm_or_si128(old, _mm_and_si128(rule, zeroClass));
-    return select(rule, zeroClass, old);
-  };
-  const auto notBright = [&](__m128i rule, __m128i old) {
-    if constexpr (kPlain) return _mm_andnot_si128(rule, old);
-    return select(rule, rules.zeroBright, old);
-  };
+inline void suppress(__m128i& b, __m128i& g, __m128i& r) {
+  const __m128i dark = flipped(kDark), bright = flipped(kBright);
   const __m128i fb = flip(b), fg = flip(g), fr = flip(r);
-  __m128i bDark = below(fb), gDark = below(fg);
-  const __m128i rDark = below(fr);
-  __m128i bBright = above(fb, rules.bright), rBright = above(fr, rules.bright);
-  const __m128i gBright = above(fg, rules.bright);
-  const __m128i rule1 = _mm_and_si128(_mm_and_si128(above(fb, rules.brightBlue), gDark), rDark);
+  __m128i bDark = _mm_cmplt_epi8(fb, dark), gDark = _mm_cmplt_epi8(fg, dark);
+  const __m128i rDark = _mm_cmplt_epi8(fr, dark);
+  __m128i bBright = _mm_cmpgt_epi8(fb, bright), rBright = _mm_cmpgt_epi8(fr, bright);
+  const __m128i gBright = _mm_cmpgt_epi8(fg, bright);
+  const __m128i rule1 =
+      _mm_and_si128(_mm_and_si128(_mm_cmpgt_epi8(fb, flipped(kBrightBlue)), gDark), rDark);
   b = _mm_andnot_si128(rule1, b);
-  bDark = zeroed(rule1, rules.zeroDark, bDark);
-  bBright = notBright(rule1, bBright);
+  bDark = _mm_or_si128(bDark, rule1);
+  bBright = _mm_andnot_si128(rule1, bBright);
   const __m128i rule2 = _mm_and_si128(_mm_and_si128(gBright, rDark), bDark);
   g = _mm_andnot_si128(rule2, g);
-  gDark = zeroed(rule2, rules.zeroDark, gDark);
+  gDark = _mm_or_si128(gDark, rule2);
   const __m128i rule3 = _mm_and_si128(_mm_and_si128(rBright, bDark), gDark);
   r = _mm_andnot_si128(rule3, r);
-  rBright = notBright(rule3, rBright);
+  rBright = _mm_andnot_si128(rule3, rBright);
   const __m128i rule4 = _mm_and_si128(_mm_and_si128(bBright, rBright), gDark);
   b = _mm_andnot_si128(rule4, b);
   r = _mm_andnot_si128(rule4, r);
@@ -126,9 +66,9 @@ PELMORA_SSSE3 inline __m128i everywhere(__m128i v, char lane) {
   return _mm_shuffle_epi8(v, _mm_set1_epi8(lane));
 }
 
-template <int kSuppression>  // 0: off, 1: plain compares, 2: any threshold
+template <bool kSuppress>
 PELMORA_SSSE3 void decodeRow(const std::uint8_t* src, std::int64_t n, YuvStart start,
-                             const Rules& rules, std::uint8_t* dst) {
+                             std::uint8_t* dst) {
   const __m128i table = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dyuvytable.data()));
   const __m128i lowNibble = _mm_set1_epi8(0x0F);
   const __m128i evenPixels = _mm_set1_epi16(0x00FF);
@@ -165,7 +105,7 @@ PELMORA_SSSE3 void decodeRow(const std::uint8_t* src, std::int64_t n, YuvStart s
     __m128i blue = _mm_add_epi8(_mm_add_epi8(y, u), half);
     __m128i green = y;
     __m128i red = _mm_add_epi8(_mm_add_epi8(y, v), half);
-    if constexpr (kSuppression != 0) suppress<kSuppression == 1>(blue, green, red, rules);
+    if constexpr (kSuppress) suppress(blue, green, red);
     if (count == 16) {
       ssse3::store48(dst + 3 * j, blue, green, red);
     } else {
@@ -181,14 +121,11 @@ PELMORA_SSSE3 void decodeRow(const std::uint8_t* src, std::int64_t n, YuvStart s
 }  // namespace
 
 PELMORA_SSSE3 void decodeDyuvRowSsse3(const std::uint8_t* src, std::int64_t n, YuvStart start,
-                                      int threshold, std::uint8_t* dst) {
-  const Rules rules = rulesFor(threshold);
-  if (!rules.on) {
-    decodeRow<0>(src, n, start, rules, dst);
-  } else if (rules.plain) {
-    decodeRow<1>(src, n, start, rules, dst);
+                                      bool suppress, std::uint8_t* dst) {
+  if (suppress) {
+    decodeRow<true>(src, n, start, dst);
   } else {
-    decodeRow<2>(src, n, start, rules, dst);
+    decodeRow<false>(src, n, start, dst);
   }
 }
 

@@ -1,16 +1,20 @@
 // imag2png: converts CD-i IFF pictures to PNG or PPM, showing exactly the 384 x 280 frame the
 // viewer shows for them.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "accurateimage.h"
 #include "atomicwrite.h"
+#include "batchrun.h"
 #include "decode.h"
 #include "filecopy.h"
 #include "frameimage.h"
@@ -22,6 +26,7 @@ namespace {
 
 constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
 constexpr int kViewerThreshold = 220;  // what the viewer's window sets
+constexpr int kMaxThreads = 64;
 
 constexpr char kHelp[] =
     "Usage: imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] INPUT [OUTPUT]\n"
@@ -79,6 +84,10 @@ constexpr char kHelp[] =
     "                container, picture, pictures, model, model_name, width, height,\n"
     "                line_size, palette_entries, palette_offset, data_bytes, data_needed\n"
     "                (null for run-length), complete and warnings\n"
+    "  --level N     PNG compression from 0 (fastest) to 9 (smallest: tries several filter\n"
+    "                strategies and keeps the smallest file); default 3\n"
+    "  -j N          convert N inputs at a time (default: one per processor); messages come\n"
+    "                in input order all the same\n"
     "  -h, --help    show this help\n"
     "  --version     show the version\n"
     "\n"
@@ -99,6 +108,9 @@ struct Options {
   ImageFormat format = kDefaultFormat;
   std::string folder;  // -o
   std::vector<std::string> paths;
+  int pngLevel = kDefaultPngLevel;
+  int threads = 0;                     // -j; 0: one per processor
+  FolderSyncs* folderSyncs = nullptr;  // folders synced once, after every rename into them
 };
 
 struct Job {
@@ -108,7 +120,7 @@ struct Job {
 };
 
 void complain(const std::string& path, const std::string& reason) {
-  std::fprintf(stderr, "imag2png: %s: %s\n", path.c_str(), reason.c_str());
+  reportMessage("imag2png: " + path + ": " + reason + "\n");
 }
 
 int usageError(const std::string& message) {
@@ -151,6 +163,14 @@ int checkScanOptions(const Options& options) {
   return -1;
 }
 
+bool numberFromWord(const std::string& word, int lowest, int highest, int& number) {
+  if (word.empty() || word.size() > 3 || word.find_first_not_of("0123456789") != word.npos) {
+    return false;
+  }
+  number = std::stoi(word);
+  return number >= lowest && number <= highest;
+}
+
 // Parses argv into options; returns -1 to go on, or the exit status.
 int parse(int argc, char** argv, Options& options) {
   bool onlyPaths = false;
@@ -188,10 +208,18 @@ int parse(int argc, char** argv, Options& options) {
     } else if (arg == "--raw" || arg == "--palette" || arg == "--start") {
       if (i + 1 >= argc) return usageError(std::string(arg) + " needs a value");
       options.raw.take(std::string(arg), argv[++i]);
-    } else if (arg == "-o" || arg == "-f" || arg == "--format") {
+    } else if (arg == "-o" || arg == "-f" || arg == "--format" || arg == "-j" || arg == "--level") {
       if (i + 1 >= argc) return usageError(std::string(arg) + " needs a value");
       const std::string value = argv[++i];
-      if (arg == "-o") {
+      if (arg == "-j" || arg == "--level") {
+        const int highest = arg == "-j" ? kMaxThreads : kMaxPngLevel;
+        const int lowest = arg == "-j" ? 1 : 0;
+        int& number = arg == "-j" ? options.threads : options.pngLevel;
+        if (!numberFromWord(value, lowest, highest, number)) {
+          return usageError(std::string(arg) + " takes a whole number from " +
+                            std::to_string(lowest) + " to " + std::to_string(highest));
+        }
+      } else if (arg == "-o") {
         options.folder = value;
       } else if (!formatFromWord(value, options.format)) {
         return usageError("unknown format '" + value + "' (png or ppm)");
@@ -254,7 +282,8 @@ int plan(const Options& options, std::vector<Job>& jobs) {
   return -1;
 }
 
-bool writeImage(const Job& job, const RgbImage& image);
+bool writeImage(const Job& job, const RgbImage& image, const Options& options,
+                bool finishLater = true);
 
 bool sameFile(const std::string& a, const std::string& b) {
   std::error_code error;
@@ -285,7 +314,8 @@ std::string numbered(const std::string& output, int picture) {
 
 // Every picture of the input (--all), numbered from 1; complains and returns false when any
 // fails.
-bool convertAll(const Job& job, const FileCopy& file, AccurateConversion how) {
+bool convertAll(const Job& job, const FileCopy& file, const Options& options) {
+  AccurateConversion how = options.conversion;
   const int count = accuratePictureCount({file.bytes.get(), static_cast<std::size_t>(file.size)});
   if (count == 0) {
     complain(job.input, decodeStatusText(DecodeStatus::noPicture));
@@ -301,7 +331,8 @@ bool convertAll(const Job& job, const FileCopy& file, AccurateConversion how) {
       complain(one.output, "is the input file; refusing to overwrite it");
       allWritten = false;
     } else {
-      allWritten = accurateInput(one, file, how, image) && writeImage(one, image) && allWritten;
+      allWritten = accurateInput(one, file, how, image) && writeImage(one, image, options, false) &&
+                   allWritten;
     }
   }
   return allWritten;
@@ -320,7 +351,7 @@ bool convert(const Job& job, const Options& options) {
     if (!error.empty()) complain(job.input, error);
     if (!complete && error.empty())
       complain(job.input, "warning: the data ends early; the rest is black");
-    return error.empty() && writeImage(job, image);
+    return error.empty() && writeImage(job, image, options);
   }
   FileCopy file;
   DecodeStatus status = readFileCopy(job.input.c_str(), kMaxFileBytes, file);
@@ -330,9 +361,9 @@ bool convert(const Job& job, const Options& options) {
       complain(job.input, decodeStatusText(status));
       return false;
     }
-    if (options.all) return convertAll(job, file, options.conversion);
+    if (options.all) return convertAll(job, file, options);
     if (!accurateInput(job, file, options.conversion, image)) return false;
-    return writeImage(job, image);
+    return writeImage(job, image, options);
   }
   std::vector<std::uint8_t> frame(kFrameBytes);
   FrameCoverage coverage;
@@ -355,24 +386,71 @@ bool convert(const Job& job, const Options& options) {
   }
   image = frameToRgb(std::span<const std::uint8_t, kFrameBytes>(frame.data(), kFrameBytes), width,
                      height);
-  return writeImage(job, image);
+  return writeImage(job, image, options);
 }
 
-// Encodes and writes one image; complains and returns false on failure.
-bool writeImage(const Job& job, const RgbImage& image) {
+// Encodes and writes one image; complains and returns false on failure. With `finishLater` the
+// wait for the disk comes after the conversion has freed its picture, and may fail then.
+bool writeImage(const Job& job, const RgbImage& image, const Options& options, bool finishLater) {
   std::string error;
-  const std::vector<std::uint8_t> encoded = encodeImage(image, job.format, error);
+  const std::vector<std::uint8_t> encoded = encodeImage(image, job.format, error, options.pngLevel);
   if (encoded.empty()) {
     complain(job.output, error);
     return false;
   }
-  error =
-      job.output == "-" ? writeStandardOutput(encoded) : writeFileAtomically(job.output, encoded);
+  if (job.output == "-") {
+    error = writeStandardOutput(encoded);
+  } else {
+    auto file = std::make_shared<PendingFile>();
+    error = file->begin(job.output, encoded);
+    if (error.empty()) {
+      auto finish = [file, output = job.output, syncs = options.folderSyncs] {
+        const std::string error = file->finish(syncs);
+        if (!error.empty()) complain(output, error);
+        return error.empty();
+      };
+      if (!finishLater) return finish();
+      afterTurn(std::move(finish));
+      return true;
+    }
+  }
   if (!error.empty()) {
     complain(job.output, error);
     return false;
   }
   return true;
+}
+
+// The path as one spelling: absolute, without "." or "..".
+std::string normalPath(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::absolute(path, error).lexically_normal().string();
+}
+
+// Converts every job, options.threads at a time; false when any failed.
+bool convertBatch(const std::vector<Job>& jobs, const Options& options) {
+  // Outputs already taken by an earlier input are refused before any conversion starts.
+  std::vector<bool> refused(jobs.size());
+  std::set<std::string> written, outputs;
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    refused[i] = jobs[i].output != "-" && !written.insert(jobs[i].output).second;
+    outputs.insert(normalPath(jobs[i].output));
+  }
+  int turns =
+      options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
+  // A batch that reads one of its own outputs depends on the order of conversions: it runs one
+  // after another, each finished before the next starts.
+  for (const Job& job : jobs) {
+    if (outputs.count(normalPath(job.input)) != 0) turns = 0;
+  }
+  return runBatch(jobs.size(), std::min(turns, kMaxThreads), [&](std::size_t i) {
+    if (refused[i]) {
+      complain(jobs[i].input,
+               "would overwrite " + jobs[i].output + ", written for an earlier input");
+      return false;
+    }
+    return convert(jobs[i], options);
+  });
 }
 
 }  // namespace
@@ -393,15 +471,12 @@ int main(int argc, char** argv) {
     return kExitFailed;
   }
   removeTemporaryFileOnSignals();
-  bool allConverted = true;
-  std::set<std::string> written;
-  for (const Job& job : jobs) {
-    if (job.output != "-" && !written.insert(job.output).second) {
-      complain(job.input, "would overwrite " + job.output + ", written for an earlier input");
-      allConverted = false;
-      continue;
-    }
-    allConverted = convert(job, options) && allConverted;
+  FolderSyncs folderSyncs;
+  options.folderSyncs = &folderSyncs;
+  const bool allConverted = convertBatch(jobs, options);
+  if (const std::string error = folderSyncs.syncAll(); !error.empty()) {
+    std::fprintf(stderr, "imag2png: %s\n", error.c_str());
+    return kExitFailed;
   }
   return allConverted ? kExitOk : kExitFailed;
 }

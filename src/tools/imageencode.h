@@ -17,7 +17,14 @@ inline constexpr bool kCanWritePng = true;
 #endif
 inline constexpr ImageFormat kDefaultFormat = kCanWritePng ? ImageFormat::png : ImageFormat::ppm;
 
-// The whole file for `image`, or an empty vector with `error` set. PNG: 8-bit RGB, no
-// interlace. PPM: binary P6 with maxval 255.
-std::vector<std::uint8_t> encodeImage(const RgbImage& image, ImageFormat format,
-                                      std::string& error);
+// PNG compression effort, 0 (store) to 9 (try every filter strategy, keep the smallest).
+inline constexpr int kMaxPngLevel = 9;
+// Measured with bench/batch.sh: with the filters imageencode.cpp picks, both smaller and faster
+// than zlib level 6 with adaptive filters, the converter's earlier setting.
+inline constexpr int kDefaultPngLevel = 3;
+
+// The whole file for `image`, or an empty vector with `error` set. PNG: no interlace; a picture
+// of at most 256 colours is indexed (a PLTE in the order colours first appear, 1, 2, 4 or 8 bits
+// a pixel), any other 8-bit RGB. PPM: binary P6 with maxval 255. `pngLevel` is 0..kMaxPngLevel.
+std::vector<std::uint8_t> encodeImage(const RgbImage& image, ImageFormat format, std::string& error,
+                                      int pngLevel = kDefaultPngLevel);

@@ -26,8 +26,10 @@ std::string readText(const std::filesystem::path& path) {
 class AccurateConverter : public ::testing::Test {
  protected:
   ToolRun run(const std::string& arguments) {
-    const std::string command = std::string(IMAG2PNG) + " " + arguments + " >" +
-                                dir.path("stdout").string() + " 2>" + dir.path("stderr").string();
+    const char* extra = std::getenv("IMAG2PNG_ARGS");
+    const std::string command = std::string(IMAG2PNG) + " " + (extra ? extra : "") + " " +
+                                arguments + " >" + dir.path("stdout").string() + " 2>" +
+                                dir.path("stderr").string();
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(dir.path("stderr")),
             readText(dir.path("stdout"))};

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -47,8 +48,24 @@ Bytes picture(int width, int height) {
   return ImagBuilder::form().plte(palette).ihdr(header).idat(data).bytes();
 }
 
-// The pixels of a PNG as RGB, and its size.
-Bytes decodePng(const Bytes& png, int& width, int& height) {
+// A CLUT8 picture of `colours` colours (none black), pixel k of entry k % colours.
+Bytes pictureOf(int colours, int width, int height) {
+  std::vector<Rgb> palette;
+  for (int n = 0; n < 256; ++n) {
+    palette.push_back({static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(255 - n), 7});
+  }
+  ImagHeader header;
+  header.model = 4;
+  header.width = header.lineSize = static_cast<std::uint16_t>(width);
+  header.height = static_cast<std::uint16_t>(height);
+  Bytes data;
+  for (int k = 0; k < width * height; ++k)
+    data.push_back(static_cast<std::uint8_t>(k % colours));
+  return ImagBuilder::form().plte(palette).ihdr(header).idat(data).bytes();
+}
+
+// The pixels of a PNG as RGB, and its size (and header, when asked).
+Bytes decodePng(const Bytes& png, int& width, int& height, spng_ihdr* header = nullptr) {
   spng_ctx* ctx = spng_ctx_new(0);
   spng_set_png_buffer(ctx, png.data(), png.size());
   spng_ihdr ihdr{};
@@ -60,6 +77,7 @@ Bytes decodePng(const Bytes& png, int& width, int& height) {
   }
   spng_ctx_free(ctx);
   width = static_cast<int>(ihdr.width), height = static_cast<int>(ihdr.height);
+  if (header != nullptr) *header = ihdr;
   return rgb;
 }
 
@@ -82,6 +100,7 @@ class Converter : public ::testing::Test {
 
   ToolRun run(const std::vector<std::string>& args) {
     std::string command = quote(IMAG2PNG);
+    if (const char* extra = std::getenv("IMAG2PNG_ARGS")) command.append(" ").append(extra);
     for (const std::string& arg : args)
       command += " " + quote(arg);
     const fs::path errors = dir.path("stderr.txt");
@@ -120,6 +139,37 @@ TEST_F(Converter, PngAndPpmHoldTheViewersFrame) {
   EXPECT_EQ(decodePng(readAll(dir.path("pic.PNG")), width, height), rgb);
   EXPECT_EQ(width, 384);
   EXPECT_EQ(height, 280);
+}
+
+TEST_F(Converter, FewColoursMakeIndexedPngsOfTheFewestBitsWithTheSamePixels) {
+  struct Case {
+    int colours;
+    bool crop;  // without, the black around the picture is one colour more
+    std::vector<std::string> level;
+    int colourType, bitDepth;
+  };
+  const Case cases[] = {
+      {2, true, {}, SPNG_COLOR_TYPE_INDEXED, 1},
+      {3, true, {"--level", "0"}, SPNG_COLOR_TYPE_INDEXED, 2},
+      {16, true, {}, SPNG_COLOR_TYPE_INDEXED, 4},
+      {17, true, {"--level", "9"}, SPNG_COLOR_TYPE_INDEXED, 8},
+      {256, true, {}, SPNG_COLOR_TYPE_INDEXED, 8},
+      {256, false, {"--level", "9"}, SPNG_COLOR_TYPE_TRUECOLOR, 8},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.colours) + " colours" + (c.crop ? ", cropped" : ""));
+    const Bytes file = pictureOf(c.colours, 33, 17);  // odd sizes: rows end inside a byte
+    std::vector<std::string> args = c.level;
+    if (c.crop) args.push_back("--crop");
+    args.insert(args.end(), {dir.write("pic.img", file), dir.path("pic.png").string()});
+    ASSERT_EQ(run(args).exit, 0);
+    int width = 0, height = 0;
+    spng_ihdr ihdr{};
+    const Bytes rgb = decodePng(readAll(dir.path("pic.png")), width, height, &ihdr);
+    EXPECT_EQ(rgb, c.crop ? viewerRgb(file, 33, 17) : viewerRgb(file));
+    EXPECT_EQ(ihdr.color_type, c.colourType);
+    EXPECT_EQ(ihdr.bit_depth, c.bitDepth);
+  }
 }
 
 TEST_F(Converter, WithoutOutputWritesPngBesideTheInput) {
@@ -174,6 +224,8 @@ TEST_F(Converter, UsageErrorsExitWithTwo) {
       {input, dir.path("a.png").string(), dir.path("b.png").string()},
       {"-o"},
       {"--format", "gif", input},
+      {"-j", "0", input},
+      {"--level", "10", input},
   };
   for (const auto& args : cases) {
     const ToolRun result = run(args);

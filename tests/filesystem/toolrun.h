@@ -9,9 +9,11 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,7 +30,8 @@ struct ToolRun {
   std::string err;  // what it wrote to standard error
 };
 
-// Starts argv[0] with stdout to /dev/null and stderr into errPath; returns its process id.
+// Starts argv[0] with stdout to /dev/null and stderr into errPath; returns its process id. The
+// words of $IMAG2PNG_ARGS, if set, come right after argv[0] (CTest runs with -j 1 and -j 4).
 inline pid_t startTool(const std::vector<std::string>& argv, const std::string& errPath,
                        const ToolLimits& limits = {}) {
   const pid_t child = ::fork();
@@ -45,8 +48,12 @@ inline pid_t startTool(const std::vector<std::string>& argv, const std::string& 
       (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
     ::_exit(126);
   }
+  std::vector<std::string> words(argv.begin(), argv.begin() + 1);
+  std::istringstream extra(std::getenv("IMAG2PNG_ARGS") ? std::getenv("IMAG2PNG_ARGS") : "");
+  words.insert(words.end(), std::istream_iterator<std::string>(extra), {});
+  words.insert(words.end(), argv.begin() + 1, argv.end());
   std::vector<char*> args;
-  for (const std::string& arg : argv)
+  for (const std::string& arg : words)
     args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   ::execv(args[0], args.data());

@@ -1,8 +1,8 @@
 // Fuzz entry point that holds the SSSE3 row decoders to the portable ones, byte for byte: DYUV
-// with any start values and threshold, and CLUT4 with any palette. Each output row ends against
-// an inaccessible page, so neither may write past its n pixels.
+// with any start values, suppressed at 220 or not, and CLUT4 with any palette. Each output row ends
+// against an inaccessible page, so neither may write past its n pixels.
 //
-// Input: selector (threshold, as fuzz_decode), Y, U, V start values, 48 bytes of palette (16
+// Input: selector (odd: suppression on), Y, U, V start values, 48 bytes of palette (16
 // entries), then the row's source bytes.
 
 #include <cstdio>
@@ -12,7 +12,6 @@
 #include "clutrow.h"
 #include "dyuvrow.h"
 #include "fence.h"
-#include "fuzzinput.h"
 #include "palettewriter.h"
 
 namespace {
@@ -39,12 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint8_t* a = portable.last(bytes);
   std::uint8_t* b = simd.last(bytes);
 
-  const int threshold = thresholdFor(data[0]);
+  const bool suppress = data[0] & 1;  // the vector decoder's two thresholds
   const YuvStart start{data[1], data[2], data[3]};
   std::memset(a, 0x11, bytes);
   std::memset(b, 0x22, bytes);
-  decodeDyuvRowPortable(src, n, start, Suppression(threshold), a);
-  decodeDyuvRowSsse3(src, n, start, threshold, b);
+  decodeDyuvRowPortable(src, n, start, Suppression(suppress ? kFastDyuvThreshold : 0), a);
+  decodeDyuvRowSsse3(src, n, start, suppress, b);
   if (std::memcmp(a, b, bytes) != 0) fail("DYUV rows differ between SSSE3 and portable");
 
   Palette palette{};

@@ -23,22 +23,20 @@ mkdir -p "$data/mime/packages"
 cp "$source_dir/src/shell/sdl/dragndrop-imag.xml" "$data/mime/packages/"
 update-mime-database "$data/mime" 2>/dev/null
 
-expect() {  # FILE TYPE
-  local got
+# By content, whatever the name: NAME, what it holds (a sample, or "ilbm"), the type expected.
+ilbm=$data/amiga-picture
+printf 'FORM\0\0\0\x04ILBM' > "$ilbm"
+while read -r name holds type; do
+  [ "$holds" = ilbm ] && cp "$ilbm" "$data/$name" || cp "$source_dir/samples/accurate/$holds" "$data/$name"
   got=$(XDG_DATA_HOME=/nonexistent XDG_DATA_DIRS=$data:/usr/share \
-        gio info -a standard::content-type "$1" | sed -n 's/.*content-type: //p')
-  [ "$got" = "$2" ] || failed "${1##*/} is $got, expected $2"
-}
-cp "$source_dir/samples/accurate/dyuv.imag" "$data/picture.imag"
-cp "$source_dir/samples/accurate/dyuv.imag" "$data/picture.iff"
-cp "$source_dir/samples/accurate/clut8.imag" "$data/no-extension"
-cp "$source_dir/samples/accurate/cat-two-pictures.imag" "$data/cat-picture"
-printf 'FORM\0\0\0\x04ILBM' > "$data/amiga.iff"
-printf 'FORM\0\0\0\x04ILBM' > "$data/amiga-no-extension"
-expect "$data/picture.imag" image/x-cdi-imag
-expect "$data/picture.iff" image/x-cdi-imag
-expect "$data/no-extension" image/x-cdi-imag
-expect "$data/cat-picture" image/x-cdi-imag
-expect "$data/amiga.iff" image/x-ilbm
-expect "$data/amiga-no-extension" image/x-ilbm
+        gio info -a standard::content-type "$data/$name" | sed -n 's/.*content-type: //p')
+  [ "$got" = "$type" ] || failed "$name is $got, expected $type"
+done <<'END'
+picture.imag dyuv.imag image/x-cdi-imag
+picture.iff dyuv.imag image/x-cdi-imag
+no-extension clut8.imag image/x-cdi-imag
+cat-picture cat-two-pictures.imag image/x-cdi-imag
+amiga.iff ilbm image/x-ilbm
+amiga-no-extension ilbm image/x-ilbm
+END
 exit $status

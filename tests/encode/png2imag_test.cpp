@@ -42,14 +42,29 @@ void writePng(const std::string& path, int width, int height, const Bytes& pixel
   spng_ctx_free(ctx);
 }
 
-ToolRun png2imag(const TempDir& dir, std::vector<std::string> args) {
-  args.insert(args.begin(), PNG2IMAG);
-  return runTool(args, dir.path("stderr").string());
-}
-
-Bytes readAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
+// Converts DIR/in.png with `model`, then reads the result back by the decoding of its layout:
+// red, green, blue of width x height pixels; empty when either step fails.
+Bytes convertAndDecode(const TempDir& dir, const char* model, bool classic, int width, int height) {
+  const std::string in = dir.path("in.png").string(), out = dir.path("out.imag").string();
+  std::vector<std::string> args = {PNG2IMAG, in, out, "--model", model};
+  if (classic) args.push_back("--classic");
+  const ToolRun run = runTool(args, dir.path("stderr").string());
+  EXPECT_EQ(run.exit, 0) << run.err;
+  Bytes rgb;
+  if (classic) {
+    std::ifstream file(out, std::ios::binary);
+    const DecodedFrame frame = decodeBytes(Bytes(std::istreambuf_iterator<char>(file), {}));
+    for (int i = 0; frame.status == DecodeStatus::ok && i < width * height; ++i) {
+      const Bgr pixel = frame.pixel(i % width, i / width);
+      rgb.insert(rgb.end(), {pixel[2], pixel[1], pixel[0]});
+    }
+  } else {
+    AccuratePicture picture;
+    if (decodeAccurateFile(out.c_str(), {}, picture) == DecodeStatus::ok && picture.complete &&
+        picture.width == width && picture.height == height)
+      rgb = picture.rgb;
+  }
+  return rgb;
 }
 
 // Distinct colours for every index: 37 is odd, so n * 37 runs through all of 0..255.
@@ -95,30 +110,12 @@ TEST_P(PaletteRoundTrip, EveryPixelComesBackAsItsColour) {
   const Bytes indices = indicesFor(width, height, c.colours);
   TempDir dir;
   writePng(dir.path("in.png").string(), width, height, indices, palette);
-  std::vector<std::string> args = {dir.path("in.png").string(), dir.path("out.imag").string(),
-                                   "--model", c.model};
-  if (c.classic) args.push_back("--classic");
-  const ToolRun run = png2imag(dir, args);
-  ASSERT_EQ(run.exit, 0) << run.err;
-
-  if (c.classic) {
-    const DecodedFrame frame = decodeBytes(readAll(dir.path("out.imag")));
-    ASSERT_EQ(frame.status, DecodeStatus::ok);
-    for (int i = 0; i < width * height; ++i) {
-      const Rgb& want = palette[indices[i]];
-      ASSERT_EQ(frame.pixel(i % width, i / width), (Bgr{want.b, want.g, want.r})) << "pixel " << i;
-    }
-    return;
-  }
-  AccuratePicture picture;
-  ASSERT_EQ(decodeAccurateFile(dir.path("out.imag").c_str(), {}, picture), DecodeStatus::ok);
-  ASSERT_EQ(picture.width, width);
-  ASSERT_EQ(picture.height, height);
-  EXPECT_TRUE(picture.complete);
-  for (int i = 0; i < width * height; ++i) {
+  const Bytes rgb = convertAndDecode(dir, c.model, c.classic, width, height);
+  ASSERT_EQ(rgb.size(), 3 * indices.size());
+  for (std::size_t i = 0; i < indices.size(); ++i) {
     const Rgb& want = palette[indices[i]];
-    const std::uint8_t* got = &picture.rgb[3 * static_cast<std::size_t>(i)];
-    ASSERT_EQ((Bgr{got[0], got[1], got[2]}), (Bgr{want.r, want.g, want.b})) << "pixel " << i;
+    ASSERT_EQ((Bgr{rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]}), (Bgr{want.r, want.g, want.b}))
+        << "pixel " << i;
   }
 }
 
@@ -138,31 +135,13 @@ INSTANTIATE_TEST_SUITE_P(
 class DyuvPhotograph : public testing::TestWithParam<bool> {};
 
 TEST_P(DyuvPhotograph, ComesWithin30DecibelsOfASmoothPhotograph) {
-  const bool classic = GetParam();
   const RgbPicture photo = photograph(384, 280, 0);  // the classic frame's size
   Bytes rgb;
   for (const Rgb& c : photo.pixels)
     rgb.insert(rgb.end(), {c.r, c.g, c.b});
   TempDir dir;
-  writePng(dir.path("photo.png").string(), photo.width, photo.height, rgb);
-  std::vector<std::string> args = {dir.path("photo.png").string(), dir.path("photo.imag").string(),
-                                   "--model", "dyuv"};
-  if (classic) args.push_back("--classic");
-  const ToolRun run = png2imag(dir, args);
-  ASSERT_EQ(run.exit, 0) << run.err;
-
-  Bytes decoded;
-  if (classic) {
-    const DecodedFrame frame = decodeBytes(readAll(dir.path("photo.imag")));
-    for (int i = 0; i < photo.width * photo.height; ++i) {
-      const Bgr pixel = frame.pixel(i % photo.width, i / photo.width);
-      decoded.insert(decoded.end(), {pixel[2], pixel[1], pixel[0]});
-    }
-  } else {
-    AccuratePicture picture;
-    ASSERT_EQ(decodeAccurateFile(dir.path("photo.imag").c_str(), {}, picture), DecodeStatus::ok);
-    decoded = picture.rgb;
-  }
+  writePng(dir.path("in.png").string(), photo.width, photo.height, rgb);
+  const Bytes decoded = convertAndDecode(dir, "dyuv", GetParam(), photo.width, photo.height);
   ASSERT_EQ(decoded.size(), rgb.size());
   double squares = 0;
   for (std::size_t i = 0; i < rgb.size(); ++i)
@@ -179,7 +158,8 @@ TEST(Png2imag, RefusesMoreColoursThanTheModelHolds) {
   TempDir dir;
   writePng(dir.path("in.png").string(), 17, 2, indicesFor(17, 2, 17), distinctPalette(17));
   const std::string output = dir.path("out.imag").string();
-  const ToolRun run = png2imag(dir, {dir.path("in.png").string(), output, "--model", "clut4"});
+  const ToolRun run = runTool({PNG2IMAG, dir.path("in.png").string(), output, "--model", "clut4"},
+                              dir.path("stderr").string());
   EXPECT_EQ(run.exit, 1);
   EXPECT_NE(run.err.find("more than 16 colours"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("pngquant"), std::string::npos) << run.err;

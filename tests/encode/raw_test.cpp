@@ -49,8 +49,8 @@ TEST_P(Raw, ShowsTheDataWithWhatItIsGiven) {
   std::vector<std::string> args = {IMAG2PNG, "--raw", c.spec};
   if (c.palette == RawCase::triplets) {
     Bytes triplets;
-    for (const Rgb& colour : testPalette())
-      triplets.insert(triplets.end(), {colour.r, colour.g, colour.b});
+    for (int n = 0; n < 16; ++n)
+      triplets.insert(triplets.end(), {entry(n)[0], entry(n)[1], entry(n)[2]});
     args.insert(args.end(), {"--palette", dir.write("palette.rgb", triplets)});
   } else if (c.palette == RawCase::iff) {
     args.insert(
@@ -73,34 +73,15 @@ TEST_P(Raw, ShowsTheDataWithWhatItIsGiven) {
 
 // DYUV data of zero steps shows the start colour everywhere: Y, U, V = 100, 200, 128 is
 // red 100, green 100 - 86 * 72 / 256 = 76, blue 100 + 444 * 72 / 256 = 224.
-INSTANTIATE_TEST_SUITE_P(
-    Models, Raw,
-    testing::Values(RawCase{"clut4_triplets",
-                            "clut4:3x2",
-                            {0x12, 0x30, 0xF0, 0x50},
-                            RawCase::triplets,
-                            "",
-                            {entry(1), entry(2), entry(3), entry(15), entry(0), entry(5)}},
-                    RawCase{"clut4_iff_palette",
-                            "clut4:3x1",
-                            {0x12, 0x30},
-                            RawCase::iff,
-                            "",
-                            {entry(1), entry(2), entry(3)}},
-                    RawCase{"clut4_greys",
-                            "clut4:3x1",
-                            {0x0F, 0x50},
-                            RawCase::none,
-                            "",
-                            {grey(0), grey(255), grey(85)}},
-                    RawCase{"dyuv_start", "dyuv:4x2", Bytes(8, 0), RawCase::none, "100,200,128",
-                            Pixels(8, {100, 76, 224})},
-                    RawCase{"dyuv_default_start",
-                            "dyuv:2x1",
-                            {0x00, 0x03},
-                            RawCase::none,
-                            "",
-                            {grey(16), grey(25)}}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Models, Raw, testing::Values(
+    RawCase{"clut4_triplets", "clut4:3x2", {0x12, 0x30, 0xF0, 0x50}, RawCase::triplets, "",
+            {entry(1), entry(2), entry(3), entry(15), entry(0), entry(5)}},
+    RawCase{"clut4_iff_palette", "clut4:3x1", {0x12, 0x30}, RawCase::iff, "", {entry(1), entry(2), entry(3)}},
+    RawCase{"clut4_greys", "clut4:3x1", {0x0F, 0x50}, RawCase::none, "", {grey(0), grey(255), grey(85)}},
+    RawCase{"dyuv_start", "dyuv:4x2", Bytes(8, 0), RawCase::none, "100,200,128", Pixels(8, {100, 76, 224})},
+    RawCase{"dyuv_default_start", "dyuv:2x1", {0x00, 0x03}, RawCase::none, "", {grey(16), grey(25)}}),
     [](const testing::TestParamInfo<RawCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 }  // namespace

@@ -31,13 +31,6 @@ Bytes noise(std::size_t n, unsigned seed) {
   return bytes;
 }
 
-Bytes join(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts)
-    all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
 struct Find {
   FoundPicture found;
   Bytes bytes;
@@ -118,11 +111,6 @@ TEST_F(Finder, PicturesAcrossScanWindowsAreFoundWhole) {
   EXPECT_EQ(finds[0].bytes, straddling);
   EXPECT_EQ(finds[1].bytes, large);
   EXPECT_EQ(finds[2].bytes, last);
-}
-
-void setContainerLength(Bytes& file, std::size_t at, std::uint32_t length) {
-  for (int i = 0; i < 4; ++i)
-    file[at + 4 + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
 }
 
 // Dumps hold containers whose length covers only the header: the chunks tell how far the

@@ -1,11 +1,12 @@
-// imag2png --scan and --info, run as a user runs them.
+// imag2png --scan and --info, run as a user runs them. Where pictures are found, in dumps and
+// in every kind of disc image, is the finder's tests' part.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "support/discimage.h"
 #include "support/tempdir.h"
@@ -19,57 +20,39 @@ struct ToolRun {
   std::vector<std::string> lines;  // standard output
 };
 
-std::string quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s)
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-ToolRun run(const TempDir& dir, const std::vector<std::string>& args) {
-  std::string command = quote(IMAG2PNG);
-  for (const std::string& arg : args)
-    command += " " + quote(arg);
-  const fs::path out = dir.path("stdout.txt");
-  const int status = std::system((command + " >" + quote(out.string()) + " 2>/dev/null").c_str());
+ToolRun run(std::vector<std::string> args) {
+  args.insert(args.begin(), IMAG2PNG);
+  std::string command;
+  for (const std::string& arg : args) {
+    command += " '";
+    for (const char c : arg)
+      command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    command += "'";
+  }
+  FILE* out = ::popen((command + " 2>/dev/null").c_str(), "r");
   ToolRun result;
+  std::string text;
+  for (int c; (c = std::fgetc(out)) != EOF;)
+    text += static_cast<char>(c);
+  const int status = ::pclose(out);
   result.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream in(out);
-  for (std::string line; std::getline(in, line);)
-    result.lines.push_back(line);
+  for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+    result.lines.push_back(text.substr(at, end - at));
   return result;
 }
 
-Bytes clut8(int width, int height, std::uint32_t formLength = 0) {
-  ImagHeader header;
-  header.model = 4;
-  header.width = header.lineSize = static_cast<std::uint16_t>(width);
-  header.height = static_cast<std::uint16_t>(height);
-  Bytes file = ImagBuilder::form()
-                   .plte({{255, 0, 0}, {0, 255, 0}})
-                   .ihdr(header)
-                   .idat(Bytes(std::size_t(width) * height, 1))
-                   .bytes();
-  if (formLength != 0) {
-    for (int i = 0; i < 4; ++i)
-      file[4 + i] = static_cast<std::uint8_t>(formLength >> (24 - 8 * i));
-  }
-  return file;
+// A picture of `model` (CLUT8 or RL7) of two colours, every line complete for CLUT8 and only
+// the first for RL7.
+Bytes picture(int model, int width, int height) {
+  const ImagHeader header = ImagHeader::of(model, width, height);
+  const Bytes data = model == 4 ? Bytes(std::size_t(width) * height, 1) : Bytes{0x80, 0};
+  return ImagBuilder::form().plte({{255, 0, 0}, {0, 255, 0}}).ihdr(header).idat(data).bytes();
 }
 
-Bytes rl7(int width, int height) {
-  ImagHeader header;
-  header.model = 8;
-  header.width = header.lineSize = static_cast<std::uint16_t>(width);
-  header.height = static_cast<std::uint16_t>(height);
-  return ImagBuilder::form().plte({{1, 2, 3}}).ihdr(header).idat({0x80, 0}).bytes();
-}
-
-Bytes join(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts)
-    all.insert(all.end(), part.begin(), part.end());
-  return all;
+std::string hex(std::size_t n) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%zx", n);
+  return text;
 }
 
 // Width and height from a PNG's header.
@@ -83,69 +66,51 @@ std::pair<int, int> pngSize(const fs::path& path) {
   return {at(16), at(20)};
 }
 
-class ScanCommand : public ::testing::Test {
- protected:
+TEST(ScanCommand, WritesEachFindNamedByItsOffsetAndListsIt) {
   TempDir dir;
-};
-
-TEST_F(ScanCommand, WritesEachFindNamedByItsOffsetAndListsIt) {
-  const Bytes item = clut8(4, 3);
+  const Bytes item = picture(4, 4, 3), first = picture(4, 8, 2);
   const Bytes cat =
-      ImagBuilder::cat().raw(Bytes(item.begin() + 12, item.end())).raw(clut8(6, 5)).bytes();
-  const std::string dump = dir.write("rom.bin", join({Bytes(0x800, 0), clut8(8, 2), cat}));
+      ImagBuilder::cat().raw(Bytes(item.begin() + 12, item.end())).raw(picture(4, 6, 5)).bytes();
+  const std::string dump = dir.write("rom.bin", join({Bytes(0x800, 0), first, cat}));
   fs::create_directory(dir.path("out"));
-  const std::string out = dir.path("out").string();
+  const std::string out = dir.path("out").string(), catAt = hex(0x800 + first.size());
 
-  const ToolRun once = run(dir, {"--scan", "-o", out, dump});
+  const ToolRun once = run({"--scan", "-o", out, dump});
   EXPECT_EQ(once.exit, 0);
-  const std::string catAt = "0x" + [&] {
-    std::ostringstream hex;
-    hex << std::hex << 0x800 + clut8(8, 2).size();
-    return hex.str();
-  }();
   ASSERT_EQ(once.lines.size(), 2u);
   EXPECT_EQ(once.lines[0], "0x800 CLUT8 8x2 " + out + "/rom.bin@0x800.png");
   EXPECT_EQ(once.lines[1], catAt + " CLUT8 4x3 " + out + "/rom.bin@" + catAt + ".png");
   EXPECT_EQ(pngSize(dir.path("out/rom.bin@0x800.png")), std::make_pair(8, 2));
 
-  const ToolRun all = run(dir, {"--scan", "--all", "-o", out, dump});
+  const ToolRun all = run({"--scan", "--all", "-o", out, dump});
   EXPECT_EQ(all.exit, 0);
   EXPECT_EQ(all.lines.size(), 3u);
   EXPECT_EQ(pngSize(dir.path("out/rom.bin@" + catAt + "-2.png")), std::make_pair(6, 5));
 
-  EXPECT_EQ(run(dir, {"--scan", "--classic", "-o", out, dump}).exit, 0);
+  EXPECT_EQ(run({"--scan", "--classic", "-o", out, dump}).exit, 0);
   EXPECT_EQ(pngSize(dir.path("out/rom.bin@0x800.png")), std::make_pair(384, 280));
 }
 
-TEST_F(ScanCommand, DiscImageOffsetsAreThoseOfTheImageFile) {
-  const Bytes data = join({Bytes(3000, 0), clut8(100, 30)});
-  const std::string image = dir.write("disc.bin", discImage(data, SectorFormat::mode2Form1));
-  const ToolRun scan = run(dir, {"--scan", image});
-  EXPECT_EQ(scan.exit, 0);
-  const std::string at = "0x" + [&] {
-    std::ostringstream hex;
-    hex << std::hex << imageOffsetOf(SectorFormat::mode2Form1, 3000);
-    return hex.str();
-  }();
-  EXPECT_TRUE(fs::exists(dir.path("disc.bin@" + at + ".png")));
-}
-
-TEST_F(ScanCommand, ExitsWithOneWhenNothingIsFoundOrTheCommandIsWrong) {
+TEST(ScanCommand, ExitsWithOneWhenNothingIsFoundOrTheCommandIsWrong) {
+  TempDir dir;
   const std::string empty = dir.write("nothing.bin", Bytes(5000, 'x'));
-  EXPECT_EQ(run(dir, {"--scan", empty}).exit, 1);
-  EXPECT_EQ(run(dir, {"--scan", dir.path("missing").string()}).exit, 1);
-  EXPECT_EQ(run(dir, {"--info", "--scan", empty}).exit, 1);
-  EXPECT_EQ(run(dir, {"--scan", "--crop", empty}).exit, 2);
-  EXPECT_EQ(run(dir, {"--json", empty}).exit, 2);
+  EXPECT_EQ(run({"--scan", empty}).exit, 1);
+  EXPECT_EQ(run({"--scan", dir.path("missing").string()}).exit, 1);
+  EXPECT_EQ(run({"--info", "--scan", empty}).exit, 1);
+  EXPECT_EQ(run({"--scan", "--crop", empty}).exit, 2);
+  EXPECT_EQ(run({"--json", empty}).exit, 2);
 }
 
 // A name with quotes, a backslash, a newline and a byte that is not UTF-8 still gives one valid
 // JSON object a line, with the keys documented.
-TEST_F(ScanCommand, InfoJsonDescribesEachPictureOnOneLine) {
-  const std::string name = "we\"ird\\ na\nme\xff.bin";
+TEST(ScanCommand, InfoJsonDescribesEachPictureOnOneLine) {
+  TempDir dir;
+  Bytes shortLength = picture(4, 10, 4);
+  setContainerLength(shortLength, 0, 4);
   const std::string path =
-      dir.write(name, join({Bytes(100, 0), clut8(10, 4, 4), Bytes(50, 0), rl7(16, 8)}));
-  const ToolRun info = run(dir, {"--info", "--json", "--scan", path});
+      dir.write("we\"ird\\ na\nme\xff.bin",
+                join({Bytes(100, 0), shortLength, Bytes(50, 0), picture(8, 16, 8)}));
+  const ToolRun info = run({"--info", "--json", "--scan", path});
   EXPECT_EQ(info.exit, 0);
   ASSERT_EQ(info.lines.size(), 2u);
   const auto first = nlohmann::json::parse(info.lines[0]);
@@ -166,15 +131,16 @@ TEST_F(ScanCommand, InfoJsonDescribesEachPictureOnOneLine) {
   EXPECT_EQ(second["complete"], false);  // one line of eight
 }
 
-TEST_F(ScanCommand, InfoWithoutScanReadsAPictureFile) {
-  Bytes cut = clut8(20, 10);
+TEST(ScanCommand, InfoWithoutScanReadsAPictureFile) {
+  TempDir dir;
+  Bytes cut = picture(4, 20, 10);
   cut.resize(cut.size() - 30);
-  const ToolRun info = run(dir, {"--info", dir.write("cut.imag", cut)});
+  const ToolRun info = run({"--info", dir.write("cut.imag", cut)});
   EXPECT_EQ(info.exit, 0);
   ASSERT_EQ(info.lines.size(), 1u);
   EXPECT_NE(info.lines[0].find("model 4 CLUT8, 20 x 10, line size 20"), std::string::npos);
   EXPECT_NE(info.lines[0].find("IDAT 170 of 200 bytes, incomplete"), std::string::npos);
-  EXPECT_EQ(run(dir, {"--info", dir.write("not.imag", Bytes(40, 'F'))}).exit, 1);
+  EXPECT_EQ(run({"--info", dir.write("not.imag", Bytes(40, 'F'))}).exit, 1);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #pragma once
 
 // The accurate-profile sample pictures in samples/accurate/: one per pixel model, and a few
-// containers that only the accurate profile reads right. Built byte by byte, so the committed
-// files can be checked against this code.
+// containers that only the accurate profile reads right. Built byte by byte (RGB555 by the
+// encoder), so the committed files can be checked against this code.
 
 #include <string>
 #include <vector>

@@ -1,9 +1,10 @@
 #pragma once
 
-// Raw CD images built around given user data, as disc rippers write them.
+// Dumps and raw CD images built around given data, as ROM dumps and disc rippers write them.
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 
 #include "imagbuilder.h"
 
@@ -16,19 +17,13 @@ struct SectorShape {
 };
 
 inline SectorShape shapeOf(SectorFormat format) {
-  switch (format) {
-    case SectorFormat::mode1:
-      return {2352, 16, 2048};
-    case SectorFormat::mode2Form1:
-      return {2352, 24, 2048};
-    case SectorFormat::mode2Form2:
-      return {2352, 24, 2324};
-    case SectorFormat::headerlessForm1:
-      return {2336, 8, 2048};
-    case SectorFormat::headerlessForm2:
-      return {2336, 8, 2324};
-  }
-  return {};
+  constexpr SectorShape kShapes[] = {// in the order of SectorFormat
+                                     {2352, 16, 2048},
+                                     {2352, 24, 2048},
+                                     {2352, 24, 2324},
+                                     {2336, 8, 2048},
+                                     {2336, 8, 2324}};
+  return kShapes[static_cast<int>(format)];
 }
 
 // The image-file offset of byte `at` of the user data.
@@ -63,4 +58,17 @@ inline Bytes discImage(const Bytes& data, SectorFormat format) {
     image.insert(image.end(), one.begin(), one.end());
   }
   return image;
+}
+
+inline Bytes join(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts)
+    all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+// Sets the length field of the container that starts at `at`, as a dump may have it wrong.
+inline void setContainerLength(Bytes& file, std::size_t at, std::uint32_t length) {
+  for (int i = 0; i < 4; ++i)
+    file[at + 4 + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
 }

@@ -1,10 +1,22 @@
 #pragma once
 
-// Test charts drawn in code, the sources of the bundled sample pictures.
+// Pictures drawn in code: the sources of the bundled sample pictures and of the encoders' tests.
 
 #include <vector>
 
 #include "rgbpicture.h"
+
+// `width` x `height` pixels of pixel(x, y), called row by row from the top-left.
+template <class Pixel>
+RgbPicture draw(int width, int height, Pixel pixel) {
+  RgbPicture image{width, height, {}};
+  image.pixels.reserve(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      image.pixels.push_back(pixel(x, y));
+  }
+  return image;
+}
 
 // The eight colours of the bars, brightest first: white, yellow, cyan, green, magenta, red,
 // blue, black.

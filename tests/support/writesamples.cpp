@@ -36,72 +36,48 @@ bool save(const fs::path& path, const Bytes& bytes) {
   return false;
 }
 
-std::string selectorSuffix(std::uint8_t selector) {
-  char suffix[8];
-  std::snprintf(suffix, sizeof suffix, "-%02x", selector);
-  return suffix;
+// A fuzz seed: DIR/STEM-SS.fuzz, the selector SS in hex, then `file`.
+bool seed(const fs::path& dir, const std::string& stem, std::uint8_t selector, const Bytes& file) {
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, "-%02x.fuzz", selector);
+  return save(dir / (stem + suffix), fuzzInput(selector, file));
 }
 
-bool contains(const std::string& name, const char* part) {
+bool has(const std::string& name, const char* part) {
   return name.find(part) != std::string::npos;
-}
-
-// fuzz_decode's seeds: each fuzz sample once; the DYUV ones once per kind of threshold.
-bool writeDecodeSeeds(const fs::path& dir) {
-  bool ok = true;
-  for (const Sample& sample : samplePictures()) {
-    for (const std::uint8_t selector : {kSelectViewer, kSelectOff, kSelectOther}) {
-      if (!contains(sample.name, "dyuv") && selector != kSelectViewer) continue;
-      ok = save(dir / (sample.name + selectorSuffix(selector) + ".fuzz"),
-                fuzzInput(selector, sample.file)) &&
-           ok;
-    }
-  }
-  return ok;
-}
-
-// fuzz_rows' seeds: rows of lengths around the 16-pixel blocks.
-bool writeRowSeeds(const fs::path& dir) {
-  bool ok = true;
-  for (const int n : {1, 2, 15, 16, 17, 33, 384, 401}) {
-    for (const std::uint8_t selector : {kSelectViewer, kSelectOff, kSelectOther}) {
-      Bytes input = {selector, static_cast<std::uint8_t>(n * 37), static_cast<std::uint8_t>(n * 91),
-                     128};
-      for (int i = 0; i < 48 + n; ++i)
-        input.push_back(static_cast<std::uint8_t>(i * 29 + n));
-      ok = save(dir / ("row-" + std::to_string(n) + selectorSuffix(selector) + ".fuzz"), input) &&
-           ok;
-    }
-  }
-  return ok;
-}
-
-// fuzz_accurate's seeds: each accurate sample; DYUV and CAT ones also with selector 3
-// (interpolated chroma, second picture).
-bool writeAccurateSeeds(const fs::path& dir) {
-  bool ok = true;
-  for (const AccurateSample& sample : accurateSamples()) {
-    const std::string stem = "accurate-" + fs::path(sample.name).stem().string();
-    for (const std::uint8_t selector : {0x00, 0x03}) {
-      if (selector != 0 && !contains(stem, "dyuv") && !contains(stem, "cat")) continue;
-      ok = save(dir / (stem + selectorSuffix(selector) + ".fuzz"),
-                fuzzInput(selector, sample.bytes)) &&
-           ok;
-    }
-  }
-  return ok;
 }
 
 bool writeAll(const fs::path& root) {
   bool ok = true;
   for (const SamplePicture& sample : bundledSamples())
     ok = save(root / "samples" / sample.fileName, sample.bytes) && ok;
-  for (const AccurateSample& sample : accurateSamples())
-    ok = save(root / "samples" / "accurate" / sample.name, sample.bytes) && ok;
   const fs::path fuzz = root / "tests" / "fuzz";
-  ok = writeDecodeSeeds(fuzz / "corpus") && ok;
-  ok = writeRowSeeds(fuzz / "rows-corpus") && ok;
-  return writeAccurateSeeds(fuzz / "accurate-corpus") && ok;
+  const std::uint8_t everyThreshold[] = {kSelectViewer, kSelectOff, kSelectOther};
+  // fuzz_decode's seeds: each fuzz sample once; the DYUV ones once per kind of threshold.
+  for (const Sample& sample : samplePictures()) {
+    for (const std::uint8_t selector : everyThreshold) {
+      if (selector == kSelectViewer || has(sample.name, "dyuv"))
+        ok = seed(fuzz / "corpus", sample.name, selector, sample.file) && ok;
+    }
+  }
+  // fuzz_rows' seeds: rows of lengths around the 16-pixel blocks, after the start values.
+  for (const int n : {1, 2, 15, 16, 17, 33, 384, 401}) {
+    Bytes row = {static_cast<std::uint8_t>(n * 37), static_cast<std::uint8_t>(n * 91), 128};
+    for (int i = 0; i < 48 + n; ++i)
+      row.push_back(static_cast<std::uint8_t>(i * 29 + n));
+    for (const std::uint8_t selector : everyThreshold)
+      ok = seed(fuzz / "rows-corpus", "row-" + std::to_string(n), selector, row) && ok;
+  }
+  // fuzz_accurate's seeds: each accurate sample; DYUV and CAT ones also with selector 3
+  // (interpolated chroma, second picture).
+  for (const AccurateSample& sample : accurateSamples()) {
+    ok = save(root / "samples" / "accurate" / sample.name, sample.bytes) && ok;
+    const std::string stem = "accurate-" + fs::path(sample.name).stem().string();
+    ok = seed(fuzz / "accurate-corpus", stem, 0, sample.bytes) && ok;
+    if (has(stem, "dyuv") || has(stem, "cat"))
+      ok = seed(fuzz / "accurate-corpus", stem, 3, sample.bytes) && ok;
+  }
+  return ok;
 }
 
 }  // namespace

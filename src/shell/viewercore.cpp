@@ -486,10 +486,20 @@ Reaction ViewerCore::save() {
     say("nothing to save");
     return reaction;
   }
-  const std::string path = scanned_ ? savePathNamed(shownName()) : savePathFor(current_);
   std::string error;
   const std::vector<std::uint8_t> bytes = encodeImage(image, ImageFormat::png, error);
-  if (error.empty()) error = writeFileAtomically(path, bytes);
+  // The name is free when chosen; should another program take it before the write lands, the
+  // write leaves that file alone and the next free name is tried.
+  const auto freeName = [&] {
+    return scanned_ ? savePathNamed(shownName()) : savePathFor(current_);
+  };
+  std::string path = freeName();
+  for (int attempt = 1; error.empty() && attempt <= 100; ++attempt) {
+    error = writeNewFileAtomically(path, bytes);
+    if (error != kFileExists || attempt == 100) break;
+    error.clear();
+    path = freeName();
+  }
   if (error.empty()) {
     say("saved " + path);
   } else {

@@ -68,11 +68,11 @@ void keepOwnerAndMode(int, const struct stat&) {}  // the new file takes the fol
 std::string syncFolder(const std::string&) {       // MOVEFILE_WRITE_THROUGH covers it
   return {};
 }
-bool replaceFile(const std::string& from, const std::string& to) {
-  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  errno = EACCES;  // the reason is in GetLastError(); errno feeds the message
+bool placeFile(const std::string& from, const std::string& to, bool replace) {
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (MoveFileExA(from.c_str(), to.c_str(), flags)) return true;
+  const DWORD reason = GetLastError();
+  errno = reason == ERROR_ALREADY_EXISTS || reason == ERROR_FILE_EXISTS ? EEXIST : EACCES;
   return false;
 }
 #else
@@ -98,8 +98,15 @@ std::string syncFolder(const std::string& folder) {
   ::close(fd);
   return synced ? std::string() : systemError("cannot sync the folder");
 }
-bool replaceFile(const std::string& from, const std::string& to) {
-  return ::rename(from.c_str(), to.c_str()) == 0;
+// Without `replace`, an existing `to` fails with EEXIST, atomically: no other writer can slip in
+// between a check and the rename. File systems without that rename get a hard link instead.
+bool placeFile(const std::string& from, const std::string& to, bool replace) {
+  if (replace) return ::rename(from.c_str(), to.c_str()) == 0;
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
+  return true;
 }
 #endif
 
@@ -217,9 +224,12 @@ PendingFile::~PendingFile() {
   if (slot_ != nullptr) releaseSlot(*slot_, true);
 }
 
-std::string PendingFile::begin(const std::string& givenPath, std::span<const std::uint8_t> bytes) {
+std::string PendingFile::begin(const std::string& givenPath, std::span<const std::uint8_t> bytes,
+                               bool replace) {
+  replace_ = replace;
   struct stat existing {};
   const bool replacing = ::stat(givenPath.c_str(), &existing) == 0;
+  if (replacing && !replace) return kFileExists;
   if (replacing) {
     if (S_ISDIR(existing.st_mode)) return "is a folder";
 #ifndef _WIN32
@@ -253,7 +263,9 @@ std::string PendingFile::finish(FolderSyncs* laterSyncs) {
   if (syncFile(fd_) != 0) error = systemError("cannot write");
   if (::close(fd_) != 0 && error.empty()) error = systemError("cannot write");
   fd_ = -1;
-  if (error.empty() && !replaceFile(temporary_, path_)) error = systemError("cannot replace");
+  if (error.empty() && !placeFile(temporary_, path_, replace_)) {
+    error = errno == EEXIST && !replace_ ? kFileExists : systemError("cannot replace");
+  }
   releaseSlot(*slot_, !error.empty());
   slot_ = nullptr;
   if (!error.empty()) return error;
@@ -268,6 +280,12 @@ std::string writeFileAtomically(const std::string& path, std::span<const std::ui
   PendingFile file;
   std::string error = file.begin(path, bytes);
   return error.empty() ? file.finish(laterSyncs) : error;
+}
+
+std::string writeNewFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+  PendingFile file;
+  std::string error = file.begin(path, bytes, false);
+  return error.empty() ? file.finish() : error;
 }
 
 std::string writeStandardOutput(std::span<const std::uint8_t> bytes) {

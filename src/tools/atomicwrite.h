@@ -55,7 +55,10 @@ class PendingFile {
   PendingFile& operator=(const PendingFile&) = delete;
   ~PendingFile();
 
-  std::string begin(const std::string& path, std::span<const std::uint8_t> bytes);
+  // With `replace` false an existing `path` is never replaced: begin() or finish() return
+  // kFileExists instead, also when another program creates `path` meanwhile.
+  std::string begin(const std::string& path, std::span<const std::uint8_t> bytes,
+                    bool replace = true);
   std::string finish(FolderSyncs* laterSyncs = nullptr);
 
  private:
@@ -63,7 +66,10 @@ class PendingFile {
   std::string temporary_;
   int fd_ = -1;
   TemporarySlot* slot_ = nullptr;  // the temporary's name, for the signal handler
+  bool replace_ = true;
 };
+
+inline constexpr char kFileExists[] = "exists already";
 
 // Puts `bytes` at `path` so that `path` is either left as it was or holds the whole new content.
 // A character device or FIFO named as `path` (such as /dev/stdout) is written directly, and every
@@ -72,6 +78,10 @@ class PendingFile {
 // Safe to call from several threads at once.
 std::string writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                                 FolderSyncs* laterSyncs = nullptr);
+
+// As writeFileAtomically, but a file that exists at `path`, or appears there while writing, is
+// left alone and kFileExists returned: for outputs that must never overwrite anything.
+std::string writeNewFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // Writes `bytes` to standard output (in binary mode); "" or the reason.
 std::string writeStandardOutput(std::span<const std::uint8_t> bytes);

@@ -61,14 +61,6 @@ TEST_F(DecodeFile, RefusedContainerLeavesABlackFrame) {
             DecodeStatus::tooShort);
 }
 
-TEST_F(DecodeFile, FirstFailureAllocatesNothing) {
-  releaseFrameBuffer();
-  EXPECT_EQ(decodeDYUV(dir.path("missing.img").string().c_str()), -1);
-  EXPECT_EQ(dyuvasbmpmem, nullptr);
-  releaseFrameBuffer();  // nothing to free is fine
-  EXPECT_EQ(dyuvasbmpmem, nullptr);
-}
-
 TEST_F(DecodeFile, UsesTheProcessThreshold) {
   ImagHeader header;
   header.model = 3, header.lineSize = 4, header.height = 1, header.y = 16;

@@ -60,11 +60,6 @@ TEST(Dyuv, WorkedExample) {
   EXPECT_EQ(frame.pixel(4, 0), (Bgr{0, 0, 0}));  // cleared, not written
 }
 
-TEST(Dyuv, ThresholdZeroStoresTheComputedBytes) {
-  const auto frame = decodeBytes(dyuvFile(dyuvHeader(4, 1), {0xB0, 0x38, 0x07, 0x40}), 0);
-  EXPECT_EQ(frame.pixel(0, 0), (Bgr{245, 16, 16}));
-}
-
 TEST(Dyuv, BlueWrapsWithoutClamping) {
   // Y 200, U 200, V 128: blue 272 wraps to 16 and no rule touches the pixel.
   const auto frame = decodeBytes(dyuvFile(dyuvHeader(1, 1, 200, 200, 128), {0x00}));

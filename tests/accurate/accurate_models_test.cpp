@@ -130,6 +130,10 @@ TEST(AccurateClut, Clut4IsTwoPixelsAByteHighNibbleFirst) {
   EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{grey(4), grey(5), grey(6)}));
   EXPECT_TRUE(picture.doubleResolution);
   EXPECT_TRUE(picture.complete);
+  // The last line one byte short: its third pixel is missing.
+  const auto cut = decodeOk(pictureFile(header(6, 3, 2, 2), {0x12, 0x3F, 0x45}, 16));
+  EXPECT_EQ(rowOf(cut, 1), (std::vector<Pixel>{grey(4), grey(5), kBlack}));
+  EXPECT_FALSE(cut.complete);
 }
 
 // CLUT3 is taken to be CLUT4 with 3-bit indices; no sample file confirms it.
@@ -167,11 +171,13 @@ TEST(AccurateRunLength, Rl3CodesPixelPairs) {
 }
 
 TEST(AccurateRunLength, Rl3OddWidthDropsTheLastPairsSecondPixel) {
-  const Bytes idat = {0x12, 0x34,         // line 0: 1 2 · 3 (4 dropped)
-                      0x56, 0xF0, 0x05};  // line 1: 5 6 · 7 (the rest of the run dropped)
-  const auto picture = decodeOk(pictureFile(header(9, 3, 0, 2), idat, 8));
+  const Bytes idat = {0x12, 0x34,        // line 0: 1 2 · 3 (4 dropped)
+                      0x56, 0xF0, 0x05,  // line 1: 5 6 · 7 (the rest of the run dropped)
+                      0xA3, 0x00};       // line 2: 2 3 to the end of the line, 2 last
+  const auto picture = decodeOk(pictureFile(header(9, 3, 0, 3), idat, 8));
   EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(2), grey(3)}));
   EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{grey(5), grey(6), grey(7)}));
+  EXPECT_EQ(rowOf(picture, 2), (std::vector<Pixel>{grey(2), grey(3), grey(2)}));
   EXPECT_TRUE(picture.complete);
 }
 

@@ -1,16 +1,13 @@
 // The committed accurate-profile samples are what the generator writes, and decode whole.
 
-#include <fstream>
-#include <iterator>
-
 #include "accuratecheck.h"
 #include "accuratesamples.h"
+#include "support/tempdir.h"
 
 namespace {
 
 Bytes committed(const std::string& name) {
-  std::ifstream in(std::string(SAMPLES_DIR) + "/" + name, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
+  return readFile(std::string(SAMPLES_DIR) + "/" + name);
 }
 
 TEST(AccurateSamples, CommittedFilesEqualTheGeneratorsOutput) {

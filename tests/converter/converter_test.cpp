@@ -1,35 +1,16 @@
 #include <gtest/gtest.h>
 #include <spng.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <random>
 #include <set>
 
 #include "support/framecheck.h"
-#include "support/tempdir.h"
+#include "support/toolrun.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct ToolRun {
-  int exit = -1;
-  std::string err;
-};
-
-std::string quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s)
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-Bytes readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 // A colourful CLUT8 picture, width x height, from the top-left.
 Bytes picture(int width, int height) {
@@ -50,6 +31,18 @@ Bytes picture(int width, int height) {
   return ImagBuilder::form().plte(palette).ihdr(header).idat(data).bytes();
 }
 
+// A full frame of random DYUV bytes: many pixels sit at the edges of the artefact suppression.
+Bytes dyuvPicture() {
+  std::mt19937 random(11);
+  ImagHeader header;
+  header.model = 3, header.width = header.lineSize = 384, header.height = 280;
+  header.y = 16, header.u = header.v = 128;
+  Bytes data(384 * 280);
+  for (auto& b : data)
+    b = static_cast<std::uint8_t>(random());
+  return ImagBuilder::form().ihdr(header).idat(data).bytes();
+}
+
 // The pixels of a PNG as RGB, and its size.
 Bytes decodePng(const Bytes& png, int& width, int& height) {
   spng_ctx* ctx = spng_ctx_new(0);
@@ -67,8 +60,9 @@ Bytes decodePng(const Bytes& png, int& width, int& height) {
 }
 
 // What the viewer shows for `file`, as RGB rows of the top-left width x height.
-Bytes viewerRgb(const Bytes& file, int width = kFrameWidth, int height = kFrameHeight) {
-  const DecodedFrame frame = decodeBytes(file, 220);
+Bytes viewerRgb(const Bytes& file, int width = kFrameWidth, int height = kFrameHeight,
+                int threshold = 220) {
+  const DecodedFrame frame = decodeBytes(file, threshold);
   Bytes rgb;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -83,19 +77,7 @@ class Converter : public ::testing::Test {
  protected:
   TempDir dir;
 
-  ToolRun run(const std::vector<std::string>& args) {
-    std::string command = quote(IMAG2PNG);
-    for (const std::string& arg : args)
-      command += " " + quote(arg);
-    const fs::path errors = dir.path("stderr.txt");
-    const int status = std::system((command + " >/dev/null 2>" + quote(errors.string())).c_str());
-    ToolRun result;
-    result.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const Bytes err = readAll(errors);
-    result.err.assign(err.begin(), err.end());
-    fs::remove(errors);
-    return result;
-  }
+  ToolRun run(const std::vector<std::string>& args) { return runImag2png(args); }
 
   // Names in the folder other than the given ones (leftover temporary files, say).
   std::vector<std::string> othersThan(const std::set<std::string>& expected) {
@@ -109,37 +91,44 @@ class Converter : public ::testing::Test {
 };
 
 TEST_F(Converter, PngAndPpmHoldTheViewersFrame) {
-  const Bytes file = picture(300, 200);
-  const std::string input = dir.write("pic.img", file);
-  ASSERT_EQ(run({input, dir.path("pic.ppm").string()}).exit, 0);
-  const std::string header = "P6\n384 280\n255\n";
-  Bytes expected(header.begin(), header.end());
-  const Bytes rgb = viewerRgb(file);
-  expected.insert(expected.end(), rgb.begin(), rgb.end());
-  EXPECT_EQ(readAll(dir.path("pic.ppm")), expected);
+  const Bytes dyuv = dyuvPicture();
+  // The viewer's artefact threshold, 220, and no other: the picture tells them apart.
+  ASSERT_NE(viewerRgb(dyuv, kFrameWidth, kFrameHeight, 219), viewerRgb(dyuv));
+  ASSERT_NE(viewerRgb(dyuv, kFrameWidth, kFrameHeight, 221), viewerRgb(dyuv));
+  for (const Bytes& file : {picture(300, 200), dyuv}) {
+    const std::string input = dir.write("pic.img", file);
+    ASSERT_EQ(run({input, dir.path("pic.ppm").string()}).exit, 0);
+    const std::string header = "P6\n384 280\n255\n";
+    Bytes expected(header.begin(), header.end());
+    const Bytes rgb = viewerRgb(file);
+    expected.insert(expected.end(), rgb.begin(), rgb.end());
+    EXPECT_EQ(readFile(dir.path("pic.ppm")), expected);
 
-  ASSERT_EQ(run({input, dir.path("pic.PNG").string()}).exit, 0);
-  int width = 0, height = 0;
-  EXPECT_EQ(decodePng(readAll(dir.path("pic.PNG")), width, height), rgb);
-  EXPECT_EQ(width, 384);
-  EXPECT_EQ(height, 280);
+    ASSERT_EQ(run({input, dir.path("pic.PNG").string()}).exit, 0);
+    int width = 0, height = 0;
+    EXPECT_EQ(decodePng(readFile(dir.path("pic.PNG")), width, height), rgb);
+    EXPECT_EQ(width, 384);
+    EXPECT_EQ(height, 280);
+  }
 }
 
 TEST_F(Converter, WithoutOutputWritesPngBesideTheInput) {
   const std::string input = dir.write("pic.img", picture(8, 8));
   ASSERT_EQ(run({input}).exit, 0);
   int width = 0, height = 0;
-  EXPECT_FALSE(decodePng(readAll(dir.path("pic.img.png")), width, height).empty());
-  EXPECT_EQ(readAll(input), picture(8, 8));
+  EXPECT_FALSE(decodePng(readFile(dir.path("pic.img.png")), width, height).empty());
+  EXPECT_EQ(readFile(input), picture(8, 8));
 }
 
 TEST_F(Converter, CropKeepsWhatThePictureCovered) {
-  const Bytes file = picture(100, 50);
-  ASSERT_EQ(run({"--crop", dir.write("pic.img", file), dir.path("pic.png").string()}).exit, 0);
-  int width = 0, height = 0;
-  EXPECT_EQ(decodePng(readAll(dir.path("pic.png")), width, height), viewerRgb(file, 100, 50));
-  EXPECT_EQ(width, 100);
-  EXPECT_EQ(height, 50);
+  for (const int width : {100, 384}) {  // full-width rows end exactly where a frame row does
+    const Bytes file = picture(width, 50);
+    ASSERT_EQ(run({"--crop", dir.write("pic.img", file), dir.path("pic.png").string()}).exit, 0);
+    int w = 0, h = 0;
+    EXPECT_EQ(decodePng(readFile(dir.path("pic.png")), w, h), viewerRgb(file, width, 50));
+    EXPECT_EQ(w, width);
+    EXPECT_EQ(h, 50);
+  }
   // A picture that drew nothing has nothing to crop: a failure, and no file.
   const ToolRun empty = run({"--crop", dir.write("empty.img", ImagBuilder::form().bytes()),
                              dir.path("empty.png").string()});
@@ -196,7 +185,7 @@ TEST_F(Converter, NeverOverwritesItsInput) {
     const ToolRun result = run({input, dir.path(output).string()});
     EXPECT_EQ(result.exit, 1) << output;
     EXPECT_NE(result.err.find("is the input file"), std::string::npos) << output;
-    EXPECT_EQ(readAll(input), file) << output;
+    EXPECT_EQ(readFile(input), file) << output;
   }
 }
 
@@ -205,11 +194,11 @@ TEST_F(Converter, ReplacesAnExistingOutputWholeAndLeavesNoTemporaryFile) {
   const std::string output = dir.write("pic.png", Bytes(100000, 'x'));
   ASSERT_EQ(run({input, output}).exit, 0);
   int width = 0, height = 0;
-  EXPECT_EQ(decodePng(readAll(output), width, height), viewerRgb(picture(16, 16)));
+  EXPECT_EQ(decodePng(readFile(output), width, height), viewerRgb(picture(16, 16)));
   // A failed conversion leaves the old output as it was.
-  const Bytes before = readAll(output);
+  const Bytes before = readFile(output);
   EXPECT_EQ(run({dir.write("bad.img", {'x'}), output}).exit, 1);
-  EXPECT_EQ(readAll(output), before);
+  EXPECT_EQ(readFile(output), before);
   EXPECT_EQ(othersThan({"pic.img", "pic.png", "bad.img"}), std::vector<std::string>{});
 }
 
@@ -236,7 +225,7 @@ TEST_F(Converter, WritesThroughLinksAndKeepsTheOutputsPermissions) {
   ASSERT_EQ(run({input, dir.path("link.png").string()}).exit, 0);
   EXPECT_TRUE(fs::is_symlink(dir.path("link.png")));  // the link stays a link
   int width = 0, height = 0;
-  EXPECT_EQ(decodePng(readAll(target), width, height), viewerRgb(picture(8, 8)));
+  EXPECT_EQ(decodePng(readFile(target), width, height), viewerRgb(picture(8, 8)));
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(othersThan({"pic.img", "real", "link.png"}), std::vector<std::string>{});

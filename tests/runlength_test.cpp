@@ -39,59 +39,40 @@ std::vector<int> entries(const DecodedFrame& frame, int y, int count, int x0 = 0
   return out;
 }
 
-TEST(RunLength, Rl7WorkedExample) {
-  const auto frame =
-      decodeRuns(8, 6, 2, {0x05, 0x83, 0x03, 0x81, 0x00, 0x7F, 0xFF, 0x04, 0x82, 0x01});
-  EXPECT_EQ(entries(frame, 0, 6), (std::vector<int>{5, 3, 3, 3, 1, 1}));
-  EXPECT_EQ(entries(frame, 1, 6), (std::vector<int>{127, 127, 127, 127, 127, 2}));
-  EXPECT_EQ(entries(frame, 2, 1), (std::vector<int>{0x55}));  // cursor 2 rows on
-}
-
-TEST(RunLength, Rl3WorkedExample) {
-  const auto frame = decodeRuns(9, 6, 2, {0x35, 0xA2, 0x80, 0x70, 0xF3, 0xC0});
-  EXPECT_EQ(entries(frame, 0, 6), (std::vector<int>{3, 2, 2, 0, 0, 0}));
-  EXPECT_EQ(entries(frame, 1, 6), (std::vector<int>{7, 7, 7, 7, 4, 4}));
-  EXPECT_EQ(entries(frame, 2, 1), (std::vector<int>{0x55}));
-}
-
-TEST(RunLength, RunsOvershootingTheRowAreDrawnWhole) {
-  // RL7 7F FF 07: one pixel then a run of 7: eight pixels in a row of six; the next row starts
-  // with the byte after the run, one frame row down.
-  const auto rl7 = decodeRuns(8, 6, 2, {0x7F, 0xFF, 0x07, 0x81, 0x00});
-  EXPECT_EQ(entries(rl7, 0, 9), (std::vector<int>{127, 127, 127, 127, 127, 127, 127, 127, 0}));
-  EXPECT_EQ(entries(rl7, 1, 6), (std::vector<int>(6, 1)));
-  // RL3 9A: ten pixels of entry 1 in a row of six.
-  const auto rl3 = decodeRuns(9, 6, 2, {0x9A, 0xA0});
-  EXPECT_EQ(entries(rl3, 0, 11), (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0}));
-  EXPECT_EQ(entries(rl3, 1, 6), (std::vector<int>(6, 2)));
-}
-
-TEST(RunLength, ToTheEndRunFillsTheRestOfTheRow) {
-  const auto atStart = decodeRuns(8, 384, 1, {0x89, 0x00});
-  EXPECT_EQ(entries(atStart, 0, 384), (std::vector<int>(384, 9)));
-  const auto rl3 = decodeRuns(9, 5, 1, {0x10, 0xB0});
-  EXPECT_EQ(entries(rl3, 0, 6), (std::vector<int>{1, 3, 3, 3, 3, 0}));
-}
-
-TEST(RunLength, CountsAndIgnoredBits) {
-  const auto single = decodeRuns(8, 1, 1, {0x82, 0x01});  // run of one: two bytes
-  EXPECT_EQ(entries(single, 0, 2), (std::vector<int>{2, 0}));
-  EXPECT_EQ(entries(single, 1, 1), (std::vector<int>{0x55}));
-  const auto longest = decodeRuns(8, 255, 1, {0x84, 0xFF});
-  EXPECT_EQ(entries(longest, 0, 255), (std::vector<int>(255, 4)));
-  const auto rl3 = decodeRuns(9, 2, 1, {0x30, 0x3F});  // bits 3..0 of a single pixel ignored
-  EXPECT_EQ(entries(rl3, 0, 2), (std::vector<int>{3, 3}));
-  const auto rl3Longest = decodeRuns(9, 15, 1, {0xDF});
-  EXPECT_EQ(entries(rl3Longest, 0, 16),
-            (std::vector<int>{5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 0}));
-}
-
-TEST(RunLength, EmptyRows) {
-  const auto noRows = decodeRuns(8, 6, 0, {0x81, 0x00});
-  EXPECT_EQ(entries(noRows, 0, 1), (std::vector<int>{0x55}));
-  const auto zeroWidth = decodeRuns(9, 0, 3, {0x90});
-  EXPECT_EQ(entries(zeroWidth, 0, 1), (std::vector<int>{0}));
-  EXPECT_EQ(entries(zeroWidth, 3, 1), (std::vector<int>{0x55}));
+// Worked examples: rows of palette entries drawn from a code stream; the marker drawn after the
+// IDAT shows where the cursor ended (entry 0x55, h rows down).
+TEST(RunLength, Streams) {
+  struct Case {
+    int model, bpr, h;
+    Bytes data;
+    std::vector<std::vector<int>> rows;  // entries of the first pixels of each row, and after
+  };
+  // clang-format off
+  const Case cases[] = {
+      // the worked examples
+      {8, 6, 2, {0x05, 0x83, 0x03, 0x81, 0x00, 0x7F, 0xFF, 0x04, 0x82, 0x01},
+       {{5, 3, 3, 3, 1, 1}, {127, 127, 127, 127, 127, 2}, {0x55}}},
+      {9, 6, 2, {0x35, 0xA2, 0x80, 0x70, 0xF3, 0xC0}, {{3, 2, 2, 0, 0, 0}, {7, 7, 7, 7, 4, 4}, {0x55}}},
+      // runs overshooting the row are drawn whole
+      {8, 6, 2, {0x7F, 0xFF, 0x07, 0x81, 0x00}, {{127, 127, 127, 127, 127, 127, 127, 127, 0}, {1, 1, 1, 1, 1, 1}}},
+      {9, 6, 2, {0x9A, 0xA0}, {{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0}, {2, 2, 2, 2, 2, 2}}},
+      {9, 5, 1, {0x10, 0xB0}, {{1, 3, 3, 3, 3, 0}}},   // to the end after a pixel
+      {8, 1, 1, {0x82, 0x01}, {{2, 0}, {0x55}}},       // a run of one takes two bytes
+      {9, 2, 1, {0x30, 0x3F}, {{3, 3}}},               // a single pixel ignores bits 3-0
+      {9, 15, 1, {0xDF}, {{5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 0}}},  // the longest RL3 run
+      {8, 6, 0, {0x81, 0x00}, {{0x55}}},               // no rows
+      {9, 0, 3, {0x90}, {{0}, {0}, {0}, {0x55}}},      // rows of no pixels move the cursor
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    const auto frame = decodeRuns(c.model, c.bpr, c.h, c.data);
+    for (std::size_t y = 0; y < c.rows.size(); ++y) {
+      EXPECT_EQ(entries(frame, static_cast<int>(y), static_cast<int>(c.rows[y].size())), c.rows[y])
+          << "case " << &c - cases << ", row " << y;
+    }
+  }
+  EXPECT_EQ(entries(decodeRuns(8, 384, 1, {0x89, 0x00}), 0, 384), (std::vector<int>(384, 9)));
+  EXPECT_EQ(entries(decodeRuns(8, 255, 1, {0x84, 0xFF}), 0, 255), (std::vector<int>(255, 4)));
 }
 
 TEST(RunLength, TheFileEndingStopsTheChunk) {

@@ -68,14 +68,6 @@ TEST_F(Viewer, CommandLineFileIsDecodedOnceAfterTheFirstPaint) {
   EXPECT_FALSE(core.argvPending());
 }
 
-TEST_F(Viewer, OtherCommandsDoNothing) {
-  ViewerCore core(good("a.img"));
-  const Reaction reaction = core.onCommand(1235);
-  EXPECT_FALSE(reaction.setCaption);
-  EXPECT_FALSE(reaction.repaint);
-  EXPECT_EQ(core.frame(), nullptr);
-}
-
 TEST_F(Viewer, DropsDecodeTheFirstFileOnly) {
   ViewerCore core("");
   EXPECT_FALSE(core.argvPending());

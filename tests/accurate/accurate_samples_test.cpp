@@ -27,22 +27,6 @@ TEST(AccurateSamples, EachDecodesWholeAtItsSize) {
   }
 }
 
-TEST(AccurateSamples, CatHoldsTwoDifferentPictures) {
-  const Bytes file = committed("cat-two-pictures.imag");
-  ASSERT_EQ(accuratePictureCount(file), 2);
-  AccurateOptions second;
-  second.pictureIndex = 1;
-  EXPECT_NE(decodeOk(file).rgb, decodeOk(file, second).rgb);
-}
-
-TEST(AccurateSamples, UnpaddedUserChunkDoesNotHideThePicture) {
-  EXPECT_EQ(decodeOk(committed("unpadded-user.imag")).rgb, decodeOk(committed("clut8.imag")).rgb);
-}
-
-}  // namespace
-
-namespace {
-
 struct Spot {
   const char* name;
   int x, y;

@@ -69,7 +69,6 @@ TEST_F(Imag2pngCorners, InputsThatAreNotPicturesWriteNothing) {
       {dir.path("folder").string(), DecodeStatus::notRegularFile},
       {makeFifo(dir.path("fifo")), DecodeStatus::notRegularFile},
       {"/dev/zero", DecodeStatus::notRegularFile},
-      {"/dev/urandom", DecodeStatus::notRegularFile},
       {makeSparse(dir.path("huge.img"), kMaxFileBytes + 1), DecodeStatus::tooLarge},
       {dir.write("empty.img", {}), DecodeStatus::empty},
       {dir.path("missing.img").string(), DecodeStatus::cannotOpen},

@@ -73,21 +73,6 @@ TEST(AccurateContainer, PaletteOfOnePictureDoesNotReachTheNext) {
   EXPECT_EQ(pixelAt(decodeOk(cat.bytes(), second), 0, 0), kBlack);
 }
 
-TEST(AccurateContainer, IparIsKeptForTheCaller) {
-  Bytes ipar = {0, 10, 0, 20, 3, 4, 1, 0x80, 0, 0xF0, 0, 1, 0, 2};
-  for (const std::uint32_t colour : {0x00112233u, 0x00445566u})
-    appendU32(ipar, colour);
-  ImagBuilder file = ImagBuilder::form();
-  const auto picture = decodeOk(smallPicture(file.chunk("IPAR", ipar)).bytes());
-  const PictureParameters& p = picture.parameters;
-  ASSERT_TRUE(p.present);
-  EXPECT_EQ((std::array{p.xOffset, p.yOffset, p.yRatio, p.xRatio, p.pageWidth, p.pageHeight,
-                        p.hotSpotX, p.hotSpotY}),
-            (std::array{10, 20, 3, 4, 384, 240, 1, 2}));
-  EXPECT_EQ(p.transparent, 0x00112233u);
-  EXPECT_EQ(p.mask, 0x00445566u);
-}
-
 struct Refusal {
   const char* name;
   Bytes file;

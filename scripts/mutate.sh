@@ -30,11 +30,11 @@ src/decode/decode.cpp @@ bytes.size() < kContainerHeaderBytes @@ bytes.size() <=
 src/decode/framewriter.h @@ end = std::min(end, kShown); @@ end = std::min(end, kBlock);
 src/decode/framewriter.h @@ (written - 1) / kFrameWidth @@ written / kFrameWidth
 src/decode/framewriter.h @@ (kBlock - todyuvmem) / 3 : 0 @@ (kBlock - todyuvmem) / 3 + 1 : 0
-src/decode/framewriter.h @@ todyuvmem += rows * kPitch; @@ todyuvmem += kPitch;
+src/decode/framewriter.h @@ todyuvmem += rows * kPitch; @@ todyuvmem += std::min<std::int64_t>(rows, 1) * kPitch;
 src/decode/framewriter.h @@ todyuvmem + 3 * written); @@ todyuvmem + 3 * written - 3);
 src/decode/framewriter.h @@ void finish() { clearUpTo(kShown); } @@ void finish() {}
 src/decode/rowloop.h @@ std::min({bpr, room, have}) @@ std::min({bpr, room, have + 1})
-src/decode/rowloop.h @@ if (have < bpr) { @@ if (have < bpr - 1) {
+src/decode/rowloop.h @@ out.endRow(n); @@ out.endRow(bpr);
 src/decode/rldecoder.cpp @@ room >= bpr - 1 + Codes::kLongestRun @@ room + 384 >= bpr - 1 + Codes::kLongestRun
 src/decode/rldecoder.cpp @@ if (count == 0) count = bpr - j; @@ if (count == 0) count = bpr - j + 1;
 src/decode/rldecoder.cpp @@ entry = b >> 4 & 7, @@ entry = b >> 4 & 15,

@@ -25,6 +25,9 @@ ImagHeader dyuvHeader(int bpr, int h, std::uint8_t y = 16, std::uint8_t u = 128,
   return header;
 }
 
+// The delta of each nibble, written out here so that the model does not share the decoder's table.
+constexpr int kDelta[16] = {0, 1, 4, 9, 16, 27, 44, 79, 128, 177, 212, 229, 240, 247, 252, 255};
+
 // An independent model of one DYUV row, worked the long way: signed 8-bit running values with
 // the +128 offset on U and V, conversion in double precision, truncation, low 8 bits.
 std::vector<Bgr> referenceRow(const std::uint8_t* src, int n, std::uint8_t ys, std::uint8_t us,
@@ -34,9 +37,9 @@ std::vector<Bgr> referenceRow(const std::uint8_t* src, int n, std::uint8_t ys, s
   auto u = static_cast<std::int8_t>(us + 128);
   auto v = static_cast<std::int8_t>(vs + 128);
   for (int j = 0; j < n; ++j) {
-    y = static_cast<std::int8_t>(y + dyuvytable[src[j] & 15]);
+    y = static_cast<std::int8_t>(y + kDelta[src[j] & 15]);
     std::int8_t& c = (j % 2) ? v : u;
-    c = static_cast<std::int8_t>(c + dyuvytable[src[j] >> 4]);
+    c = static_cast<std::int8_t>(c + kDelta[src[j] >> 4]);
     const double dy = y, du = u, dv = v;
     auto low8 = [](double x) {
       return static_cast<std::uint8_t>(static_cast<int>(std::trunc(x)) & 0xFF);

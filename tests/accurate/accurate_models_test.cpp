@@ -69,13 +69,14 @@ TEST(AccurateDyuv, YuvsGivesEachLineItsStartAndClampsBelowZero) {
   h.y = 0;  // not used with per-line starts
   const Bytes file = ImagBuilder::form()
                          .ihdr(h)
-                         .chunk("YUVS", {16, 128, 4, 200, 128, 128})
+                         .chunk("YUVS", {16, 128, 4, 40, 250, 128})
                          .idat({0, 0, 0, 0})
                          .bytes();
   const auto picture = decodeOk(file);
   // (16, 128, 4): R = 16 - 170 -> 0, G = 16 + 86
   EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{{0, 102, 16}, {0, 102, 16}}));
-  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{200, 200, 200}, {200, 200, 200}}));
+  // (40, 250, 128): B = 40 + 54168/256 (211), G = 40 - 10492/256 (40)
+  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{40, 0, 251}, {40, 0, 251}}));
 }
 
 TEST(AccurateDyuv, KindZeroIgnoresYuvs) {

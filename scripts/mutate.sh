@@ -76,10 +76,10 @@ src/tools/imag2png.cpp @@ convert(job, options) && allConverted @@ convert(job, 
 src/tools/frameimage.cpp @@ out[0] = row[3 * x + 2]; @@ out[0] = row[3 * x + 1];
 src/tools/atomicwrite.cpp @@ return ::fsync(fd); @@ return fd * 0;
 src/tools/atomicwrite.cpp @@ ::fsync(fd);\n  ::close(fd); @@ ::close(fd);
-src/tools/atomicwrite.cpp @@ if (replacing) keepOwnerAndMode(fd, existing); @@ (void)existing;
+src/tools/atomicwrite.cpp @@ if (replacing) keepOwnerAndMode(fd, existing); @@ if (replacing && false) keepOwnerAndMode(fd, existing);
 src/tools/atomicwrite.cpp @@ forgetTemporary(!error.empty()); @@ forgetTemporary(false);
 src/tools/atomicwrite.cpp @@ S_ISCHR(existing.st_mode) || S_ISFIFO @@ S_ISFIFO
-src/tools/atomicwrite.cpp @@ const std::string path = resolveLinks(givenPath); @@ const std::string path = givenPath;
+src/tools/atomicwrite.cpp @@ const std::string path = resolveLinks(givenPath); @@ const std::string path = givenPath.empty() ? resolveLinks(givenPath) : givenPath;
 EOF
 }
 

@@ -30,7 +30,7 @@ src/decode/decode.cpp @@ bytes.size() < kContainerHeaderBytes @@ bytes.size() <=
 src/decode/framewriter.h @@ end = std::min(end, kShown); @@ end = std::min(end, kBlock);
 src/decode/framewriter.h @@ (written - 1) / kFrameWidth @@ written / kFrameWidth
 src/decode/framewriter.h @@ (kBlock - todyuvmem) / 3 : 0 @@ (kBlock - todyuvmem) / 3 + 1 : 0
-src/decode/framewriter.h @@ todyuvmem += rows * kPitch; @@ todyuvmem += std::min<std::int64_t>(rows, 1) * kPitch;
+src/decode/framewriter.h @@ if (written > 0) { @@ if (written > 1) {
 src/decode/framewriter.h @@ todyuvmem + 3 * written); @@ todyuvmem + 3 * written - 3);
 src/decode/framewriter.h @@ void finish() { clearUpTo(kShown); } @@ void finish() {}
 src/decode/rowloop.h @@ std::min({bpr, room, have}) @@ std::min({bpr, room, have + 1})
@@ -104,10 +104,10 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -
 cmake -S "$tree" -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DPELMORA_VIEWER=OFF \
   "${launcher[@]}" >"$work/configure.log" 2>&1 || { cat "$work/configure.log"; exit 1; }
 build() { cmake --build "$work/build" -j"$(nproc)" --target "${targets[@]}" >"$work/build.log" 2>&1; }
-# Fails as soon as one test fails; a hung test counts as a failure.
+# Fails as soon as one test fails; a crash or a hung test (5 minutes) counts as a failure.
 run_tests() {
   for t in "${tests[@]}"; do
-    (cd "$work/build" && timeout 300 "$t" --gtest_brief=1 --gtest_fail_fast >/dev/null 2>&1) || return 1
+    { (cd "$work/build" && exec timeout 300 "$t" --gtest_brief=1 --gtest_fail_fast >/dev/null 2>&1); } 2>/dev/null || return 1
   done
 }
 build || { tail -n 30 "$work/build.log"; echo "the unmutated tree does not build"; exit 1; }

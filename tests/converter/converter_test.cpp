@@ -12,25 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A colourful CLUT8 picture, width x height, from the top-left.
-Bytes picture(int width, int height) {
-  std::vector<Rgb> palette;
-  for (int n = 0; n < 256; ++n) {
-    palette.push_back({static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(255 - n),
-                       static_cast<std::uint8_t>(n * 5)});
-  }
-  ImagHeader header;
-  header.model = 4;
-  header.width = header.lineSize = static_cast<std::uint16_t>(width);
-  header.height = static_cast<std::uint16_t>(height);
-  Bytes data;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x)
-      data.push_back(static_cast<std::uint8_t>(x * 3 + y));
-  }
-  return ImagBuilder::form().plte(palette).ihdr(header).idat(data).bytes();
-}
-
 // A full frame of random DYUV bytes: many pixels sit at the edges of the artefact suppression.
 Bytes dyuvPicture() {
   std::mt19937 random(11);
@@ -95,7 +76,7 @@ TEST_F(Converter, PngAndPpmHoldTheViewersFrame) {
   // The viewer's artefact threshold, 220, and no other: the picture tells them apart.
   ASSERT_NE(viewerRgb(dyuv, kFrameWidth, kFrameHeight, 219), viewerRgb(dyuv));
   ASSERT_NE(viewerRgb(dyuv, kFrameWidth, kFrameHeight, 221), viewerRgb(dyuv));
-  for (const Bytes& file : {picture(300, 200), dyuv}) {
+  for (const Bytes& file : {colourfulPicture(300, 200), dyuv}) {
     const std::string input = dir.write("pic.img", file);
     ASSERT_EQ(run({input, dir.path("pic.ppm").string()}).exit, 0);
     const std::string header = "P6\n384 280\n255\n";
@@ -113,16 +94,16 @@ TEST_F(Converter, PngAndPpmHoldTheViewersFrame) {
 }
 
 TEST_F(Converter, WithoutOutputWritesPngBesideTheInput) {
-  const std::string input = dir.write("pic.img", picture(8, 8));
+  const std::string input = dir.write("pic.img", colourfulPicture(8, 8));
   ASSERT_EQ(run({input}).exit, 0);
   int width = 0, height = 0;
   EXPECT_FALSE(decodePng(readFile(dir.path("pic.img.png")), width, height).empty());
-  EXPECT_EQ(readFile(input), picture(8, 8));
+  EXPECT_EQ(readFile(input), colourfulPicture(8, 8));
 }
 
 TEST_F(Converter, CropKeepsWhatThePictureCovered) {
   for (const int width : {100, 384}) {  // full-width rows end exactly where a frame row does
-    const Bytes file = picture(width, 50);
+    const Bytes file = colourfulPicture(width, 50);
     ASSERT_EQ(run({"--crop", dir.write("pic.img", file), dir.path("pic.png").string()}).exit, 0);
     int w = 0, h = 0;
     EXPECT_EQ(decodePng(readFile(dir.path("pic.png")), w, h), viewerRgb(file, width, 50));
@@ -139,9 +120,10 @@ TEST_F(Converter, CropKeepsWhatThePictureCovered) {
 TEST_F(Converter, BatchConvertsWhatItCanAndNamesEachFailure) {
   fs::create_directory(dir.path("out"));
   fs::create_directory(dir.path("b"));
-  const std::string good = dir.write("good.img", picture(4, 4));
+  const std::string good = dir.write("good.img", colourfulPicture(4, 4));
   const std::string bad = dir.write("bad.img", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a'});
-  const std::string twin = dir.write("b/good.img", picture(5, 5));  // same name as the first
+  const std::string twin =
+      dir.write("b/good.img", colourfulPicture(5, 5));  // same name as the first
   const ToolRun result = run({"-o", dir.path("out").string(), good, bad, twin});
   EXPECT_EQ(result.exit, 1);
   EXPECT_FALSE(fs::exists(dir.path("out/bad.img.png")));
@@ -152,7 +134,7 @@ TEST_F(Converter, BatchConvertsWhatItCanAndNamesEachFailure) {
 }
 
 TEST_F(Converter, UsageErrorsExitWithTwo) {
-  const std::string input = dir.write("pic.img", picture(4, 4));
+  const std::string input = dir.write("pic.img", colourfulPicture(4, 4));
   const std::vector<std::vector<std::string>> cases = {
       {},
       {"--bogus", input},
@@ -171,7 +153,7 @@ TEST_F(Converter, UsageErrorsExitWithTwo) {
 }
 
 TEST_F(Converter, NeverOverwritesItsInput) {
-  const Bytes file = picture(4, 4);
+  const Bytes file = colourfulPicture(4, 4);
   const std::string input = dir.write("pic.png", file);
   fs::create_hard_link(input, dir.path("hard.png"));
   fs::create_symlink(input, dir.path("soft.png"));
@@ -184,11 +166,11 @@ TEST_F(Converter, NeverOverwritesItsInput) {
 }
 
 TEST_F(Converter, ReplacesAnExistingOutputWholeAndLeavesNoTemporaryFile) {
-  const std::string input = dir.write("pic.img", picture(16, 16));
+  const std::string input = dir.write("pic.img", colourfulPicture(16, 16));
   const std::string output = dir.write("pic.png", Bytes(100000, 'x'));
   ASSERT_EQ(run({input, output}).exit, 0);
   int width = 0, height = 0;
-  EXPECT_EQ(decodePng(readFile(output), width, height), viewerRgb(picture(16, 16)));
+  EXPECT_EQ(decodePng(readFile(output), width, height), viewerRgb(colourfulPicture(16, 16)));
   // A failed conversion leaves the old output as it was.
   const Bytes before = readFile(output);
   EXPECT_EQ(run({dir.write("bad.img", {'x'}), output}).exit, 1);
@@ -197,13 +179,14 @@ TEST_F(Converter, ReplacesAnExistingOutputWholeAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(Converter, WriteErrorsAreReported) {
-  const ToolRun full = run({"--format", "png", dir.write("pic.img", picture(4, 4)), "/dev/full"});
+  const ToolRun full =
+      run({"--format", "png", dir.write("pic.img", colourfulPicture(4, 4)), "/dev/full"});
   EXPECT_EQ(full.exit, 1);
   EXPECT_NE(full.err.find("imag2png: /dev/full: cannot write"), std::string::npos) << full.err;
 }
 
 TEST_F(Converter, WritesThroughLinksAndKeepsTheOutputsPermissions) {
-  const std::string input = dir.write("pic.img", picture(8, 8));
+  const std::string input = dir.write("pic.img", colourfulPicture(8, 8));
   fs::create_directory(dir.path("real"));
   const std::string target = dir.write("real/out.png", Bytes(10, 'x'));
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -211,7 +194,7 @@ TEST_F(Converter, WritesThroughLinksAndKeepsTheOutputsPermissions) {
   ASSERT_EQ(run({input, dir.path("link.png").string()}).exit, 0);
   EXPECT_TRUE(fs::is_symlink(dir.path("link.png")));  // the link stays a link
   int width = 0, height = 0;
-  EXPECT_EQ(decodePng(readFile(target), width, height), viewerRgb(picture(8, 8)));
+  EXPECT_EQ(decodePng(readFile(target), width, height), viewerRgb(colourfulPicture(8, 8)));
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(othersThan({"pic.img", "real", "link.png"}), std::vector<std::string>{});

@@ -12,29 +12,14 @@
 #include <set>
 #include <thread>
 
-#include "decode.h"
 #include "nonpictures.h"
+#include "support/framecheck.h"
 #include "support/tempdir.h"
 #include "support/toolrun.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// A full frame of varied colours, so that its PNG is tens of kilobytes.
-Bytes busyPicture() {
-  std::vector<Rgb> palette;
-  for (int n = 0; n < 256; ++n) {
-    palette.push_back({static_cast<std::uint8_t>(n * 7), static_cast<std::uint8_t>(n * 13),
-                       static_cast<std::uint8_t>(n * 29)});
-  }
-  ImagHeader header;
-  header.model = 4, header.width = header.lineSize = 384, header.height = 280;
-  Bytes data;
-  for (int i = 0; i < 384 * 280; ++i)
-    data.push_back(static_cast<std::uint8_t>(i * 2654435761u >> 13));
-  return ImagBuilder::form().plte(palette).ihdr(header).idat(data).bytes();
-}
 
 std::string failure(const std::string& path, const std::string& reason) {
   return "imag2png: " + path + ": " + reason + "\n";
@@ -100,8 +85,8 @@ TEST_F(Imag2pngCorners, InputsThatAreNotPicturesWriteNothing) {
 TEST_F(Imag2pngCorners, AnUnreadableInputWritesNothing) {
   fs::permissions(dir.root(), fs::perms(0755));
   fs::permissions(out(), fs::perms::all);  // the ordinary user could write here
-  const std::string readable = dir.write("readable.img", busyPicture());
-  const std::string locked = dir.write("locked.img", busyPicture());
+  const std::string readable = dir.write("readable.img", colourfulPicture());
+  const std::string locked = dir.write("locked.img", colourfulPicture());
   fs::permissions(readable, fs::perms(0644));
   fs::permissions(locked, fs::perms::none);
   const ToolLimits asUser{.asOrdinaryUser = true};
@@ -113,7 +98,7 @@ TEST_F(Imag2pngCorners, AnUnreadableInputWritesNothing) {
 }
 
 TEST_F(Imag2pngCorners, UnwritableFoldersAreReportedAndLeftAlone) {
-  const std::string input = dir.write("pic.img", busyPicture());
+  const std::string input = dir.write("pic.img", colourfulPicture());
   const std::string underAFile = input + "/pic.png";
   const ToolRun notAFolder = run({input, underAFile});
   EXPECT_EQ(notAFolder.exit, 1);
@@ -138,7 +123,7 @@ TEST_F(Imag2pngCorners, UnwritableFoldersAreReportedAndLeftAlone) {
 
 TEST_F(Imag2pngCorners, AFullDiskLeavesNoPartialOutput) {
   // A cap on file size makes every write past it fail as a full disk would.
-  const std::string input = dir.write("pic.img", busyPicture());
+  const std::string input = dir.write("pic.img", colourfulPicture());
   const ToolLimits nearlyFull{.largestFile = 4096};
   const ToolRun fresh = run({input, (out() / "pic.png").string()}, nearlyFull);
   EXPECT_EQ(fresh.exit, 1);
@@ -192,8 +177,8 @@ int checkSyncedRenames(const TempDir& dir, const std::vector<std::string>& args)
 
 TEST_F(Imag2pngCorners, EachOutputIsSyncedBeforeItsRenameAndItsFolderAfter) {
   if (!fs::exists("/usr/bin/strace")) GTEST_SKIP() << "strace is not installed";
-  const std::string input = dir.write("pic.img", busyPicture());
-  const std::string second = dir.write("second.img", busyPicture());
+  const std::string input = dir.write("pic.img", colourfulPicture());
+  const std::string second = dir.write("second.img", colourfulPicture());
   const std::string existing = dir.write("old.png", {'x'});
   const int batch = checkSyncedRenames(dir, {"-o", out().string(), input, second});
   if (batch < 0) GTEST_SKIP() << "strace cannot trace here";
@@ -244,7 +229,7 @@ void interruptBatch(const Imag2pngCorners& test, const TempDir& dir, int signal,
 }
 
 TEST_F(Imag2pngCorners, AStoppedBatchLeavesOnlyCompleteOutputs) {
-  const std::string input = dir.write("pic.img", busyPicture());
+  const std::string input = dir.write("pic.img", colourfulPicture());
   ASSERT_EQ(run({input, dir.path("pic.ppm").string()}).exit, 0);
   for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGINT, SIGTERM}) {
     SCOPED_TRACE(strsignal(signal));

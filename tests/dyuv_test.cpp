@@ -63,11 +63,6 @@ TEST(Dyuv, WorkedExample) {
   EXPECT_EQ(frame.pixel(4, 0), (Bgr{0, 0, 0}));  // cleared, not written
 }
 
-TEST(Dyuv, NibbleEightAddsHalfTheRange) {
-  const auto frame = decodeBytes(dyuvFile(dyuvHeader(1, 1, 16), {0x08}), 0);
-  EXPECT_EQ(frame.pixel(0, 0)[1], 144);
-}
-
 struct RuleCase {
   int b, g, r, t;
   Bgr expected;

@@ -10,7 +10,10 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -76,13 +79,15 @@ inline ToolRun waitForTool(const StartedTool& tool) {
 }
 
 #ifdef IMAG2PNG
-// Starts the converter under test with `args`, under `wrapper` (a tracer, say) when one is
-// given: every test runs it through here.
+// Starts the converter under test with the words of $IMAG2PNG_ARGS, if set, and then `args`;
+// under `wrapper` (a tracer, say) when one is given. Every test runs it through here.
 inline StartedTool startImag2png(const std::vector<std::string>& args,
                                  const ToolLimits& limits = {},
                                  const std::vector<std::string>& wrapper = {}) {
   std::vector<std::string> argv = wrapper;
   argv.push_back(IMAG2PNG);
+  std::istringstream extra(std::getenv("IMAG2PNG_ARGS") ? std::getenv("IMAG2PNG_ARGS") : "");
+  argv.insert(argv.end(), std::istream_iterator<std::string>(extra), {});
   argv.insert(argv.end(), args.begin(), args.end());
   return startTool(argv, limits);
 }

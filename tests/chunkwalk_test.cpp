@@ -16,8 +16,12 @@ std::vector<Rgb> greyRamp(int count) {
   return palette;
 }
 
-ImagHeader clut8(int bpr, int h) {
-  return ImagHeader::of(4, bpr, h);
+ImagHeader clut8(int bpr, int h, int model = 4) {
+  return ImagHeader::of(model, bpr, h);
+}
+
+ImagBuilder greyForm(int colours = 8) {
+  return std::move(ImagBuilder::form().plte(greyRamp(colours)));
 }
 
 bool allBlack(const DecodedFrame& frame) {
@@ -27,32 +31,27 @@ bool allBlack(const DecodedFrame& frame) {
 
 TEST(Container, AcceptsFormAndCatOfImagOnly) {
   struct Case {
-    const char* header;
+    Bytes file;
     DecodeStatus status;
   };
+  const auto header = [](const char* text) { return Bytes(text, text + 12); };
   const Case cases[] = {
-      {"FORM\x12\x34\x56\x78IMAG", DecodeStatus::ok},
-      {"CAT \xFF\xFF\xFF\xFFIMAG", DecodeStatus::ok},
-      {"FORM\0\0\0\0ILBM", DecodeStatus::notCdiImage},
-      {"form\0\0\0\0IMAG", DecodeStatus::notCdiImage},
-      {"CAT\0\0\0\0\0IMAG", DecodeStatus::notCdiImage},
-      {"LIST\0\0\0\0IMAG", DecodeStatus::notCdiImage},
-      {"FORM\0\0\0\0IMA\0", DecodeStatus::notCdiImage},
+      {header("FORM\x12\x34\x56\x78IMAG"), DecodeStatus::ok},
+      {header("CAT \xFF\xFF\xFF\xFFIMAG"), DecodeStatus::ok},
+      {header("FORM\0\0\0\0ILBM"), DecodeStatus::notCdiImage},
+      {header("form\0\0\0\0IMAG"), DecodeStatus::notCdiImage},
+      {header("CAT\0\0\0\0\0IMAG"), DecodeStatus::notCdiImage},
+      {header("LIST\0\0\0\0IMAG"), DecodeStatus::notCdiImage},
+      {header("FORM\0\0\0\0IMA\0"), DecodeStatus::notCdiImage},
+      {Bytes{'F', 'O', 'R', 'M', 0, 0, 0, 0, 'I', 'M', 'A'}, DecodeStatus::tooShort},
+      {Bytes{}, DecodeStatus::tooShort},
   };
   for (const Case& c : cases) {
-    const Bytes file(c.header, c.header + 12);
-    const auto frame = decodeBytes(file);
-    EXPECT_EQ(frame.status, c.status) << c.header;
-    EXPECT_TRUE(allBlack(frame)) << c.header;  // cleared before the test, drawn on by nothing
+    const auto frame = decodeBytes(c.file);
+    EXPECT_EQ(frame.status, c.status) << c.file.size();
+    EXPECT_TRUE(allBlack(frame));  // cleared before the test, drawn on by nothing
+    EXPECT_TRUE(frame.guardIntact());
   }
-}
-
-TEST(Container, ShorterThanAHeaderIsRefusedAfterTheClear) {
-  const Bytes file = {'F', 'O', 'R', 'M', 0, 0, 0, 0, 'I', 'M', 'A'};
-  const auto frame = decodeBytes(file);
-  EXPECT_EQ(frame.status, DecodeStatus::tooShort);
-  EXPECT_TRUE(allBlack(frame));
-  EXPECT_EQ(decodeBytes({}).status, DecodeStatus::tooShort);
 }
 
 TEST(Container, CatWalkStartsAt24WhateverBytes12To23Hold) {
@@ -66,248 +65,122 @@ TEST(Container, CatWalkStartsAt24WhateverBytes12To23Hold) {
   EXPECT_EQ(form.pixel(0, 0), (Bgr{0, 0, 0}));
 }
 
-TEST(Container, LaterCatItemsAndBytesAfterTheFormAreWalked) {
-  // A second FORM item inside a CAT reads as an unknown chunk and is passed over whole.
-  const Bytes second = ImagBuilder::form().plte(greyRamp(9)).ihdr(clut8(1, 1)).idat({8}).bytes();
-  const Bytes cat =
-      ImagBuilder::cat().plte(greyRamp(8)).ihdr(clut8(1, 1)).idat({5}).raw(second).bytes();
-  const auto frame = decodeBytes(cat);
-  EXPECT_EQ(frame.pixel(0, 0), (Bgr{5, 5, 5}));
-  EXPECT_EQ(frame.pixel(0, 1), (Bgr{0, 0, 0}));
-}
-
 TEST(ChunkWalk, HeaderOnlyFileDecodesToBlack) {
-  const Bytes file = ImagBuilder::form().bytes();
-  const auto frame = decodeBytes(file);
+  const auto frame = decodeBytes(ImagBuilder::form().bytes());
   EXPECT_EQ(frame.status, DecodeStatus::ok);
   EXPECT_TRUE(allBlack(frame));
   EXPECT_EQ(frame.coverage.width, 0);
   EXPECT_EQ(frame.coverage.height, 0);
 }
 
-TEST(ChunkWalk, PaletteLoadsFromBodyOffsetFour) {
-  struct Case {
-    int colours;        // colours in the chunk, after its 4 unused bytes
-    int shownEntry;     // entry drawn
-    std::uint8_t grey;  // expected grey level
-  };
-  const Case cases[] = {{256, 255, 255}, {16, 15, 15}, {16, 16, 0}, {0, 1, 0}};
-  for (const Case& c : cases) {
-    const Bytes file = ImagBuilder::form()
-                           .plte(greyRamp(c.colours))
-                           .ihdr(clut8(1, 1))
-                           .idat({static_cast<std::uint8_t>(c.shownEntry)})
-                           .bytes();
-    EXPECT_EQ(decodeBytes(file).pixel(0, 0), (Bgr{c.grey, c.grey, c.grey})) << c.colours;
+TEST(ChunkWalk, TheHiddenRowsAreNeverCleared) {
+  // One pixel in each of 284 rows: the 4 rows below the shown 280 keep what they held beside it.
+  const auto frame = decodeBytes(greyForm().ihdr(clut8(1, 284)).idat(Bytes(284, 7)).bytes());
+  for (int y = 280; y < 284; ++y) {
+    EXPECT_EQ(frame.pixel(0, y), (Bgr{7, 7, 7})) << y;
+    EXPECT_EQ(frame.pixel(1, y), (Bgr{kUnwritten, kUnwritten, kUnwritten})) << y;
+    EXPECT_EQ(frame.pixel(383, y), (Bgr{kUnwritten, kUnwritten, kUnwritten})) << y;
   }
+  EXPECT_EQ(frame.pixel(1, 279), (Bgr{0, 0, 0}));
 }
 
-TEST(ChunkWalk, EachPaletteClearsAndRefillsFromEntryZero) {
-  Bytes firstBody = {0, 0, 0, 2, 10, 10, 10, 20, 20, 20};
-  Bytes secondBody = {0, 1, 0, 1, 30, 30, 30};  // an offset of 1 is not honoured
-  const Bytes file = ImagBuilder::form()
-                         .chunk("PLTE", firstBody)
-                         .chunk("PLTE", secondBody)
-                         .ihdr(clut8(2, 1))
-                         .idat({0, 1})
-                         .bytes();
-  const auto frame = decodeBytes(file);
-  EXPECT_EQ(frame.pixel(0, 0), (Bgr{30, 30, 30}));
-  EXPECT_EQ(frame.pixel(1, 0), (Bgr{0, 0, 0}));
-}
-
-TEST(ChunkWalk, PaletteShorterThanFourBytesMovesOnTwelve) {
-  // L = 2: nothing loads and the walk goes on at P + 12, two bytes past the body: those two
-  // bytes ("XX") then lead the next chunk header that is read.
-  const Bytes file =
-      ImagBuilder::form().chunk("PLTE", {0, 0}).raw({'X', 'X'}).ihdr(clut8(1, 1)).idat({0}).bytes();
-  const auto frame = decodeBytes(file);
-  EXPECT_EQ(frame.status, DecodeStatus::ok);
-  EXPECT_EQ(frame.coverage.width, 1);
-}
-
-TEST(ChunkWalk, OversizedPaletteDropsWhatDoesNotFit) {
-  std::vector<Rgb> colours = greyRamp(256);
-  colours.resize(300, {1, 2, 3});
-  const Bytes file = ImagBuilder::form().plte(colours).ihdr(clut8(1, 1)).idat({200}).bytes();
-  const auto frame = decodeBytes(file);
-  EXPECT_EQ(frame.pixel(0, 0), (Bgr{200, 200, 200}));
-  EXPECT_TRUE(frame.guardIntact());
-}
-
-TEST(ChunkWalk, HeaderReadsFourteenBytesWhateverItsLength) {
-  // A 10-byte IHDR: bytes 10-13 (the DYUV start values) come from the next chunk's header,
-  // and the next chunk is still looked for at P + 8 + 10.
-  Bytes body;
-  appendU16(body, 1), appendU16(body, 1), appendU16(body, 1), appendU16(body, 4),
-      appendU16(body, 8);
-  const Bytes file = ImagBuilder::form().plte(greyRamp(8)).chunk("IHDR", body).idat({6}).bytes();
-  EXPECT_EQ(decodeBytes(file).pixel(0, 0), (Bgr{6, 6, 6}));
-  // A 20-byte IHDR: the 6 extra bytes are passed over with it.
-  Bytes longBody = body;
-  longBody.insert(longBody.end(), {0, 0, 0, 0, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE});
-  const Bytes longFile =
-      ImagBuilder::form().plte(greyRamp(8)).chunk("IHDR", longBody).idat({5}).bytes();
-  EXPECT_EQ(decodeBytes(longFile).pixel(0, 0), (Bgr{5, 5, 5}));
+// Files whose chunks are odd in some way, and the grey levels of pixels the walk then draws.
+TEST(ChunkWalk, OddChunks) {
+  struct Case {
+    const char* what;
+    Bytes file;
+    std::vector<std::array<int, 3>> pixels;  // x, y, grey
+  };
+  std::vector<Rgb> oversized = greyRamp(256);
+  oversized.resize(300, {1, 2, 3});
+  Bytes ihdr10;  // an IHDR body of 10 bytes: the DYUV start values lie beyond it
+  for (int v : {1, 1, 1, 4, 8})
+    appendU16(ihdr10, static_cast<std::uint32_t>(v));
+  Bytes ihdr20 = ihdr10;
+  ihdr20.insert(ihdr20.end(), {0, 0, 0, 0, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE});
+  const Bytes secondForm = greyForm(9).ihdr(clut8(1, 1)).idat({8}).bytes();
+  const Case cases[] = {
+      {"palette of 256", greyForm(256).ihdr(clut8(1, 1)).idat({255}).bytes(), {{0, 0, 255}}},
+      {"palette of 16",
+       greyForm(16).ihdr(clut8(2, 1)).idat({15, 16}).bytes(),
+       {{0, 0, 15}, {1, 0, 0}}},
+      {"empty palette", greyForm(0).ihdr(clut8(1, 1)).idat({1}).bytes(), {{0, 0, 0}}},
+      {"palette past entry 255",
+       ImagBuilder::form().plte(oversized).ihdr(clut8(1, 1)).idat({200}).bytes(),
+       {{0, 0, 200}}},
+      {"each palette clears and loads from entry 0 (an offset of 1 is not honoured)",
+       ImagBuilder::form()
+           .chunk("PLTE", {0, 0, 0, 2, 10, 10, 10, 20, 20, 20})
+           .chunk("PLTE", {0, 1, 0, 1, 30, 30, 30})
+           .ihdr(clut8(2, 1))
+           .idat({0, 1})
+           .bytes(),
+       {{0, 0, 30}, {1, 0, 0}}},
+      {"a palette of 2 bytes moves the walk on 12, past XX",
+       ImagBuilder::form()
+           .chunk("PLTE", {0, 0})
+           .raw({'X', 'X'})
+           .plte(greyRamp(8))
+           .ihdr(clut8(1, 1))
+           .idat({3})
+           .bytes(),
+       {{0, 0, 3}}},
+      {"an IHDR of 10 bytes", greyForm().chunk("IHDR", ihdr10).idat({6}).bytes(), {{0, 0, 6}}},
+      {"an IHDR of 20 bytes", greyForm().chunk("IHDR", ihdr20).idat({5}).bytes(), {{0, 0, 5}}},
+      {"IDAT before any IHDR", greyForm().idat(Bytes(64, 5)).bytes(), {{0, 0, 0}, {63, 0, 0}}},
+      {"a pad byte after an odd chunk hides the IHDR",
+       greyForm().chunk("ODD ", {1, 2, 3}).raw({0}).ihdr(clut8(1, 1)).idat({7}).bytes(),
+       {{0, 0, 0}}},
+      {"lengths of 2^24 or more are passed over",
+       greyForm().ihdr(clut8(1, 1)).chunkWithLength("IDAT", 0x01000001, {7}).bytes(),
+       {{0, 0, 0}}},
+      {"an IDAT longer than the file draws what is there",
+       greyForm(16).ihdr(clut8(8, 8)).chunkWithLength("IDAT", 0x00FFFFFF, Bytes(20, 9)).bytes(),
+       {{3, 2, 9}, {4, 2, 0}}},
+      {"a second IDAT continues below the first",
+       greyForm().ihdr(clut8(2, 100)).idat(Bytes(200, 1)).idat(Bytes(200, 2)).bytes(),
+       {{1, 99, 1}, {1, 100, 2}, {1, 199, 2}, {1, 200, 0}}},
+      {"rows of no pixels move the cursor",
+       greyForm()
+           .ihdr(clut8(4, 0))
+           .idat({1, 2, 3, 4})
+           .ihdr(clut8(0, 5))
+           .idat({})
+           .ihdr(clut8(1, 1))
+           .idat({7})
+           .bytes(),
+       {{0, 0, 0}, {0, 4, 0}, {0, 5, 7}}},
+      {"a FORM inside a CAT is passed over whole",
+       ImagBuilder::cat().plte(greyRamp(8)).ihdr(clut8(1, 1)).idat({5}).raw(secondForm).bytes(),
+       {{0, 0, 5}, {0, 1, 0}}},
+      {"IHDR, PLTE, IDAT and unknown chunks between",
+       ImagBuilder::form()
+           .ihdr(clut8(2, 1))
+           .chunk("JUNK", {1})
+           .plte(greyRamp(8))
+           .chunk("JUNK", {})
+           .idat({3, 6})
+           .bytes(),
+       {{0, 0, 3}, {1, 0, 6}}},
+  };
+  for (const Case& c : cases) {
+    const auto frame = decodeBytes(c.file);
+    EXPECT_EQ(frame.status, DecodeStatus::ok) << c.what;
+    EXPECT_TRUE(frame.guardIntact()) << c.what;
+    for (const auto& [x, y, grey] : c.pixels) {
+      const auto v = static_cast<std::uint8_t>(grey);
+      EXPECT_EQ(frame.pixel(x, y), (Bgr{v, v, v})) << c.what << " at " << x << "," << y;
+    }
+  }
 }
 
 TEST(ChunkWalk, ModelsWithoutDecoderArePassedOver) {
   for (int model : {0, 1, 2, 7, 10, 11, 0xFFFF}) {
-    ImagHeader header = clut8(4, 4);
-    header.model = static_cast<std::uint16_t>(model);
-    ImagHeader next = clut8(1, 1);
-    const Bytes file = ImagBuilder::form()
-                           .plte(greyRamp(8))
-                           .ihdr(header)
-                           .idat(Bytes(16, 3))
-                           .ihdr(next)
-                           .idat({4})
-                           .bytes();
+    const Bytes file =
+        greyForm().ihdr(clut8(4, 4, model)).idat(Bytes(16, 3)).ihdr(clut8(1, 1)).idat({4}).bytes();
     const auto frame = decodeBytes(file);
-    EXPECT_EQ(frame.status, DecodeStatus::ok);
     EXPECT_EQ(frame.pixel(0, 0), (Bgr{4, 4, 4})) << model;  // the cursor did not move
     EXPECT_EQ(frame.pixel(1, 0), (Bgr{0, 0, 0})) << model;
-  }
-}
-
-TEST(ChunkWalk, IdatBeforeAnyHeaderDrawsNothing) {
-  const Bytes file = ImagBuilder::form().plte(greyRamp(8)).idat(Bytes(64, 5)).bytes();
-  const auto frame = decodeBytes(file);
-  EXPECT_EQ(frame.status, DecodeStatus::ok);
-  EXPECT_TRUE(allBlack(frame));
-}
-
-TEST(ChunkWalk, SecondIdatContinuesBelowTheFirst) {
-  const Bytes file = ImagBuilder::form()
-                         .plte(greyRamp(8))
-                         .ihdr(clut8(2, 100))
-                         .idat(Bytes(200, 1))
-                         .idat(Bytes(200, 2))
-                         .bytes();
-  const auto frame = decodeBytes(file);
-  EXPECT_EQ(frame.pixel(1, 99), (Bgr{1, 1, 1}));
-  EXPECT_EQ(frame.pixel(1, 100), (Bgr{2, 2, 2}));
-  EXPECT_EQ(frame.pixel(1, 199), (Bgr{2, 2, 2}));
-  EXPECT_EQ(frame.pixel(1, 200), (Bgr{0, 0, 0}));
-}
-
-TEST(ChunkWalk, OddLengthPadByteStartsTheNextIdentifier) {
-  // After a 3-byte chunk and a pad byte, the walk reads "\0IHD" as an identifier: the IHDR
-  // is not seen and the IDAT that follows has no model.
-  const Bytes file = ImagBuilder::form()
-                         .plte(greyRamp(8))
-                         .chunk("ODD ", {1, 2, 3})
-                         .raw({0})
-                         .ihdr(clut8(1, 1))
-                         .idat({7})
-                         .bytes();
-  const auto frame = decodeBytes(file);
-  EXPECT_EQ(frame.status, DecodeStatus::ok);
-  EXPECT_EQ(frame.pixel(0, 0), (Bgr{0, 0, 0}));
-}
-
-TEST(ChunkWalk, LengthsOf2To24OrMoreAreNotRecognised) {
-  // An IDAT whose length has a nonzero top byte is passed over, which here ends the walk.
-  const Bytes file = ImagBuilder::form()
-                         .plte(greyRamp(8))
-                         .ihdr(clut8(1, 1))
-                         .chunkWithLength("IDAT", 0x01000001, {7})
-                         .bytes();
-  const auto frame = decodeBytes(file);
-  EXPECT_EQ(frame.status, DecodeStatus::ok);
-  EXPECT_EQ(frame.pixel(0, 0), (Bgr{0, 0, 0}));
-}
-
-TEST(ChunkWalk, OrderOfChunksDoesNotMatterWithinAPass) {
-  // IHDR, PLTE, IDAT takes two passes and gives the same picture as PLTE, IHDR, IDAT.
-  const Bytes one = ImagBuilder::form().plte(greyRamp(8)).ihdr(clut8(2, 1)).idat({3, 6}).bytes();
-  const Bytes two = ImagBuilder::form().ihdr(clut8(2, 1)).plte(greyRamp(8)).idat({3, 6}).bytes();
-  const Bytes three = ImagBuilder::form()
-                          .chunk("JUNK", {1})
-                          .plte(greyRamp(8))
-                          .chunk("JUNK", {})
-                          .ihdr(clut8(2, 1))
-                          .chunk("JUNK", {1, 2})
-                          .idat({3, 6})
-                          .bytes();
-  EXPECT_EQ(decodeBytes(one).bytes, decodeBytes(two).bytes);
-  EXPECT_EQ(decodeBytes(one).bytes, decodeBytes(three).bytes);
-  EXPECT_EQ(decodeBytes(one).pixel(1, 0), (Bgr{6, 6, 6}));
-}
-
-TEST(ChunkWalk, TruncatedAndOverlongChunksStayInsideTheFile) {
-  const Bytes whole =
-      ImagBuilder::form().plte(greyRamp(16)).ihdr(clut8(8, 8)).idat(Bytes(64, 9)).bytes();
-  // Every prefix, and the same with a huge IDAT length: no read outside the copy (the sanitizer
-  // build checks), result 0 from 12 bytes on.
-  for (std::size_t size = 0; size <= whole.size(); ++size) {
-    const Bytes prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
-    const auto frame = decodeBytes(prefix);
-    EXPECT_EQ(frame.status, size < 12 ? DecodeStatus::tooShort : DecodeStatus::ok) << size;
-    EXPECT_TRUE(frame.guardIntact());
-  }
-  const Bytes overlong = ImagBuilder::form()
-                             .plte(greyRamp(16))
-                             .ihdr(clut8(8, 8))
-                             .chunkWithLength("IDAT", 0x00FFFFFF, Bytes(20, 9))
-                             .bytes();
-  const auto frame = decodeBytes(overlong);
-  EXPECT_EQ(frame.pixel(3, 2), (Bgr{9, 9, 9}));  // what is there is drawn
-  EXPECT_EQ(frame.pixel(4, 2), (Bgr{0, 0, 0}));
-}
-
-TEST(ChunkWalk, IdatEndingAtTheEndOfTheFile) {
-  const Bytes file =
-      ImagBuilder::form().plte(greyRamp(8)).ihdr(clut8(3, 1)).idat({1, 2, 3}).bytes();
-  const auto frame = decodeBytes(file);
-  EXPECT_EQ(frame.pixel(2, 0), (Bgr{3, 3, 3}));
-}
-
-}  // namespace
-
-namespace {
-
-TEST(ChunkWalk, WhateverTheFrameHeldOnlyThePictureShows) {
-  // Every shown byte the picture did not draw reads as black afterwards, however the rows
-  // overlap: long rows, overshooting runs, gaps between IDAT chunks, data ending mid-row.
-  ImagHeader runs = clut8(6, 3);
-  runs.model = 8;
-  ImagHeader wide = clut8(1000, 3);
-  ImagHeader gap = clut8(0, 7);
-  const std::vector<Bytes> files = {
-      ImagBuilder::form()
-          .plte(greyRamp(200))
-          .ihdr(runs)
-          .idat({0x7F, 0xFF, 0x07, 0x05, 0x85, 0x00, 0x81, 0x00})
-          .bytes(),
-      ImagBuilder::form().plte(greyRamp(200)).ihdr(wide).idat(Bytes(2500, 9)).bytes(),
-      ImagBuilder::form()
-          .plte(greyRamp(200))
-          .ihdr(clut8(5, 2))
-          .idat(Bytes(10, 3))
-          .ihdr(gap)
-          .idat({})
-          .ihdr(clut8(3, 1))
-          .idat({4, 4, 4})
-          .bytes(),
-      ImagBuilder::form()
-          .plte(greyRamp(200))
-          .ihdr(clut8(384, 300))
-          .idat(Bytes(384 * 300, 5))
-          .bytes(),
-  };
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    std::vector<std::uint8_t> dirty(kFrameBytes, 0xEE), clean(kFrameBytes, 0x00);
-    ASSERT_EQ(decodeImageMemory(
-                  files[i], std::span<std::uint8_t, kFrameBytes>(dirty.data(), kFrameBytes), 220),
-              DecodeStatus::ok);
-    ASSERT_EQ(decodeImageMemory(
-                  files[i], std::span<std::uint8_t, kFrameBytes>(clean.data(), kFrameBytes), 220),
-              DecodeStatus::ok);
-    EXPECT_TRUE(std::equal(dirty.begin(), dirty.begin() + kShownBytes, clean.begin()))
-        << "file " << i;
-    EXPECT_TRUE(
-        std::any_of(clean.begin(), clean.begin() + kShownBytes, [](auto b) { return b != 0; }));
   }
 }
 

@@ -29,44 +29,7 @@ TEST_F(DecodeFile, DecodesIntoTheSharedFrameBuffer) {
   unsigned char* first = dyuvasbmpmem;
   EXPECT_EQ(decodeDYUV(dir.write("again.img", oneRedPixel()).c_str()), 0);
   EXPECT_EQ(dyuvasbmpmem, first);  // allocated once, then reused
-}
-
-TEST_F(DecodeFile, FailuresBeforeTheClearKeepThePreviousPicture) {
-  ASSERT_EQ(decodeDYUV(dir.write("red.img", oneRedPixel()).c_str()), 0);
-  std::filesystem::create_directory(dir.path("folder"));
-  struct Case {
-    std::string path;
-    DecodeStatus status;
-  };
-  const Case cases[] = {
-      {dir.path("missing.img").string(), DecodeStatus::cannotOpen},
-      {dir.write("empty.img", {}), DecodeStatus::empty},
-      {dir.path("folder").string(), DecodeStatus::notRegularFile},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(decodeFile(c.path.c_str()), c.status) << c.path;
-    EXPECT_EQ(decodeDYUV(c.path.c_str()), -1) << c.path;
-    EXPECT_EQ(dyuvasbmpmem[2], 0xFF) << c.path;
-  }
   EXPECT_EQ(decodeDYUV(nullptr), -1);
-}
-
-TEST_F(DecodeFile, RefusedContainerLeavesABlackFrame) {
-  ASSERT_EQ(decodeDYUV(dir.write("red.img", oneRedPixel()).c_str()), 0);
-  Bytes notImag = oneRedPixel();
-  std::memcpy(notImag.data() + 8, "ILBM", 4);
-  EXPECT_EQ(decodeFile(dir.write("ilbm.img", notImag).c_str()), DecodeStatus::notCdiImage);
-  EXPECT_TRUE(std::all_of(dyuvasbmpmem, dyuvasbmpmem + kShownBytes, [](auto b) { return b == 0; }));
-  EXPECT_EQ(decodeFile(dir.write("short.img", {'F', 'O', 'R', 'M'}).c_str()),
-            DecodeStatus::tooShort);
-}
-
-TEST_F(DecodeFile, FirstFailureAllocatesNothing) {
-  releaseFrameBuffer();
-  EXPECT_EQ(decodeDYUV(dir.path("missing.img").string().c_str()), -1);
-  EXPECT_EQ(dyuvasbmpmem, nullptr);
-  releaseFrameBuffer();  // nothing to free is fine
-  EXPECT_EQ(dyuvasbmpmem, nullptr);
 }
 
 TEST_F(DecodeFile, UsesTheProcessThreshold) {

@@ -39,59 +39,29 @@ std::vector<int> entries(const DecodedFrame& frame, int y, int count, int x0 = 0
   return out;
 }
 
-TEST(RunLength, Rl7WorkedExample) {
-  const auto frame =
-      decodeRuns(8, 6, 2, {0x05, 0x83, 0x03, 0x81, 0x00, 0x7F, 0xFF, 0x04, 0x82, 0x01});
-  EXPECT_EQ(entries(frame, 0, 6), (std::vector<int>{5, 3, 3, 3, 1, 1}));
-  EXPECT_EQ(entries(frame, 1, 6), (std::vector<int>{127, 127, 127, 127, 127, 2}));
-  EXPECT_EQ(entries(frame, 2, 1), (std::vector<int>{0x55}));  // cursor 2 rows on
-}
-
-TEST(RunLength, Rl3WorkedExample) {
-  const auto frame = decodeRuns(9, 6, 2, {0x35, 0xA2, 0x80, 0x70, 0xF3, 0xC0});
-  EXPECT_EQ(entries(frame, 0, 6), (std::vector<int>{3, 2, 2, 0, 0, 0}));
-  EXPECT_EQ(entries(frame, 1, 6), (std::vector<int>{7, 7, 7, 7, 4, 4}));
-  EXPECT_EQ(entries(frame, 2, 1), (std::vector<int>{0x55}));
-}
-
-TEST(RunLength, RunsOvershootingTheRowAreDrawnWhole) {
-  // RL7 7F FF 07: one pixel then a run of 7: eight pixels in a row of six; the next row starts
-  // with the byte after the run, one frame row down.
-  const auto rl7 = decodeRuns(8, 6, 2, {0x7F, 0xFF, 0x07, 0x81, 0x00});
-  EXPECT_EQ(entries(rl7, 0, 9), (std::vector<int>{127, 127, 127, 127, 127, 127, 127, 127, 0}));
-  EXPECT_EQ(entries(rl7, 1, 6), (std::vector<int>(6, 1)));
-  // RL3 9A: ten pixels of entry 1 in a row of six.
-  const auto rl3 = decodeRuns(9, 6, 2, {0x9A, 0xA0});
-  EXPECT_EQ(entries(rl3, 0, 11), (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0}));
-  EXPECT_EQ(entries(rl3, 1, 6), (std::vector<int>(6, 2)));
-}
-
-TEST(RunLength, ToTheEndRunFillsTheRestOfTheRow) {
-  const auto atStart = decodeRuns(8, 384, 1, {0x89, 0x00});
-  EXPECT_EQ(entries(atStart, 0, 384), (std::vector<int>(384, 9)));
-  const auto rl3 = decodeRuns(9, 5, 1, {0x10, 0xB0});
-  EXPECT_EQ(entries(rl3, 0, 6), (std::vector<int>{1, 3, 3, 3, 3, 0}));
-}
-
-TEST(RunLength, CountsAndIgnoredBits) {
-  const auto single = decodeRuns(8, 1, 1, {0x82, 0x01});  // run of one: two bytes
-  EXPECT_EQ(entries(single, 0, 2), (std::vector<int>{2, 0}));
-  EXPECT_EQ(entries(single, 1, 1), (std::vector<int>{0x55}));
-  const auto longest = decodeRuns(8, 255, 1, {0x84, 0xFF});
-  EXPECT_EQ(entries(longest, 0, 255), (std::vector<int>(255, 4)));
-  const auto rl3 = decodeRuns(9, 2, 1, {0x30, 0x3F});  // bits 3..0 of a single pixel ignored
-  EXPECT_EQ(entries(rl3, 0, 2), (std::vector<int>{3, 3}));
-  const auto rl3Longest = decodeRuns(9, 15, 1, {0xDF});
-  EXPECT_EQ(entries(rl3Longest, 0, 16),
-            (std::vector<int>{5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 0}));
-}
-
-TEST(RunLength, EmptyRows) {
-  const auto noRows = decodeRuns(8, 6, 0, {0x81, 0x00});
-  EXPECT_EQ(entries(noRows, 0, 1), (std::vector<int>{0x55}));
-  const auto zeroWidth = decodeRuns(9, 0, 3, {0x90});
-  EXPECT_EQ(entries(zeroWidth, 0, 1), (std::vector<int>{0}));
-  EXPECT_EQ(entries(zeroWidth, 3, 1), (std::vector<int>{0x55}));
+// The worked examples: rows of palette entries drawn from a code stream; the marker drawn after
+// the IDAT shows where the cursor ended (entry 0x55, h rows down). Every other kind of code is
+// held to the long-form model below.
+TEST(RunLength, WorkedExamples) {
+  struct Case {
+    int model, bpr, h;
+    Bytes data;
+    std::vector<std::vector<int>> rows;  // entries of the first pixels of each row, and after
+  };
+  // clang-format off
+  const Case cases[] = {
+      {8, 6, 2, {0x05, 0x83, 0x03, 0x81, 0x00, 0x7F, 0xFF, 0x04, 0x82, 0x01},
+       {{5, 3, 3, 3, 1, 1}, {127, 127, 127, 127, 127, 2}, {0x55}}},
+      {9, 6, 2, {0x35, 0xA2, 0x80, 0x70, 0xF3, 0xC0}, {{3, 2, 2, 0, 0, 0}, {7, 7, 7, 7, 4, 4}, {0x55}}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    const auto frame = decodeRuns(c.model, c.bpr, c.h, c.data);
+    for (std::size_t y = 0; y < c.rows.size(); ++y) {
+      EXPECT_EQ(entries(frame, static_cast<int>(y), static_cast<int>(c.rows[y].size())), c.rows[y])
+          << "case " << &c - cases << ", row " << y;
+    }
+  }
 }
 
 TEST(RunLength, TheFileEndingStopsTheChunk) {
@@ -119,26 +89,43 @@ TEST(RunLength, TheFileEndingStopsTheChunk) {
 }
 
 TEST(RunLength, RunsPastTheBlockAreDropped) {
-  // 300 rows of 384 pixels, each one to-the-end run, then a long overshooting run in the last
-  // row of the block: nothing lands past it.
-  Bytes data;
-  for (int row = 0; row < 283; ++row)
-    data.insert(data.end(), {0x81, 0x00});
-  data.insert(data.end(), {0x01, 0x82, 0xFF, 0x82, 0xFF});  // row 283: 1 + 255 + 255 pixels
-  for (int row = 284; row < 300; ++row)
-    data.insert(data.end(), {0x83, 0x00});
-  const auto frame = decodeRuns(8, 384, 300, data);
-  EXPECT_TRUE(frame.guardIntact());
-  EXPECT_EQ(entries(frame, 283, 3), (std::vector<int>{1, 2, 2}));
-  EXPECT_EQ(entries(frame, 283, 1, 383), (std::vector<int>{2}));
-  EXPECT_EQ(frame.coverage.height, 280);
+  // 300 rows of 384 pixels, each one to-the-end run, then long overshooting runs in the last row
+  // of the block, with plenty of codes after it (as the rows below the block would have):
+  // nothing lands past the block.
+  struct Case {
+    int model;
+    Bytes fill, overshoot;
+    int first, second;  // entries of pixels 0 and 1 of row 283
+  };
+  const Case cases[] = {
+      {8, {0x81, 0x00}, {0x01, 0x82, 0xFF, 0x82, 0xFF}, 1, 2},  // 1 + 255 + 255 pixels
+      {9, {0x90}, {0x10, 0xAF, 0xAF, 0xAF}, 1, 2},              // 1 + 15 + 15 + 15, to 384
+  };
+  for (const Case& c : cases) {
+    Bytes data;
+    for (int row = 0; row < 283; ++row)
+      data.insert(data.end(), c.fill.begin(), c.fill.end());
+    data.insert(data.end(), c.overshoot.begin(), c.overshoot.end());
+    if (c.model == 9) {  // RL3 reaches the row's end in runs of at most 15
+      for (int j = 46; j < 384; j += 15)
+        data.push_back(0xAF);
+    }
+    data.insert(data.end(), 2000, c.model == 8 ? 0x03 : 0x30);
+    const auto frame = decodeRuns(c.model, 384, 300, data);
+    EXPECT_TRUE(frame.guardIntact()) << c.model;
+    EXPECT_EQ(entries(frame, 283, 2), (std::vector<int>{c.first, c.second})) << c.model;
+    EXPECT_EQ(entries(frame, 283, 1, 383), (std::vector<int>{2})) << c.model;
+    EXPECT_EQ(frame.coverage.height, 280) << c.model;
+  }
 }
 
 }  // namespace
 
 namespace {
 
-// The run-length rows worked the long way: one pixel at a time, every write checked.
+// The run-length rows worked the long way: one pixel at a time, every write checked. A run that
+// overshoots its row is drawn whole, a count of 0 fills the rest of the row, an RL3 single pixel
+// ignores bits 3-0, and a row of no pixels still moves the cursor.
 Bytes referenceFrame(int model, int bpr, int h, const Bytes& data,
                      const std::vector<Rgb>& palette) {
   Bytes frame(kFrameBytes, 0);
@@ -180,7 +167,7 @@ TEST(RunLength, RandomStreamsMatchTheLongForm) {
   }
   for (int trial = 0; trial < 150; ++trial) {
     const int model = trial % 2 ? 9 : 8;
-    const int bpr = 1 + static_cast<int>(random() % 500);
+    const int bpr = trial < 2 ? 0 : 1 + static_cast<int>(random() % 500);  // 0: rows of no pixels
     const int h = 1 + static_cast<int>(random() % 300);
     Bytes data;
     for (int i = 0; i < h * 40; ++i) {

@@ -69,13 +69,14 @@ TEST(AccurateDyuv, YuvsGivesEachLineItsStartAndClampsBelowZero) {
   h.y = 0;  // not used with per-line starts
   const Bytes file = ImagBuilder::form()
                          .ihdr(h)
-                         .chunk("YUVS", {16, 128, 4, 200, 128, 128})
+                         .chunk("YUVS", {16, 128, 4, 40, 250, 128})
                          .idat({0, 0, 0, 0})
                          .bytes();
   const auto picture = decodeOk(file);
   // (16, 128, 4): R = 16 - 170 -> 0, G = 16 + 86
   EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{{0, 102, 16}, {0, 102, 16}}));
-  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{200, 200, 200}, {200, 200, 200}}));
+  // (40, 250, 128): B = 40 + 54168/256 (211), G = 40 - 10492/256 (40)
+  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{40, 0, 251}, {40, 0, 251}}));
 }
 
 TEST(AccurateDyuv, KindZeroIgnoresYuvs) {
@@ -118,67 +119,57 @@ TEST(AccurateClut, PaletteAfterThePictureIsNotInForce) {
   EXPECT_EQ(pixelAt(decodeOk(file), 0, 0), (Pixel{1, 2, 3}));
 }
 
-TEST(AccurateClut, Clut7MasksTheTopBit) {
-  const auto picture = decodeOk(pictureFile(header(5, 2, 2, 1), {0x81, 0x05}, 128));
-  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(5)}));
-}
-
-TEST(AccurateClut, Clut4IsTwoPixelsAByteHighNibbleFirst) {
-  // 3 pixels a line from 2 bytes a line; the low nibble of each line's last byte is unused.
-  const auto picture = decodeOk(pictureFile(header(6, 3, 2, 2), {0x12, 0x3F, 0x45, 0x6F}, 16));
-  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(2), grey(3)}));
-  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{grey(4), grey(5), grey(6)}));
-  EXPECT_TRUE(picture.doubleResolution);
-  EXPECT_TRUE(picture.complete);
-}
-
-// CLUT3 is taken to be CLUT4 with 3-bit indices; no sample file confirms it.
-TEST(AccurateClut, Clut3MasksEachNibbleToThreeBits) {
-  const auto picture = decodeOk(pictureFile(header(7, 2, 1, 1), {0x9A}, 16));
-  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(2)}));
-}
-
-TEST(AccurateRunLength, Rl7RunsEndAtTheLineAndNeverSpill) {
-  const Bytes idat = {
-      0x05, 0x83, 0x02, 0x81, 0x00,  // line 0: 5 · 3 3 · 1 to the end (2 pixels)
-      0x82, 0x09,                    // line 1: 9 pixels of 2, cut at 5
-      0x7F, 0x04,                    // line 2: 127 · 4, then the data ends
+// The palette models, worked out byte by byte: rows of palette entries (-1: black).
+TEST(AccurateIndexed, WorkedExamples) {
+  struct Case {
+    const char* what;
+    ImagHeader header;  // model, width, line size, height
+    int paletteSize;
+    Bytes idat;
+    std::vector<std::vector<int>> rows;
+    bool complete;
   };
-  const auto picture = decodeOk(pictureFile(header(8, 5, 0, 3), idat, 128));
-  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(5), grey(3), grey(3), grey(1), grey(1)}));
-  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>(5, grey(2))));
-  EXPECT_EQ(rowOf(picture, 2), (std::vector<Pixel>{grey(127), grey(4), kBlack, kBlack, kBlack}));
-  EXPECT_FALSE(picture.complete);
-}
-
-TEST(AccurateRunLength, Rl3CodesPixelPairs) {
-  const Bytes idat = {
-      0x35,        // line 0: pair 3, 5
-      0x9A, 0x02,  //         pair 1, 2 twice (bit 3 ignored)
-      0xC7, 0x00,  // line 1: pair 4, 7 to the end of the line
+  // clang-format off
+  const Case cases[] = {
+      {"CLUT7 masks the top bit", header(5, 2, 2, 1), 128, {0x81, 0x05}, {{1, 5}}, true},
+      // 3 pixels a line from 2 bytes a line; the low nibble of each line's last byte is unused
+      {"CLUT4: two pixels a byte, high nibble first", header(6, 3, 2, 2), 16,
+       {0x12, 0x3F, 0x45, 0x6F}, {{1, 2, 3}, {4, 5, 6}}, true},
+      {"CLUT4, last line one byte short", header(6, 3, 2, 2), 16, {0x12, 0x3F, 0x45},
+       {{1, 2, 3}, {4, 5, -1}}, false},
+      // CLUT3 is taken to be CLUT4 with 3-bit indices; no sample file confirms it
+      {"CLUT3 masks each nibble to 3 bits", header(7, 2, 1, 1), 16, {0x9A}, {{1, 2}}, true},
+      {"RL7 runs end at the line and never spill", header(8, 5, 0, 3), 128,
+       {0x05, 0x83, 0x02, 0x81, 0x00,  // line 0: 5 · 3 3 · 1 to the end (2 pixels)
+        0x82, 0x09,                    // line 1: 9 pixels of 2, cut at 5
+        0x7F, 0x04},                   // line 2: 127 · 4, then the data ends
+       {{5, 3, 3, 1, 1}, {2, 2, 2, 2, 2}, {127, 4, -1, -1, -1}}, false},
+      {"RL3 codes pixel pairs", header(9, 6, 0, 2), 8,
+       {0x35,         // line 0: pair 3, 5
+        0x9A, 0x02,   //         pair 1, 2 twice (bit 3 ignored)
+        0xC7, 0x00},  // line 1: pair 4, 7 to the end of the line
+       {{3, 5, 1, 2, 1, 2}, {4, 7, 4, 7, 4, 7}}, true},
+      {"RL3, odd width: the last pair's second pixel is dropped", header(9, 3, 0, 3), 8,
+       {0x12, 0x34,        // line 0: 1 2 · 3 (4 dropped)
+        0x56, 0xF0, 0x05,  // line 1: 5 6 · 7 (the rest of the run dropped)
+        0xA3, 0x00},       // line 2: 2 3 to the end of the line, 2 last
+       {{1, 2, 3}, {5, 6, 7}, {2, 3, 2}}, true},
+      {"a run without its count byte ends the picture", header(8, 3, 0, 1), 4, {0x01, 0x82},
+       {{1, -1, -1}}, false},
   };
-  const auto picture = decodeOk(pictureFile(header(9, 6, 0, 2), idat, 8));
-  EXPECT_EQ(rowOf(picture, 0),
-            (std::vector<Pixel>{grey(3), grey(5), grey(1), grey(2), grey(1), grey(2)}));
-  EXPECT_EQ(rowOf(picture, 1),
-            (std::vector<Pixel>{grey(4), grey(7), grey(4), grey(7), grey(4), grey(7)}));
-  EXPECT_TRUE(picture.complete);
-  EXPECT_TRUE(picture.doubleResolution);
-}
-
-TEST(AccurateRunLength, Rl3OddWidthDropsTheLastPairsSecondPixel) {
-  const Bytes idat = {0x12, 0x34,         // line 0: 1 2 · 3 (4 dropped)
-                      0x56, 0xF0, 0x05};  // line 1: 5 6 · 7 (the rest of the run dropped)
-  const auto picture = decodeOk(pictureFile(header(9, 3, 0, 2), idat, 8));
-  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(2), grey(3)}));
-  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{grey(5), grey(6), grey(7)}));
-  EXPECT_TRUE(picture.complete);
-}
-
-TEST(AccurateRunLength, RunWithoutItsCountByteEndsThePicture) {
-  const auto picture = decodeOk(pictureFile(header(8, 3, 0, 1), {0x01, 0x82}, 4));
-  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), kBlack, kBlack}));
-  EXPECT_FALSE(picture.complete);
+  // clang-format on
+  for (const Case& c : cases) {
+    const auto picture = decodeOk(pictureFile(c.header, c.idat, c.paletteSize));
+    for (std::size_t y = 0; y < c.rows.size(); ++y) {
+      std::vector<Pixel> row;
+      for (int entry : c.rows[y])
+        row.push_back(entry < 0 ? kBlack : grey(entry));
+      EXPECT_EQ(rowOf(picture, static_cast<int>(y)), row) << c.what << ", line " << y;
+    }
+    EXPECT_EQ(picture.complete, c.complete) << c.what;
+    const int model = c.header.model;
+    EXPECT_EQ(picture.doubleResolution, model == 6 || model == 7 || model == 9) << c.what;
+  }
 }
 
 }  // namespace

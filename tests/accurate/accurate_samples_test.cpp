@@ -1,16 +1,13 @@
 // The committed accurate-profile samples are what the generator writes, and decode whole.
 
-#include <fstream>
-#include <iterator>
-
 #include "accuratecheck.h"
 #include "accuratesamples.h"
+#include "support/tempdir.h"
 
 namespace {
 
 Bytes committed(const std::string& name) {
-  std::ifstream in(std::string(SAMPLES_DIR) + "/" + name, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
+  return readFile(std::string(SAMPLES_DIR) + "/" + name);
 }
 
 TEST(AccurateSamples, CommittedFilesEqualTheGeneratorsOutput) {
@@ -29,22 +26,6 @@ TEST(AccurateSamples, EachDecodesWholeAtItsSize) {
     EXPECT_TRUE(picture.complete) << sample.name;
   }
 }
-
-TEST(AccurateSamples, CatHoldsTwoDifferentPictures) {
-  const Bytes file = committed("cat-two-pictures.imag");
-  ASSERT_EQ(accuratePictureCount(file), 2);
-  AccurateOptions second;
-  second.pictureIndex = 1;
-  EXPECT_NE(decodeOk(file).rgb, decodeOk(file, second).rgb);
-}
-
-TEST(AccurateSamples, UnpaddedUserChunkDoesNotHideThePicture) {
-  EXPECT_EQ(decodeOk(committed("unpadded-user.imag")).rgb, decodeOk(committed("clut8.imag")).rgb);
-}
-
-}  // namespace
-
-namespace {
 
 struct Spot {
   const char* name;

@@ -24,14 +24,9 @@ class AccurateViewer : public ::testing::Test {
   ViewerCore core;
 };
 
-TEST_F(AccurateViewer, TabDoesNothingBeforeTheFirstFile) {
-  const Reaction reaction = core.toggleProfile();
-  EXPECT_FALSE(reaction.setCaption);
-  EXPECT_FALSE(reaction.repaint);
-  EXPECT_FALSE(core.accurate());
-}
-
 TEST_F(AccurateViewer, TabSwitchesToTheAccuratePictureAndBack) {
+  EXPECT_FALSE(core.toggleProfile().repaint);  // nothing to switch before the first file
+  EXPECT_FALSE(core.accurate());
   const std::string path = widePicture();
   core.onDrop({path});
   ASSERT_FALSE(core.accurate());
@@ -54,16 +49,10 @@ TEST_F(AccurateViewer, TabSwitchesToTheAccuratePictureAndBack) {
   EXPECT_EQ(core.accuratePicture(), nullptr);
   ASSERT_NE(core.frame(), nullptr);
   EXPECT_EQ(core.frame()[0], 5);  // entry 3 of the classic frame, blue first: (3, 4, 5)
-}
 
-TEST_F(AccurateViewer, ANewFileKeepsTheProfile) {
-  const std::string path = widePicture();
-  core.onDrop({path});
   core.toggleProfile();
-  const Reaction reaction = core.onDrop({path});
+  EXPECT_EQ(core.onDrop({path}).caption, path + " [accurate]");  // the profile holds for new files
   EXPECT_TRUE(core.accurate());
-  EXPECT_EQ(reaction.caption, path + " [accurate]");
-  EXPECT_NE(core.accuratePicture(), nullptr);
 }
 
 TEST_F(AccurateViewer, AFileWithoutAnAccuratePictureShowsTheTitle) {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "filesystem/toolrun.h"
 #include "support/tempdir.h"
+#include "support/toolrun.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ TEST_P(Raw, ShowsTheDataWithWhatItIsGiven) {
   }
   if (!c.start.empty()) args.insert(args.end(), {"--start", c.start});
   args.insert(args.end(), {dir.write("data.raw", c.data), dir.path("out.ppm").string()});
-  const ToolRun run = runTool(args, dir.path("stderr").string());
+  const ToolRun run = waitForTool(startTool(args));
   ASSERT_EQ(run.exit, 0) << run.err;
 
   std::ifstream in(dir.path("out.ppm"), std::ios::binary);

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "asnobody.h"
 #include "decode.h"
 #include "nonpictures.h"
+#include "support/asnobody.h"
 #include "support/tempdir.h"
 
 namespace {

@@ -8,36 +8,18 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <regex>
 #include <set>
 #include <thread>
 
-#include "decode.h"
 #include "nonpictures.h"
+#include "support/framecheck.h"
 #include "support/tempdir.h"
-#include "toolrun.h"
+#include "support/toolrun.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-Bytes readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-// A full frame of varied colours, so that its PNG is tens of kilobytes.
-Bytes busyPicture() {
-  std::vector<Rgb> palette;
-  for (int n = 0; n < 256; ++n) {
-    palette.push_back({static_cast<std::uint8_t>(n * 7), static_cast<std::uint8_t>(n * 13),
-                       static_cast<std::uint8_t>(n * 29)});
-  }
-  const ImagHeader header = ImagHeader::of(4, 384, 280);
-  Bytes data;
-  for (int i = 0; i < 384 * 280; ++i)
-    data.push_back(static_cast<std::uint8_t>(i * 2654435761u >> 13));
-  return ImagBuilder::form().plte(palette).ihdr(header).idat(data).bytes();
-}
 
 std::string failure(const std::string& path, const std::string& reason) {
   return "imag2png: " + path + ": " + reason + "\n";
@@ -48,10 +30,8 @@ class Imag2pngCorners : public ::testing::Test {
   void SetUp() override { fs::create_directory(out()); }
 
   fs::path out() const { return dir.path("out"); }
-  std::string errors() const { return dir.path("stderr.txt").string(); }
-  ToolRun run(std::vector<std::string> args, const ToolLimits& limits = {}) {
-    args.insert(args.begin(), IMAG2PNG);
-    return runTool(args, errors(), limits);
+  ToolRun run(const std::vector<std::string>& args, const ToolLimits& limits = {}) {
+    return runImag2png(args, limits);
   }
   std::set<std::string> namesIn(const fs::path& folder) const {
     std::set<std::string> names;
@@ -74,7 +54,6 @@ TEST_F(Imag2pngCorners, InputsThatAreNotPicturesWriteNothing) {
       {dir.path("folder").string(), DecodeStatus::notRegularFile},
       {makeFifo(dir.path("fifo")), DecodeStatus::notRegularFile},
       {"/dev/zero", DecodeStatus::notRegularFile},
-      {"/dev/urandom", DecodeStatus::notRegularFile},
       {makeSparse(dir.path("huge.img"), kMaxFileBytes + 1), DecodeStatus::tooLarge},
       {dir.write("empty.img", {}), DecodeStatus::empty},
       {dir.path("missing.img").string(), DecodeStatus::cannotOpen},
@@ -106,8 +85,8 @@ TEST_F(Imag2pngCorners, InputsThatAreNotPicturesWriteNothing) {
 TEST_F(Imag2pngCorners, AnUnreadableInputWritesNothing) {
   fs::permissions(dir.root(), fs::perms(0755));
   fs::permissions(out(), fs::perms::all);  // the ordinary user could write here
-  const std::string readable = dir.write("readable.img", busyPicture());
-  const std::string locked = dir.write("locked.img", busyPicture());
+  const std::string readable = dir.write("readable.img", colourfulPicture());
+  const std::string locked = dir.write("locked.img", colourfulPicture());
   fs::permissions(readable, fs::perms(0644));
   fs::permissions(locked, fs::perms::none);
   const ToolLimits asUser{.asOrdinaryUser = true};
@@ -119,7 +98,7 @@ TEST_F(Imag2pngCorners, AnUnreadableInputWritesNothing) {
 }
 
 TEST_F(Imag2pngCorners, UnwritableFoldersAreReportedAndLeftAlone) {
-  const std::string input = dir.write("pic.img", busyPicture());
+  const std::string input = dir.write("pic.img", colourfulPicture());
   const std::string underAFile = input + "/pic.png";
   const ToolRun notAFolder = run({input, underAFile});
   EXPECT_EQ(notAFolder.exit, 1);
@@ -144,7 +123,7 @@ TEST_F(Imag2pngCorners, UnwritableFoldersAreReportedAndLeftAlone) {
 
 TEST_F(Imag2pngCorners, AFullDiskLeavesNoPartialOutput) {
   // A cap on file size makes every write past it fail as a full disk would.
-  const std::string input = dir.write("pic.img", busyPicture());
+  const std::string input = dir.write("pic.img", colourfulPicture());
   const ToolLimits nearlyFull{.largestFile = 4096};
   const ToolRun fresh = run({input, (out() / "pic.png").string()}, nearlyFull);
   EXPECT_EQ(fresh.exit, 1);
@@ -159,6 +138,54 @@ TEST_F(Imag2pngCorners, AFullDiskLeavesNoPartialOutput) {
   EXPECT_EQ(namesIn(out()), std::set<std::string>{"old.png"});
 }
 
+// Runs imag2png under strace and checks every rename it made: the file was synced before it
+// and its folder after it, so that a power loss leaves the old file or the whole new one. Returns
+// the number of renames, or -1 when strace cannot trace here.
+int checkSyncedRenames(const TempDir& dir, const std::vector<std::string>& args) {
+  const std::string log = dir.path("trace").string();
+  const ToolRun run = runImag2png(args, {},
+                                  {"/usr/bin/strace", "-f", "-y", "-o", log, "-e",
+                                   "trace=fsync,fdatasync,rename,renameat,renameat2"});
+  if (run.err.rfind("strace:", 0) == 0) return -1;
+  EXPECT_EQ(run.exit, 0) << run.err;
+  std::vector<std::string> lines;
+  std::ifstream in(log);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  fs::remove(log);
+  const std::regex sync(R"((?:fsync|fdatasync)\(\d+<([^>]*)>\) = 0)");
+  const std::regex rename(R"re(rename\w*\([^"]*"([^"]*)"[^"]*"([^"]*)".*\) = 0)re");
+  const auto syncedIn = [&](std::size_t from, std::size_t to, const fs::path& path) {
+    std::smatch m;
+    for (std::size_t i = from; i < to; ++i) {
+      if (std::regex_search(lines[i], m, sync) && m[1].str() == path.string()) return true;
+    }
+    return false;
+  };
+  int renames = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::smatch m;
+    if (!std::regex_search(lines[i], m, rename)) continue;
+    ++renames;
+    const fs::path from = fs::weakly_canonical(m[1].str()), to = fs::weakly_canonical(m[2].str());
+    EXPECT_TRUE(syncedIn(0, i, from)) << from << " was renamed before it was synced";
+    EXPECT_TRUE(syncedIn(i + 1, lines.size(), to.parent_path()))
+        << "the folder of " << to << " was not synced after the rename";
+  }
+  return renames;
+}
+
+TEST_F(Imag2pngCorners, EachOutputIsSyncedBeforeItsRenameAndItsFolderAfter) {
+  if (!fs::exists("/usr/bin/strace")) GTEST_SKIP() << "strace is not installed";
+  const std::string input = dir.write("pic.img", colourfulPicture());
+  const std::string second = dir.write("second.img", colourfulPicture());
+  const std::string existing = dir.write("old.png", {'x'});
+  const int batch = checkSyncedRenames(dir, {"-o", out().string(), input, second});
+  if (batch < 0) GTEST_SKIP() << "strace cannot trace here";
+  EXPECT_EQ(batch, 2);
+  EXPECT_EQ(checkSyncedRenames(dir, {input, existing}), 1);  // replacing a file
+}
+
 // Starts a batch of many inputs, stops it with `signal` once some outputs exist, and checks
 // that every output left is complete and that no temporary file is left behind.
 void interruptBatch(const Imag2pngCorners& test, const TempDir& dir, int signal, int inputs) {
@@ -167,14 +194,13 @@ void interruptBatch(const Imag2pngCorners& test, const TempDir& dir, int signal,
   fs::remove_all(out);
   fs::create_directories(out);
   // PPM: almost no time goes into encoding, so most of it is spent writing.
-  std::vector<std::string> args = {IMAG2PNG, "--format", "ppm", "-o", out.string()};
+  std::vector<std::string> args = {"--format", "ppm", "-o", out.string()};
   for (int i = 0; i < inputs; ++i) {
     const fs::path input = in / ("p" + std::to_string(i) + ".img");
     if (!fs::exists(input)) fs::copy_file(dir.path("pic.img"), input);
     args.push_back(input.string());
   }
-  const std::string err = dir.path("batch-stderr.txt").string();
-  const pid_t tool = startTool(args, err);
+  const StartedTool tool = startImag2png(args);
   const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   // Stop it once three outputs are done and, if it can be caught, while a fourth is written.
   const auto count = [&out](bool temporary) {
@@ -185,8 +211,8 @@ void interruptBatch(const Imag2pngCorners& test, const TempDir& dir, int signal,
   };
   while ((count(false) < 3 || count(true) == 0) && std::chrono::steady_clock::now() < giveUp) {
   }
-  ::kill(tool, signal);
-  const ToolRun stopped = waitForTool(tool, err);
+  ::kill(tool.pid, signal);
+  const ToolRun stopped = waitForTool(tool);
   const Bytes expected = readFile(dir.path("pic.ppm"));
   int complete = 0;
   for (const auto& entry : fs::directory_iterator(out)) {
@@ -203,7 +229,7 @@ void interruptBatch(const Imag2pngCorners& test, const TempDir& dir, int signal,
 }
 
 TEST_F(Imag2pngCorners, AStoppedBatchLeavesOnlyCompleteOutputs) {
-  const std::string input = dir.write("pic.img", busyPicture());
+  const std::string input = dir.write("pic.img", colourfulPicture());
   ASSERT_EQ(run({input, dir.path("pic.ppm").string()}).exit, 0);
   for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGINT, SIGTERM}) {
     SCOPED_TRACE(strsignal(signal));

@@ -42,3 +42,21 @@ inline DecodedFrame decodeBytes(const Bytes& file, int threshold = 220) {
 }
 
 using Bgr = std::array<std::uint8_t, 3>;
+
+// A CLUT8 picture of width x height from the top-left, in many colours that do not repeat in
+// any simple pattern, so that its PNG is large (tens of kilobytes for a full frame).
+inline Bytes colourfulPicture(int width = kFrameWidth, int height = kFrameHeight) {
+  std::vector<Rgb> palette;
+  for (int n = 0; n < 256; ++n) {
+    palette.push_back({static_cast<std::uint8_t>(n * 7), static_cast<std::uint8_t>(n * 13),
+                       static_cast<std::uint8_t>(n * 29)});
+  }
+  ImagHeader header;
+  header.model = 4;
+  header.width = header.lineSize = static_cast<std::uint16_t>(width);
+  header.height = static_cast<std::uint16_t>(height);
+  Bytes data(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  for (std::size_t i = 0; i < data.size(); ++i)
+    data[i] = static_cast<std::uint8_t>(i * 2654435761u >> 13);
+  return ImagBuilder::form().plte(palette).ihdr(header).idat(data).bytes();
+}

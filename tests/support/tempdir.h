@@ -2,10 +2,17 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
 #include "imagbuilder.h"
+
+// The whole content of a file; empty when it cannot be read.
+inline Bytes readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {

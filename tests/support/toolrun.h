@@ -1,0 +1,99 @@
+#pragma once
+
+// Runs a program directly (no shell) with its standard error captured, optionally as an ordinary
+// user or with a cap on the size of the files it may write; and imag2png through one function.
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/asnobody.h"
+#include "support/tempdir.h"
+
+struct ToolLimits {
+  bool asOrdinaryUser = false;         // as nobody when running as root
+  rlim_t largestFile = RLIM_INFINITY;  // writes past this many bytes fail as on a full disk
+};
+
+struct ToolRun {
+  int exit = -1;    // exit status, or -1 when it ended by a signal
+  int signal = 0;   // the signal that ended it
+  std::string err;  // what it wrote to standard error
+};
+
+struct StartedTool {
+  pid_t pid = -1;
+  std::string errPath;
+};
+
+// Starts argv[0] with stdout to /dev/null and stderr into a file of its own.
+inline StartedTool startTool(const std::vector<std::string>& argv, const ToolLimits& limits = {}) {
+  static std::atomic<int> started{0};
+  const std::string errPath =
+      (std::filesystem::temp_directory_path() /
+       ("pelmora-stderr-" + std::to_string(::getpid()) + "-" + std::to_string(started++)))
+          .string();
+  const pid_t child = ::fork();
+  if (child != 0) return {child, errPath};
+  const int out = ::open("/dev/null", O_WRONLY);
+  const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+  if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+  if (limits.largestFile != RLIM_INFINITY) {
+    const rlimit cap{limits.largestFile, limits.largestFile};
+    std::signal(SIGXFSZ, SIG_IGN);  // so an oversized write fails with EFBIG instead of killing
+    if (::setrlimit(RLIMIT_FSIZE, &cap) != 0) ::_exit(126);
+  }
+  if (limits.asOrdinaryUser && ::geteuid() == 0 &&
+      (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+    ::_exit(126);
+  }
+  std::vector<char*> args;
+  for (const std::string& arg : argv)
+    args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  ::execv(args[0], args.data());
+  ::_exit(127);
+}
+
+inline ToolRun waitForTool(const StartedTool& tool) {
+  ToolRun run;
+  int status = 0;
+  if (::waitpid(tool.pid, &status, 0) == tool.pid) {
+    if (WIFEXITED(status)) run.exit = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+  }
+  const Bytes err = readFile(tool.errPath);
+  run.err.assign(err.begin(), err.end());
+  std::filesystem::remove(tool.errPath);
+  return run;
+}
+
+#ifdef IMAG2PNG
+// Starts the converter under test with the words of $IMAG2PNG_ARGS, if set, and then `args`;
+// under `wrapper` (a tracer, say) when one is given. Every test runs it through here.
+inline StartedTool startImag2png(const std::vector<std::string>& args,
+                                 const ToolLimits& limits = {},
+                                 const std::vector<std::string>& wrapper = {}) {
+  std::vector<std::string> argv = wrapper;
+  argv.push_back(IMAG2PNG);
+  std::istringstream extra(std::getenv("IMAG2PNG_ARGS") ? std::getenv("IMAG2PNG_ARGS") : "");
+  argv.insert(argv.end(), std::istream_iterator<std::string>(extra), {});
+  argv.insert(argv.end(), args.begin(), args.end());
+  return startTool(argv, limits);
+}
+
+inline ToolRun runImag2png(const std::vector<std::string>& args, const ToolLimits& limits = {},
+                           const std::vector<std::string>& wrapper = {}) {
+  return waitForTool(startImag2png(args, limits, wrapper));
+}
+#endif

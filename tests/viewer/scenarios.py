@@ -171,13 +171,19 @@ SCENARIOS = {
         Step(drop("notes"), title, black),
         Step(drop("rl7-chart", "dyuv-chart"), named("rl7-chart"), frame("rl7-chart")),
         Step(drop("missing"), title, frame("rl7-chart")),  # the picture stays
-        Step(drop("odd name"), named("odd name"), frame("odd name"), shells=NATIVE),
+        Step(drop("odd name"), named("odd name"), frame("odd name")),
         Step(drop("clut7-chart", kind="plain"), named("clut7-chart"), frame("clut7-chart"),
              shells=NATIVE),
         Step(drop("bad utf8"), lambda run: run.path("bad utf8").encode(
             "utf-8", "surrogateescape").decode("utf-8", "replace"), frame("bad utf8"),
             shells=NATIVE),
         Step(drop("refused"), title, black),
+    ]),
+    # Letters outside any one code page, on the command line and dropped.
+    "unicode_name": Scenario(["unicode"], [
+        Step(None, named("unicode"), frame("unicode")),
+        Step(drop("rl3-bars"), named("rl3-bars"), frame("rl3-bars")),
+        Step(drop("unicode"), named("unicode"), frame("unicode")),
     ]),
     "tab_switches_profile": Scenario(["accurate-clut4"], [
         Step(None, named("accurate-clut4"), frame("accurate-clut4")),

@@ -35,7 +35,7 @@ class WineShell:
     """dragndrop.exe under Wine, on the display and in the prefix that the test run shares
     (tests/windows/wine-session). Managed windows: their X window is exactly the client area."""
     name = "wine"
-    quit_keys = "alt+F4"
+    quit_keys = "Escape"
     long_path = 258  # a Windows path holds 259 characters at most
 
     def __init__(self, args):
@@ -67,6 +67,6 @@ def converted(shell, path, folder, *options):
     """The picture the shell's converter writes for `path`: what the viewer must show."""
     out = os.path.join(folder, "reference.ppm")
     result = shell.convert(path, out, *options)
-    check(result.returncode == 0, f"the converter refused {path}: {result.stderr.decode()}")
+    check(result.returncode == 0, f"the converter refused {path}: {result.stderr.decode(errors='replace')}")
     with open(out, "rb") as ppm:
         return Image.from_ppm(ppm.read())

@@ -25,6 +25,7 @@ PictureInfo describePicture(ByteView file, int index) {
     info.width = readWord(*chunks->ihdr, 0);
     info.height = readWord(*chunks->ihdr, 4);
     info.model = readWord(*chunks->ihdr, 6);
+    info.pixelData = chunks->idat.has_value();
   }
   //   PLTE: +0 first entry  +2 count  +4 count x (R, G, B)
   bool loaded[256] = {};
@@ -75,7 +76,8 @@ std::vector<std::string> panelLines(const PanelFacts& facts) {
   if (info.container != ContainerKind::none) {
     lines.push_back(info.paletteEntries == 0
                         ? std::string("no palette")
-                        : "palette: " + std::to_string(info.paletteEntries) + " entries");
+                        : "palette: " + std::to_string(info.paletteEntries) +
+                              (info.paletteEntries == 1 ? " entry" : " entries"));
   }
   std::string profile = facts.accurate ? "accurate profile" : "classic profile";
   if (facts.accurate && info.pictures > 1) {

@@ -10,9 +10,10 @@
 
 struct PictureInfo {
   ContainerKind container = ContainerKind::none;
-  int pictures = 0;     // FORM items of a CAT; 1 for a FORM
-  bool header = false;  // the picture has an IHDR of 14 bytes or more
-  int model = 0;        // from the IHDR
+  int pictures = 0;        // FORM items of a CAT; 1 for a FORM
+  bool header = false;     // the picture has an IHDR of 14 bytes or more
+  bool pixelData = false;  // an IDAT follows the IHDR
+  int model = 0;           // from the IHDR
   int width = 0, height = 0;
   int paletteEntries = 0;  // colours its PLTE chunks load, at most 256
 };

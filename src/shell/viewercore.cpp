@@ -74,6 +74,35 @@ std::string validUtf8(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// The accurate decoding of a file in the classic profile costs at most this many pixels; larger
+// pictures are judged by their header alone.
+constexpr std::uint64_t kProbePixels = std::uint64_t{1} << 20;
+
+// What to say about a file the classic profile accepted: nothing, that its picture data ends
+// early, that it has none, or that only the accurate profile finds a picture in it.
+std::string classicWarning(const FileCopy& copy, const PictureInfo& info, FrameCoverage coverage) {
+  constexpr char hint[] = "no picture in the classic profile; press Tab for the accurate one";
+  const bool drawn = coverage.width > 0 && coverage.height > 0;
+  const std::uint64_t pixels = std::uint64_t(info.width) * std::uint64_t(info.height);
+  if (copy.size == 0 || !info.header || pixels == 0) return drawn ? "" : "no picture data";
+  if (pixels > kProbePixels) {
+    if (drawn) return "";
+    return info.pixelData && info.model >= 1 && info.model <= 9 ? hint : "no picture data";
+  }
+  AccurateOptions options;
+  options.maxPixels = kProbePixels;
+  AccuratePicture probe;
+  const bool found =
+      info.pixelData && decodeAccurate({copy.bytes.get(), static_cast<std::size_t>(copy.size)},
+                                       options, probe) == DecodeStatus::ok;
+  if (!drawn) return found ? hint : "no picture data";
+  return found && !probe.complete ? "the picture data ends early" : "";
+}
+
+}  // namespace
+
 ViewerCore::ViewerCore(std::string argvline) : argvline_(std::move(argvline)) {
   if (!argvline_.empty()) files_ = FileList({argvline_});
 }
@@ -81,7 +110,12 @@ ViewerCore::ViewerCore(std::string argvline) : argvline_(std::move(argvline)) {
 ViewerCore::ViewerCore(const ViewerOptions& options)
     : files_(filesFromArguments(options.arguments)), accurate_(options.accurate) {
   if (!files_.empty()) argvline_ = files_.current();
-  if (files_.empty() && !options.arguments.empty()) say("no CD-i pictures there");
+  if (files_.empty() && !options.arguments.empty()) {
+    std::string named;
+    for (const std::string& argument : options.arguments)
+      named += (named.empty() ? "" : " ") + argument;
+    say("no CD-i pictures in " + named);
+  }
   if (options.zoom != 1) mode_ = ViewMode{.zoom = options.zoom};
   if (options.fit) mode_ = ViewMode{.fit = true};
   if (options.fullScreen) fullScreenChanged(true);
@@ -149,15 +183,9 @@ Reaction ViewerCore::decode(const std::string& path, bool repaint) {
     reaction.status = status_ = decodeFile(path.c_str(), &coverage);
     if (status_ != DecodeStatus::ok) {
       warn(reaction, path, decodeStatusText(status_));
-    } else if (coverage.width == 0 || coverage.height == 0) {
-      // Models the classic profile does not draw may still be pictures: say where to look.
-      AccuratePicture probe;
-      const bool found =
-          copy.size > 0 && decodeAccurate({copy.bytes.get(), static_cast<std::size_t>(copy.size)},
-                                          AccurateOptions{}, probe) == DecodeStatus::ok;
-      warn(reaction, path,
-           found ? "no picture in the classic profile; press Tab for the accurate one"
-                 : "no picture data");
+    } else if (const std::string warning = classicWarning(copy, info_, coverage);
+               !warning.empty()) {
+      warn(reaction, path, warning);
     }
   }
   reaction.setCaption = true;
@@ -250,7 +278,7 @@ std::optional<ClientSize> ViewerCore::scaledSize() const {
   if (pictureWidth() <= 0 || pictureHeight() <= 0) return std::nullopt;
   // Larger than any screen anyway; the shell holds it to what the screen allows.
   const auto scaled = [&](int size) {
-    return static_cast<int>(std::min(16384L, long{size} * mode_.zoom));
+    return static_cast<int>(std::min<std::int64_t>(16384, std::int64_t{size} * mode_.zoom));
   };
   return ClientSize{scaled(pictureWidth()), scaled(pictureHeight())};
 }

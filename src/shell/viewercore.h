@@ -118,17 +118,19 @@ class ViewerCore {
   // What to paint now in a client area of the size last given to onResize.
   PictureView view() const;
   bool fullScreen() const { return fullScreen_; }
-  // Manual zoom or fit, not the start-up 1:1 view.
+  // The view: fit, or a zoom with its pan (shrinkLarger: the start-up 1:1 view).
   const ViewMode& mode() const { return mode_; }
 
   // The transient message: "" when none shows. It shows until its deadline; the shell waits for
   // events with a timeout only while one shows, and calls expireMessage when the time is up.
+  // Shells draw it in a dark strip across the top of the client area, over the picture.
   const std::string& message() const { return message_; }
   std::optional<Clock::time_point> messageDeadline() const;
   // True (repaint) when the message was due by `now` and is now gone.
   bool expireMessage(Clock::time_point now);
 
-  // The info panel's lines; empty while the panel is off.
+  // The info panel's lines; empty while the panel is off. Shells draw them in a dark box across
+  // the bottom of the client area, over the picture. Lines too long for the window wrap.
   std::vector<std::string> panelText() const;
   bool panelShown() const { return panel_; }
 

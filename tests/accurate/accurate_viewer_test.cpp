@@ -56,14 +56,14 @@ TEST_F(AccurateViewer, TabSwitchesToTheAccuratePictureAndBack) {
   EXPECT_EQ(core.frame()[0], 5);  // entry 3 of the classic frame, blue first: (3, 4, 5)
 }
 
-TEST_F(AccurateViewer, ANewFileStartsInTheClassicProfile) {
+TEST_F(AccurateViewer, ANewFileKeepsTheProfile) {
   const std::string path = widePicture();
   core.onDrop({path});
   core.toggleProfile();
   const Reaction reaction = core.onDrop({path});
-  EXPECT_FALSE(core.accurate());
-  EXPECT_EQ(reaction.caption, path);
-  EXPECT_EQ(core.accuratePicture(), nullptr);
+  EXPECT_TRUE(core.accurate());
+  EXPECT_EQ(reaction.caption, path + " [accurate]");
+  EXPECT_NE(core.accuratePicture(), nullptr);
 }
 
 TEST_F(AccurateViewer, AFileWithoutAnAccuratePictureShowsTheTitle) {

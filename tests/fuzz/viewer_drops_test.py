@@ -52,7 +52,16 @@ def drops_from(corpus, folder):
     empty = os.path.join(folder, "empty.img")
     open(empty, "wb").close()
     first = items[0][0][0]
-    for path in (folder, fifo, "/dev/zero", "/dev/urandom", empty,
+    # A dropped folder opens the pictures in it, the first in natural order; one without any
+    # is refused as a folder.
+    pictures, no_pictures = os.path.join(folder, "pictures"), os.path.join(folder, "no pictures")
+    os.mkdir(pictures)
+    os.mkdir(no_pictures)
+    for name in ("pic10.img", "pic9.img"):
+        shutil.copyfile(big, os.path.join(pictures, name))
+    os.mkfifo(os.path.join(pictures, "a fifo"))  # passed over unopened
+    items.append(([pictures], os.path.join(pictures, "pic9.img")))
+    for path in (no_pictures, fifo, "/dev/zero", "/dev/urandom", empty,
                  os.path.join(folder, "missing.img")):
         items.append(([path], TITLE))
     items.append(([first, fifo, "/dev/zero"], first))  # only the first of a drop counts

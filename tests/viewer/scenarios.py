@@ -16,7 +16,8 @@ import sys
 import tempfile
 import time
 
-from harness import FRAME_H, FRAME_W, GREY, SKIP, TITLE, Failure, Image, Viewer, check
+from harness import (FRAME_H, FRAME_W, GREY, SKIP, TITLE, Failure, Image, Viewer, check,
+                     wait_until)
 from shells import SHELLS, converted
 
 
@@ -48,6 +49,8 @@ def make_files(folder, samples, shell):
     """Every file a scenario names, by key: the bundled samples by their stem, and the odd ones."""
     files = {stem: os.path.join(samples, name) for stem, name in bundled(samples)}
     files["accurate-clut4"] = os.path.join(samples, "accurate", "clut4.imag")
+    files["cat"] = os.path.join(samples, "accurate", "cat-two-pictures.imag")
+    files["rgb888"] = os.path.join(samples, "accurate", "rgb888.imag")
 
     def copy(key, *parts, source="clut8-chart"):
         files[key] = os.path.join(folder, *parts)
@@ -74,6 +77,12 @@ def make_files(folder, samples, shell):
     with open(files["notes"], "w", encoding="ascii") as text:
         text.write("not a picture\n")
     files["missing"] = os.path.join(folder, "missing.img")
+    # A folder of pictures in natural order, and a file that is none.
+    copy("pic2", "pics", "pic2.img", source="rl7-chart")
+    copy("pic10", "pics", "pic10.img", source="dyuv-chart")
+    copy("pics notes", "pics", "notes.txt", source="notes")
+    files["pics"] = os.path.dirname(files["pic2"])
+    copy("to save", "save", "pic.img", source="clut4-chart")
     return files
 
 
@@ -87,6 +96,33 @@ def frame(key):
 def accurate(key):
     """The accurate picture at its own size at the top-left, grey around it."""
     return lambda run, w, h: run.picture(key, "--accurate").on_grey(w, h)
+
+
+def zoomed(key, factor, left=0, top=0):
+    """The frame enlarged `factor` times with nearest neighbour, its top-left at (left, top)."""
+    return lambda run, w, h: run.picture(key).scaled(factor).on_grey(w, h, left, top)
+
+
+def fitted(key):
+    """The frame at the largest whole scale that fits the client area, centred."""
+    def screen(run, w, h):
+        factor = max(min(w // FRAME_W, h // FRAME_H, 16), 1)
+        left, top = (w - FRAME_W * factor) // 2, (h - FRAME_H * factor) // 2
+        return run.picture(key).scaled(factor).on_grey(w, h, left, top)
+    return screen
+
+
+def page(key, number):
+    """Picture `number` (from 1) of a CAT in the accurate profile, grey around it."""
+    def screen(run, w, h):
+        if (key, number) not in run.pictures:
+            out = os.path.join(run.folder, "page.ppm")
+            result = run.shell.convert(run.path(key), out, "--accurate", "--all")
+            check(result.returncode == 0, "the converter refused the CAT")
+            with open(os.path.join(run.folder, f"page-{number}.ppm"), "rb") as ppm:
+                run.pictures[key, number] = Image.from_ppm(ppm.read())
+        return run.pictures[key, number].on_grey(w, h)
+    return screen
 
 
 def black(run, w, h):
@@ -121,6 +157,66 @@ def resize(width, height):
     return lambda run, viewer: viewer.resize(width, height)
 
 
+def placed(width, height):
+    """At the screen's top-left and width x height, so that all of it is on the screen."""
+    def action(run, viewer):
+        run.display.run("xdotool", "windowmove", "--sync", viewer.window, "0", "0")
+        viewer.resize(width, height)
+    return action
+
+
+def ctrl_wheel(button):
+    """Ctrl and a turn of the mouse wheel: button 4 is up, 5 down."""
+    def action(run, viewer):
+        viewer.display.run("xdotool", "windowfocus", "--sync", viewer.window)
+        viewer.display.run("xdotool", "mousemove", "--window", viewer.window, "100", "100",
+                           "keydown", "ctrl", "click", str(button), "keyup", "ctrl")
+    return action
+
+
+def drag_by(dx, dy):
+    """Drags with the left button from the middle of the window."""
+    def action(run, viewer):
+        shot = viewer.screenshot()
+        x, y = shot.width // 2, shot.height // 2
+        run.display.run("xdotool", "mousemove", "--window", viewer.window, str(x), str(y),
+                        "mousedown", "1", "mousemove", "--window", viewer.window, str(x + dx),
+                        str(y + dy), "sleep", "0.1", "mouseup", "1")
+    return action
+
+
+def sized(width, height):
+    """The client area becomes width x height."""
+    def then(run, viewer):
+        def size():
+            shot = viewer.screenshot()
+            return shot.width, shot.height
+        wait_until(f"a client area of {width}x{height}", lambda: size() == (width, height),
+                   explain=lambda: "it is %dx%d" % size())
+    return then
+
+
+def text_over(key):
+    """Something is written over the frame: the screen is not the frame alone."""
+    def then(run, viewer):
+        shot = viewer.screenshot()
+        check(frame(key)(run, shot.width, shot.height).differences(shot) != "",
+              "no text over the frame")
+    return then
+
+
+def saved_as(name, key):
+    """Ctrl+S wrote `name` beside the file, holding the frame the converter shows for `key`."""
+    def then(run, viewer):
+        path = os.path.join(os.path.dirname(run.path("to save")), name)
+        wait_until(f"{name} to be written", lambda: os.path.exists(path))
+        shot = run.display.run("/usr/bin/convert", path, "-depth", "8", "ppm:-")
+        check(shot.returncode == 0, f"{name} is not an image: {shot.stderr.decode()}")
+        why = run.picture(key).differences(Image.from_ppm(shot.stdout))
+        check(why == "", f"{name} is not the frame: {why}")
+    return then
+
+
 def window_as_specified(run, viewer):
     """A client area that holds the frame, an icon, and a window that takes drops."""
     shot = viewer.screenshot()
@@ -143,6 +239,8 @@ class Scenario:
 
 
 NATIVE = ("native",)
+# The shells that have the keys, the zoom, the panel and the messages.
+KEYS = NATIVE
 SCENARIOS = {
     "command_line_then_resize": Scenario(["dyuv-chart"], [
         Step(None, named("dyuv-chart"), frame("dyuv-chart"), then=window_as_specified),
@@ -190,6 +288,89 @@ SCENARIOS = {
         Step(press("Tab"), named("accurate-clut4", " [accurate]"), accurate("accurate-clut4")),
         Step(press("Tab"), named("accurate-clut4"), frame("accurate-clut4")),
     ]),
+    # Several arguments that name no file together: each is a file. No wrap at either end.
+    "next_and_previous": Scenario(["clut8-chart", "rl7-chart", "dyuv-chart"], [
+        Step(None, named("clut8-chart"), frame("clut8-chart")),
+        Step(press("n"), named("rl7-chart"), frame("rl7-chart")),
+        Step(press("Right"), named("dyuv-chart"), frame("dyuv-chart")),
+        Step(press("space"), named("dyuv-chart"), frame("dyuv-chart")),
+        Step(press("Home"), named("clut8-chart"), frame("clut8-chart")),
+        Step(press("Left"), named("clut8-chart"), frame("clut8-chart")),
+        Step(press("End"), named("dyuv-chart"), frame("dyuv-chart")),
+        Step(press("p"), named("rl7-chart"), frame("rl7-chart")),
+        Step(press("BackSpace"), named("clut8-chart"), frame("clut8-chart")),
+    ], shells=KEYS),
+    "folder_in_natural_order": Scenario(["pics"], [
+        Step(None, named("pic2"), frame("pic2")),
+        Step(press("n"), named("pic10"), frame("pic10")),
+        Step(press("n"), named("pic10"), frame("pic10")),  # notes.txt is no picture
+    ], shells=KEYS),
+    "drop_makes_the_list": Scenario([], [
+        Step(drop("rl7-chart", "dyuv-chart"), named("rl7-chart"), frame("rl7-chart")),
+        Step(press("n"), named("dyuv-chart"), frame("dyuv-chart")),
+        Step(drop("pics"), named("pic2"), frame("pic2")),
+        Step(press("End"), named("pic10"), frame("pic10")),
+    ], shells=KEYS),
+    # The screen is 1024 x 768: at 3x the window is as large as the screen allows.
+    "zoom_and_pan": Scenario(["clut8-chart"], [
+        Step(press("plus"), named("clut8-chart"), zoomed("clut8-chart", 2), then=sized(768, 560)),
+        Step(press("equal"), named("clut8-chart"), zoomed("clut8-chart", 3),
+             then=sized(1024, 768)),
+        Step(drag_by(-100, -40), named("clut8-chart"), zoomed("clut8-chart", 3, -100, -40)),
+        Step(drag_by(300, 300), named("clut8-chart"), zoomed("clut8-chart", 3)),  # stops at 0
+        Step(press("minus"), named("clut8-chart"), zoomed("clut8-chart", 2), then=sized(768, 560)),
+        Step(press("KP_Add"), named("clut8-chart"), zoomed("clut8-chart", 3)),
+        Step(press("KP_Subtract"), named("clut8-chart"), zoomed("clut8-chart", 2)),
+        Step(ctrl_wheel(5), named("clut8-chart"), frame("clut8-chart"), then=sized(384, 280)),
+        Step(ctrl_wheel(4), named("clut8-chart"), zoomed("clut8-chart", 2), then=sized(768, 560)),
+        Step(press("0"), named("clut8-chart"), frame("clut8-chart"), then=sized(384, 280)),
+    ], shells=KEYS),
+    "fit_follows_the_window": Scenario(["rl3-bars"], [
+        Step(placed(1000, 700), named("rl3-bars"), frame("rl3-bars")),
+        Step(press("w"), named("rl3-bars"), fitted("rl3-bars")),
+        Step(resize(900, 300), named("rl3-bars"), fitted("rl3-bars")),
+        Step(resize(800, 600), named("rl3-bars"), fitted("rl3-bars")),
+    ], shells=KEYS),
+    "full_screen": Scenario(["dyuv-chart"], [
+        Step(press("f"), named("dyuv-chart"), then=sized(1024, 768)),
+        Step(None, named("dyuv-chart"), fitted("dyuv-chart")),
+        Step(press("Escape"), named("dyuv-chart"), then=sized(384, 280)),  # and does not quit
+        Step(None, named("dyuv-chart"), frame("dyuv-chart")),
+        Step(press("F11"), named("dyuv-chart"), then=sized(1024, 768)),
+        Step(None, named("dyuv-chart"), fitted("dyuv-chart")),
+        Step(press("F11"), named("dyuv-chart"), then=sized(384, 280)),
+    ], shells=KEYS),
+    "options_on_the_command_line": Scenario(["--zoom", "2", "--", "clut7-chart"], [
+        Step(None, named("clut7-chart"), zoomed("clut7-chart", 2), then=sized(768, 560)),
+    ], shells=KEYS),
+    "full_screen_and_fit_options": Scenario(["--fit", "--fullscreen", "clut7-chart"], [
+        Step(None, named("clut7-chart"), then=sized(1024, 768)),
+        Step(None, named("clut7-chart"), fitted("clut7-chart")),
+        Step(press("Escape"), named("clut7-chart"), then=sized(384, 280)),  # fit stays
+        Step(press("0"), named("clut7-chart"), frame("clut7-chart")),
+    ], shells=KEYS),
+    # The profile holds for the next files; PageDown and PageUp step through a CAT.
+    "accurate_profile_and_cat_pages": Scenario(["--accurate", "cat", "accurate-clut4"], [
+        Step(None, named("cat", " [accurate 1/2]"), page("cat", 1)),
+        Step(press("Next"), named("cat", " [accurate 2/2]"), page("cat", 2)),
+        Step(press("Next"), named("cat", " [accurate 2/2]"), page("cat", 2)),
+        Step(press("Prior"), named("cat", " [accurate 1/2]"), page("cat", 1)),
+        Step(press("n"), named("accurate-clut4", " [accurate]"), accurate("accurate-clut4")),
+        Step(press("Tab"), named("accurate-clut4"), frame("accurate-clut4")),
+        Step(press("p"), named("cat"), frame("cat")),
+    ], shells=KEYS),
+    # A message (here: the hint that only the accurate profile finds a picture) shows for a
+    # while, then the specified pixels are back exactly; so with the panel.
+    "message_then_exact_pixels": Scenario(["rgb888"], [
+        Step(None, named("rgb888"), then=text_over("rgb888")),
+        Step(None, named("rgb888"), frame("rgb888")),
+        Step(press("i"), named("rgb888"), then=text_over("rgb888")),
+        Step(press("i"), named("rgb888"), frame("rgb888")),
+    ], shells=KEYS),
+    "save_never_overwrites": Scenario(["to save"], [
+        Step(press("ctrl+s"), named("to save"), then=saved_as("pic.png", "to save")),
+        Step(press("ctrl+s"), named("to save"), then=saved_as("pic-2.png", "to save")),
+    ], shells=KEYS),
 }
 
 
@@ -216,6 +397,24 @@ def run_scenario(run, name, scenario):
         raise Failure(f"{name}: {failure}") from None
     finally:
         viewer.kill()
+
+
+def help_version_and_usage(shell):
+    """--help and --version print to standard output and end with 0; a wrong option with 2."""
+    for args, code, stream, text in ((["--help"], 0, "stdout", b"PageDown"),
+                                     (["--version"], 0, "stdout", b"dragndrop "),
+                                     (["--bogus"], 2, "stderr", b"--bogus"),
+                                     (["--zoom", "17"], 2, "stderr", b"17")):
+        ran = subprocess.run([shell.viewer, *args], capture_output=True, timeout=10, check=False)
+        said = getattr(ran, stream)
+        check(ran.returncode == code and text in said,
+              f"{args}: exit {ran.returncode}, said {said!r}")
+    # The README's key list is the one the viewer has.
+    keys = subprocess.run([shell.viewer, "--help"], capture_output=True, check=False).stdout
+    with open(os.path.join(os.path.dirname(__file__), "..", "..", "README.md"), "rb") as readme:
+        documented = readme.read()
+    for line in keys.split(b"Keys:\n", 1)[1].splitlines():
+        check(line.strip() in documented, f"the README lacks the key line {line.strip()!r}")
 
 
 def no_display(shell):
@@ -259,6 +458,7 @@ def main():
                 print(f"ok {name} ({time.monotonic() - started:.1f} s)", flush=True)
             if shell.name == "native" and not args.names:
                 no_display(shell)
+                help_version_and_usage(shell)
     except Failure as failure:
         print(f"FAILED: {failure}")
         return 1

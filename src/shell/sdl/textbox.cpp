@@ -3,6 +3,7 @@
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "viewercore.h"
@@ -63,17 +64,28 @@ bool TextBox::open() {
 
 void TextBox::draw(SDL_Surface* target, const std::vector<std::string>& lines, Edge edge) {
   if (lines.empty() || !open()) return;
-  const int lineHeight = TTF_FontLineSkip(font_);
-  const int height = static_cast<int>(lines.size()) * lineHeight + 2 * kPadding;
+  // Each line wrapped at the window's width, so that a long message is read whole.
+  const Uint32 wrap = static_cast<Uint32>(std::max(target->w - 2 * kPadding, kFontPixels * 4));
+  std::vector<SDL_Surface*> rendered;
+  int height = 2 * kPadding;
+  for (const std::string& line : lines) {
+    SDL_Surface* text =
+        line.empty() ? nullptr
+                     : TTF_RenderUTF8_Blended_Wrapped(font_, validUtf8(line).c_str(), kText, wrap);
+    height += text != nullptr ? text->h : TTF_FontLineSkip(font_);
+    rendered.push_back(text);
+  }
   SDL_Rect box{0, edge == Edge::top ? 0 : target->h - height, target->w, height};
   SDL_FillRect(target, &box, SDL_MapRGB(target->format, kBox, kBox, kBox));
   int y = box.y + kPadding;
-  for (const std::string& line : lines) {
-    if (SDL_Surface* text = TTF_RenderUTF8_Blended(font_, validUtf8(line).c_str(), kText)) {
-      SDL_Rect at{kPadding, y, 0, 0};
-      SDL_BlitSurface(text, nullptr, target, &at);
-      SDL_FreeSurface(text);
+  for (SDL_Surface* text : rendered) {
+    if (text == nullptr) {
+      y += TTF_FontLineSkip(font_);
+      continue;
     }
-    y += lineHeight;
+    SDL_Rect at{kPadding, y, 0, 0};
+    SDL_BlitSurface(text, nullptr, target, &at);
+    y += text->h;
+    SDL_FreeSurface(text);
   }
 }

@@ -55,7 +55,7 @@ ViewerWindow::ViewerWindow(const ViewerOptions& options) : core_(options) {
   if (window_ == nullptr) return;
   core_.onCreate();
   setWindowIcon(window_);
-  if (core_.fullScreen()) SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (core_.fullScreen()) fullScreen_.set(window_, true);
   int width = 0, height = 0;
   SDL_GetWindowSize(window_, &width, &height);
   core_.onResize(width, height);
@@ -67,6 +67,7 @@ ViewerWindow::~ViewerWindow() {
 
 void ViewerWindow::run() {
   // The window has just been shown: its first paint, then the command-line picture.
+  if (!core_.message().empty()) std::fprintf(stderr, "dragndrop: %s\n", core_.message().c_str());
   paint();
   decodePendingArgv();
   SDL_Event event;
@@ -115,9 +116,7 @@ void ViewerWindow::decodePendingArgv() {
 ViewerWindow::Next ViewerWindow::apply(const Reaction& reaction) {
   if (reaction.setCaption) SDL_SetWindowTitle(window_, validUtf8(reaction.caption).c_str());
   if (!reaction.report.empty()) std::fprintf(stderr, "dragndrop: %s\n", reaction.report.c_str());
-  if (reaction.fullScreen) {
-    SDL_SetWindowFullscreen(window_, *reaction.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-  }
+  if (reaction.fullScreen) fullScreen_.set(window_, *reaction.fullScreen);
   if (reaction.resizeTo) resizeClient(*reaction.resizeTo);
   if (reaction.quit) return Next::quit;
   return reaction.repaint ? Next::repaint : Next::wait;
@@ -125,59 +124,100 @@ ViewerWindow::Next ViewerWindow::apply(const Reaction& reaction) {
 
 // To `size`, as far as the screen allows, unless the window is maximised or full screen.
 void ViewerWindow::resizeClient(ClientSize size) {
-  const Uint32 flags = SDL_GetWindowFlags(window_);
-  if ((flags & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN)) != 0) return;
-  SDL_Rect usable{};
-  if (SDL_GetDisplayUsableBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &usable) == 0) {
-    int top = 0, left = 0, bottom = 0, right = 0;
-    SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right);  // 0s without a frame
-    size.width = std::min(size.width, usable.w - left - right);
-    size.height = std::min(size.height, usable.h - top - bottom);
+  if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) != 0 || fullScreen_.active(window_)) {
+    return;
   }
   int width = 0, height = 0;
   SDL_GetWindowSize(window_, &width, &height);
-  if (size.width > 0 && size.height > 0 && (size.width != width || size.height != height)) {
+  SDL_Rect usable{};
+  if (SDL_GetDisplayUsableBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &usable) != 0) {
+    if (size.width != width || size.height != height) {
+      SDL_SetWindowSize(window_, size.width, size.height);
+    }
+    return;
+  }
+  int top = 0, left = 0, bottom = 0, right = 0;
+  SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right);  // 0s without a frame
+  size.width = std::min(size.width, usable.w - left - right);
+  size.height = std::min(size.height, usable.h - top - bottom);
+  if (size.width <= 0 || size.height <= 0) return;
+  if (size.width != width || size.height != height) {
     SDL_SetWindowSize(window_, size.width, size.height);
   }
+  // A window grown past the screen's edge moves back onto it.
+  int x = 0, y = 0;
+  SDL_GetWindowPosition(window_, &x, &y);
+  const int fitX = std::clamp(x, usable.x + left, usable.x + usable.w - right - size.width);
+  const int fitY = std::clamp(y, usable.y + top, usable.y + usable.h - bottom - size.height);
+  if (fitX != x || fitY != y) SDL_SetWindowPosition(window_, fitX, fitY);
 }
 
 void ViewerWindow::paint() {
   // The window surface is renewed by SDL after a resize; asking for it each time keeps it valid.
   SDL_Surface* target = SDL_GetWindowSurface(window_);
   if (target == nullptr) return;
-  SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, kGrey, kGrey, kGrey));
-  paintPicture(target);
-  text_.draw(target, core_.panelText(), TextBox::Edge::bottom);
+  const SDL_Rect picture = paintPicture(target);
+  const std::vector<std::string> panel = core_.panelText();
+  const bool text = !panel.empty() || !core_.message().empty();
+  // When only the picture changed (the next file at the same size), the grey around it is still
+  // on the surface and on the screen: a full-screen redraw then writes and sends half the bytes.
+  const bool onlyPicture = !wholeWindow_ && !text && !textShown_ && target == lastTarget_ &&
+                           picture.w > 0 && SDL_RectEquals(&picture, &lastPicture_);
+  if (!onlyPicture) {
+    const Uint32 grey = SDL_MapRGB(target->format, kGrey, kGrey, kGrey);
+    const SDL_Rect around[] = {
+        {0, 0, target->w, picture.y},
+        {0, picture.y + picture.h, target->w, target->h - picture.y - picture.h},
+        {0, picture.y, picture.x, picture.h},
+        {picture.x + picture.w, picture.y, target->w - picture.x - picture.w, picture.h},
+    };
+    for (const SDL_Rect& rect : around) {
+      if (rect.w > 0 && rect.h > 0) SDL_FillRect(target, &rect, grey);
+    }
+  }
+  text_.draw(target, panel, TextBox::Edge::bottom);
   if (!core_.message().empty()) text_.draw(target, {core_.message()}, TextBox::Edge::top);
-  SDL_UpdateWindowSurface(window_);
+  if (onlyPicture) {
+    SDL_UpdateWindowSurfaceRects(window_, &picture, 1);
+  } else {
+    SDL_UpdateWindowSurface(window_);
+  }
+  wholeWindow_ = false, textShown_ = text, lastTarget_ = target, lastPicture_ = picture;
 }
 
-// The picture's source rectangle, stretched to the destination with nearest neighbour.
-void ViewerWindow::paintPicture(SDL_Surface* target) {
+// The picture's source rectangle, stretched to the destination with nearest neighbour. Returns
+// the part of the target it covered (empty when none).
+SDL_Rect ViewerWindow::paintPicture(SDL_Surface* target) {
   const PictureView view = core_.view();
   const Layout& layout = view.layout;
-  if (view.pixels == nullptr || layout.source.width <= 0 || layout.source.height <= 0) return;
+  if (view.pixels == nullptr || layout.source.width <= 0 || layout.source.height <= 0) return {};
   // A view of the pixels shown, not a copy.
   const std::uint8_t* first = view.pixels + static_cast<std::size_t>(layout.source.y) * view.pitch +
                               static_cast<std::size_t>(layout.source.x) * 3;
   SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
       const_cast<std::uint8_t*>(first), layout.source.width, layout.source.height, 24,
       static_cast<int>(view.pitch), view.bgr ? SDL_PIXELFORMAT_BGR24 : SDL_PIXELFORMAT_RGB24);
-  if (source == nullptr) return;
+  if (source == nullptr) return {};
   SDL_Rect to{layout.destination.x, layout.destination.y, layout.destination.width,
               layout.destination.height};
+  SDL_Rect covered{};
   if (layout.scale == 1) {
     SDL_BlitSurface(source, nullptr, target, &to);  // converts and clips to the window
+    covered = to;                                   // SDL leaves the clipped rectangle here
   } else if (SDL_Surface* converted = SDL_ConvertSurface(source, target->format, 0)) {
     // Scaling wants both surfaces in one format.
     if (layout.scale == 0) {  // shown smaller than its own size
       SDL_BlitScaled(converted, nullptr, target, &to);
+      covered = to;
     } else {
       stretchNearest(converted, target, to.x, to.y, layout.scale);
+      const SDL_Rect whole{0, 0, target->w, target->h};
+      SDL_IntersectRect(&to, &whole, &covered);
     }
     SDL_FreeSurface(converted);
   }
   SDL_FreeSurface(source);
+  return covered;
 }
 
 ViewerWindow::Next ViewerWindow::handle(SDL_Event& event) {
@@ -218,8 +258,10 @@ ViewerWindow::Next ViewerWindow::handle(SDL_Event& event) {
 ViewerWindow::Next ViewerWindow::onWindowEvent(const SDL_WindowEvent& event) {
   switch (event.event) {
     case SDL_WINDOWEVENT_EXPOSED:
+      wholeWindow_ = true;
       return Next::repaint;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
+      wholeWindow_ = true;
       return apply(core_.onResize(event.data1, event.data2));
     case SDL_WINDOWEVENT_CLOSE:
       return Next::quit;

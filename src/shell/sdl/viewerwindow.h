@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "fullscreen.h"
 #include "textbox.h"
 #include "viewercore.h"
 
@@ -34,7 +35,7 @@ class ViewerWindow {
   Next onKey(const SDL_KeyboardEvent& event);
   Next onDroppedPath(const std::string& path);
   void paint();
-  void paintPicture(SDL_Surface* target);
+  SDL_Rect paintPicture(SDL_Surface* target);
   void decodePendingArgv();
   Next apply(const Reaction& reaction);
   void resizeClient(ClientSize size);
@@ -42,5 +43,12 @@ class ViewerWindow {
   ViewerCore core_;
   SDL_Window* window_ = nullptr;
   TextBox text_;
+  FullScreen fullScreen_;
   bool dropTaken_ = false;  // the current drop's first file has been handled
+  // What the last paint left on the screen: whether the whole window must be sent next time,
+  // whether text covered part of it, the surface and the picture's rectangle.
+  bool wholeWindow_ = true;
+  bool textShown_ = false;
+  SDL_Surface* lastTarget_ = nullptr;
+  SDL_Rect lastPicture_{};
 };

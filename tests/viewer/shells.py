@@ -12,6 +12,8 @@ class NativeShell:
     name = "native"
     quit_keys = "Escape"
     long_path = 320  # bytes: Linux paths have no 260-byte limit
+    frame = (0, 0)  # no window manager: no frame around the client area
+    first_client = (384, 280)
 
     def __init__(self, args):
         self.viewer, self.converter, self.drag = args.dragndrop, args.imag2png, args.drag
@@ -37,6 +39,10 @@ class WineShell:
     name = "wine"
     quit_keys = "Escape"
     long_path = 258  # a Windows path holds 259 characters at most
+    # Wine draws this window style with 4-pixel sizing borders and a 19-pixel caption: the
+    # 392 x 308 window it opens at has a client area of 384 x 281.
+    frame = (8, 27)
+    first_client = (384, 281)
 
     def __init__(self, args):
         self.run, self.state = args.wine_run, args.wine_state

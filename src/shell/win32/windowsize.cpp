@@ -42,8 +42,13 @@ void resizeClient(HWND hwnd, ClientSize size) {
   const int width = std::min<int>(size.width, work.right - work.left - frame.cx);
   const int height = std::min<int>(size.height, work.bottom - work.top - frame.cy);
   if (width <= 0 || height <= 0) return;
-  SetWindowPos(hwnd, nullptr, 0, 0, width + frame.cx, height + frame.cy,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Moved as far as needed to keep the grown window on the screen.
+  RECT outer{};
+  GetWindowRect(hwnd, &outer);
+  const LONG left = std::max(work.left, std::min(outer.left, work.right - width - frame.cx));
+  const LONG top = std::max(work.top, std::min(outer.top, work.bottom - height - frame.cy));
+  SetWindowPos(hwnd, nullptr, left, top, width + frame.cx, height + frame.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void setFullScreen(HWND hwnd, bool on) {

@@ -415,12 +415,13 @@ def help_version_and_usage(shell):
                                      (["--version"], 0, "stdout", b"dragndrop "),
                                      (["--bogus"], 2, "stderr", b"--bogus"),
                                      (["--zoom", "17"], 2, "stderr", b"17")):
-        ran = subprocess.run([shell.viewer, *args], capture_output=True, timeout=10, check=False)
+        ran = subprocess.run(shell.command(args), capture_output=True, timeout=30, check=False)
         said = getattr(ran, stream)
         check(ran.returncode == code and text in said,
               f"{args}: exit {ran.returncode}, said {said!r}")
     # The README's key list is the one the viewer has.
-    keys = subprocess.run([shell.viewer, "--help"], capture_output=True, check=False).stdout
+    keys = subprocess.run(shell.command(["--help"]), capture_output=True, check=False).stdout
+    keys = keys.replace(b"\r\n", b"\n")  # Windows writes text lines with CR LF
     with open(os.path.join(os.path.dirname(__file__), "..", "..", "README.md"), "rb") as readme:
         documented = readme.read()
     for line in keys.split(b"Keys:\n", 1)[1].splitlines():
@@ -466,9 +467,10 @@ def main():
                     check(f"dragndrop: {run.path('notes')}: " in said,
                           "no reason printed for the refused file")
                 print(f"ok {name} ({time.monotonic() - started:.1f} s)", flush=True)
+            if not args.names:
+                help_version_and_usage(shell)
             if shell.name == "native" and not args.names:
                 no_display(shell)
-                help_version_and_usage(shell)
     except Failure as failure:
         print(f"FAILED: {failure}")
         return 1

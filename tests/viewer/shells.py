@@ -21,8 +21,11 @@ class NativeShell:
     def display(self):
         return Display()
 
+    def command(self, args):
+        return [self.viewer, *args]
+
     def start(self, args, env):
-        return subprocess.Popen([self.viewer, *args], env=env, stderr=subprocess.PIPE)
+        return subprocess.Popen(self.command(args), env=env, stderr=subprocess.PIPE)
 
     def path(self, path):
         """The file as the viewer names it in its caption."""
@@ -52,9 +55,11 @@ class WineShell:
         with open(os.path.join(self.state, "display"), encoding="ascii") as name:
             return Display(":" + name.read().strip())
 
+    def command(self, args):
+        return [self.run, self.viewer, *(self.path(a) if a.startswith("/") else a for a in args)]
+
     def start(self, args, env):
-        args = [self.path(a) if a.startswith("/") else a for a in args]
-        return subprocess.Popen([self.run, self.viewer, *args], env=env, stdin=subprocess.DEVNULL,
+        return subprocess.Popen(self.command(args), env=env, stdin=subprocess.DEVNULL,
                                 stderr=subprocess.PIPE)
 
     def path(self, path):

@@ -68,26 +68,33 @@ std::wstring wide(const std::string& utf8) {
   return text;
 }
 
-// Lines of text in a dark box across the client area, at its top or its bottom.
+// Lines of text in a dark box across the client area, at its top or its bottom. A line too long
+// for the window wraps, inside a word if it has to (a path has few blanks).
 void paintTextBox(HDC hdc, const RECT& client, const std::vector<std::string>& lines, bool top) {
   if (lines.empty()) return;
+  constexpr UINT kFormat = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
   HGDIOBJ oldFont = SelectObject(hdc, GetStockObject(DEFAULT_GUI_FONT));
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(hdc, &metrics);
-  const int lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
-  const int height = static_cast<int>(lines.size()) * lineHeight + 2 * kPadding;
+  std::vector<std::wstring> texts;
+  std::vector<int> heights;
+  int height = 2 * kPadding;
+  for (const std::string& line : lines) {
+    texts.push_back(wide(line));
+    RECT measured{0, 0, std::max<LONG>(client.right - 2 * kPadding, 1), 0};
+    heights.push_back(DrawTextW(hdc, texts.back().c_str(), static_cast<int>(texts.back().size()),
+                                &measured, kFormat | DT_CALCRECT));
+    height += heights.back();
+  }
   RECT box{0, top ? 0 : client.bottom - height, client.right, top ? height : client.bottom};
   HBRUSH brush = CreateSolidBrush(kBoxColour);
   FillRect(hdc, &box, brush);
   DeleteObject(brush);
   SetBkMode(hdc, TRANSPARENT);
   SetTextColor(hdc, kTextColour);
-  RECT line{kPadding, box.top + kPadding, client.right - kPadding, box.top + kPadding + lineHeight};
-  for (const std::string& text : lines) {
-    const std::wstring shown = wide(text);
-    DrawTextW(hdc, shown.c_str(), static_cast<int>(shown.size()), &line,
-              DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    OffsetRect(&line, 0, lineHeight);
+  RECT line{kPadding, box.top + kPadding, client.right - kPadding, 0};
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    line.bottom = line.top + heights[i];
+    DrawTextW(hdc, texts[i].c_str(), static_cast<int>(texts[i].size()), &line, kFormat);
+    line.top = line.bottom;
   }
   SelectObject(hdc, oldFont);
 }

@@ -27,6 +27,14 @@ class NativeShell:
     def start(self, args, env):
         return subprocess.Popen(self.command(args), env=env, stderr=subprocess.PIPE)
 
+    # Started where no display can be reached, the viewer says this and ends with status 1.
+    unseen_reason = b"cannot open a display"
+
+    def without_display(self):
+        env = dict(os.environ, DISPLAY=":" + str(64000 + os.getpid() % 1000))
+        env.pop("WAYLAND_DISPLAY", None)
+        return self.command([]), env
+
     def path(self, path):
         """The file as the viewer names it in its caption."""
         return path
@@ -61,6 +69,14 @@ class WineShell:
     def start(self, args, env):
         return subprocess.Popen(self.command(args), env=env, stdin=subprocess.DEVNULL,
                                 stderr=subprocess.PIPE)
+
+    unseen_reason = b"cannot create the window"
+
+    def without_display(self):
+        """Wine itself, as wine-run would run it but with no display to reach."""
+        env = dict(os.environ, WINEPREFIX=os.path.join(self.state, "prefix"), WINEDEBUG="-all")
+        env.pop("DISPLAY", None)
+        return ["wine", self.viewer], env
 
     def path(self, path):
         """Wine shows the root of the file system as drive Z:."""

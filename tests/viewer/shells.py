@@ -74,7 +74,7 @@ class WineShell:
 
     def without_display(self):
         """Wine itself, as wine-run would run it but with no display to reach."""
-        env = dict(os.environ, WINEPREFIX=os.path.join(self.state, "prefix"), WINEDEBUG="-all")
+        env = dict(os.environ, WINEPREFIX=os.path.abspath(os.path.join(self.state, "prefix")), WINEDEBUG="-all")
         env.pop("DISPLAY", None)
         return ["wine", self.viewer], env
 

@@ -34,7 +34,9 @@ int failed(const char* what) {
   char reason[512] = "";
   FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                  GetLastError(), 0, reason, sizeof reason, nullptr);
-  const std::string text = std::string(what) + ": " + reason;
+  std::string text = std::string(what) + ": " + reason;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+    text.pop_back();  // the system's reasons end in a line break
   std::fprintf(stderr, "dragndrop: %s\n", text.c_str());
   MessageBoxA(nullptr, text.c_str(), szAppname, MB_OK | MB_ICONERROR);
   return 1;

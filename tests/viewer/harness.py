@@ -118,7 +118,8 @@ class Display:
         self.env = dict(os.environ, DISPLAY=name, DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent")
         self.env.pop("WAYLAND_DISPLAY", None)
         # The server names its display a moment before it takes clients.
-        wait_until("the X server to take clients", lambda: self.run("xprop", "-root").returncode == 0)
+        wait_until("the X server to take clients",
+                   lambda: self.run("xprop", "-root").returncode == 0)
 
     def close(self):
         if self.server:

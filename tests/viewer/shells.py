@@ -74,7 +74,8 @@ class WineShell:
 
     def without_display(self):
         """Wine itself, as wine-run would run it but with no display to reach."""
-        env = dict(os.environ, WINEPREFIX=os.path.abspath(os.path.join(self.state, "prefix")), WINEDEBUG="-all")
+        prefix = os.path.abspath(os.path.join(self.state, "prefix"))
+        env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all")
         env.pop("DISPLAY", None)
         return ["wine", self.viewer], env
 
@@ -94,6 +95,7 @@ def converted(shell, path, folder, *options):
     """The picture the shell's converter writes for `path`: what the viewer must show."""
     out = os.path.join(folder, "reference.ppm")
     result = shell.convert(path, out, *options)
-    check(result.returncode == 0, f"the converter refused {path}: {result.stderr.decode(errors='replace')}")
+    said = result.stderr.decode(errors="replace")
+    check(result.returncode == 0, f"the converter refused {path}: {said}")
     with open(out, "rb") as ppm:
         return Image.from_ppm(ppm.read())

@@ -9,4 +9,5 @@ win() { printf 'Z:%s' "${1//\//\\}"; }
 "$run" "$converter" "$(win "$work/picture.img")"
 "$run" "$converter" "$(win "$work/picture.img")" "$(win "$work/picture.ppm")"
 /usr/bin/convert "$work/picture.img.png" -depth 8 "ppm:$work/from-png.ppm"
-cmp "$work/picture.ppm" "$work/from-png.ppm" || { echo "the PNG's pixels are not the PPM's" >&2; exit 1; }
+cmp "$work/picture.ppm" "$work/from-png.ppm" ||
+  { echo "the PNG's pixels are not the PPM's" >&2; exit 1; }

@@ -1,5 +1,5 @@
-"""How each shell's viewer is started, names its files and is closed, and how its converter
-writes the reference pictures. Everything else is the same for both (harness.py)."""
+"""How each shell's viewer is started and names its files, what its window's frame is, and how
+its converter writes the reference pictures. Everything else is the same for both (harness.py)."""
 
 import os
 import subprocess
@@ -10,7 +10,6 @@ from harness import Display, Image, check
 class NativeShell:
     """dragndrop (SDL2) on a private Xvfb."""
     name = "native"
-    quit_keys = "Escape"
     long_path = 320  # bytes: Linux paths have no 260-byte limit
     frame = (0, 0)  # no window manager: no frame around the client area
     first_client = (384, 280)
@@ -48,7 +47,6 @@ class WineShell:
     """dragndrop.exe under Wine, on the display and in the prefix that the test run shares
     (tests/windows/wine-session). Managed windows: their X window is exactly the client area."""
     name = "wine"
-    quit_keys = "Escape"
     long_path = 258  # a Windows path holds 259 characters at most
     # Wine draws this window style with 4-pixel sizing borders and a 19-pixel caption: the
     # 392 x 308 window it opens at has a client area of 384 x 281.

@@ -64,6 +64,9 @@ void setFullScreen(HWND hwnd, bool on) {
                  screen.bottom - screen.top, SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
   } else {
     windowed.fullScreen = false;
+    // Full screen from the start (--fullscreen) was entered before the window was first shown:
+    // coming back must not hide it again.
+    if (windowed.placement.showCmd != SW_SHOWMAXIMIZED) windowed.placement.showCmd = SW_SHOWNORMAL;
     SetWindowLongA(hwnd, GWL_STYLE, windowed.style);
     SetWindowPlacement(hwnd, &windowed.placement);
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,

@@ -158,7 +158,8 @@ class Viewer:
             found = self.display.run("xdotool", "search", "--onlyvisible", "--pid",
                                      str(self.process.pid))
             return next((w for w in found.stdout.decode().split() if self.caption_of(w)), None)
-        self.window = wait_until("the viewer's window", probe)
+        # A busy machine may take a while to start Wine's programs.
+        self.window = wait_until("the viewer's window", probe, timeout=30)
         return self.window
 
     def wait_for_caption(self, caption):

@@ -126,9 +126,11 @@ TEST(Layout, ScalesPlacesAndPans) {
 TEST(Save, NeverTakesAnExistingName) {
   const auto taken = [](const std::string& path) { return path == "/p/pic.png"; };
   EXPECT_EQ(savePathFor("/p/pic", taken), "/p/pic-2.png");
+#ifndef _WIN32  // Windows makes symbolic links only with a privilege, Wine not at all
   TempDir dir;
   std::filesystem::create_symlink(dir.path("nowhere"), dir.path("link.png"));
   EXPECT_EQ(savePathFor(dir.path("link.img").string()), dir.path("link-2.png").string());
+#endif
 }
 
 class Viewer : public ::testing::Test {
@@ -179,8 +181,15 @@ TEST_F(Viewer, ArgumentsFoldersAndNaturalOrder) {
       {{folder}, {p2, cat, p10}},
       {{b, folder, a}, {b, p2, cat, p10, a}},
   };
+  // Compared with the system's separators: Windows joins a folder's pictures with a backslash.
+  const auto preferred = [](std::vector<std::string> paths) {
+    for (std::string& path : paths)
+      path = std::filesystem::path(path).make_preferred().string();
+    return paths;
+  };
   for (const Case& c : cases) {
-    EXPECT_EQ(filesFromArguments(c.arguments), c.files) << ::testing::PrintToString(c.arguments);
+    EXPECT_EQ(preferred(filesFromArguments(c.arguments)), preferred(c.files))
+        << ::testing::PrintToString(c.arguments);
   }
 }
 

@@ -1,6 +1,8 @@
 #include "imageencode.h"
 
-#ifndef PELMORA_NO_PNG
+#ifdef _WIN32
+#include "wicpng.h"
+#elif !defined(PELMORA_NO_PNG)
 #include <spng.h>
 #include <zlib.h>
 #endif
@@ -20,7 +22,11 @@ std::vector<std::uint8_t> encodePpm(const RgbImage& image) {
   return out;
 }
 
-#ifdef PELMORA_NO_PNG
+#ifdef _WIN32
+std::vector<std::uint8_t> encodePng(const RgbImage& image, std::string& error) {
+  return encodePngWithWic(image, error);  // the Windows Imaging Component
+}
+#elif defined(PELMORA_NO_PNG)
 std::vector<std::uint8_t> encodePng(const RgbImage&, std::string& error) {
   error = "this build writes PPM only (no PNG library); name the output .ppm";
   return {};

@@ -212,6 +212,16 @@ def sized(width, height):
     return then
 
 
+def as_large_as_the_screen(run, viewer):
+    """The whole window fills the 1024 x 768 screen: its client area is that less its frame."""
+    sized(1024 - run.shell.frame[0], 768 - run.shell.frame[1])(run, viewer)
+
+
+def windowed(run, viewer):
+    """The client area is back to its size when the window opened."""
+    sized(*run.shell.first_client)(run, viewer)
+
+
 def text_over(key):
     """Something is written over the frame: the screen is not the frame alone."""
     def then(run, viewer):
@@ -256,7 +266,7 @@ class Scenario:
 
 NATIVE = ("native",)
 # The shells that have the keys, the zoom, the panel and the messages.
-KEYS = NATIVE
+KEYS = ("native", "wine")
 SCENARIOS = {
     "command_line_then_resize": Scenario(["dyuv-chart"], [
         Step(None, named("dyuv-chart"), frame("dyuv-chart"), then=window_as_specified),
@@ -285,13 +295,19 @@ SCENARIOS = {
         Step(drop("notes"), title, black),
         Step(drop("rl7-chart", "dyuv-chart"), named("rl7-chart"), frame("rl7-chart")),
         Step(drop("missing"), title, frame("rl7-chart")),  # the picture stays
-        Step(drop("odd name"), named("odd name"), frame("odd name"), shells=NATIVE),
+        Step(drop("odd name"), named("odd name"), frame("odd name")),
         Step(drop("clut7-chart", kind="plain"), named("clut7-chart"), frame("clut7-chart"),
              shells=NATIVE),
         Step(drop("bad utf8"), lambda run: run.path("bad utf8").encode(
             "utf-8", "surrogateescape").decode("utf-8", "replace"), frame("bad utf8"),
             shells=NATIVE),
         Step(drop("refused"), title, black),
+    ]),
+    # Letters outside any one code page, on the command line and dropped.
+    "unicode_name": Scenario(["unicode"], [
+        Step(None, named("unicode"), frame("unicode")),
+        Step(drop("rl3-bars"), named("rl3-bars"), frame("rl3-bars")),
+        Step(drop("unicode"), named("unicode"), frame("unicode")),
     ]),
     "tab_switches_profile": Scenario(["accurate-clut4"], [
         Step(None, named("accurate-clut4"), frame("accurate-clut4")),
@@ -325,7 +341,7 @@ SCENARIOS = {
     "zoom_and_pan": Scenario(["clut8-chart"], [
         Step(press("plus"), named("clut8-chart"), zoomed("clut8-chart", 2), then=sized(768, 560)),
         Step(press("equal"), named("clut8-chart"), zoomed("clut8-chart", 3),
-             then=sized(1024, 768)),
+             then=as_large_as_the_screen),
         Step(drag_by(-100, -40), named("clut8-chart"), zoomed("clut8-chart", 3, -100, -40)),
         Step(drag_by(300, 300), named("clut8-chart"), zoomed("clut8-chart", 3)),  # stops at 0
         Step(press("minus"), named("clut8-chart"), zoomed("clut8-chart", 2), then=sized(768, 560)),
@@ -344,11 +360,11 @@ SCENARIOS = {
     "full_screen": Scenario(["dyuv-chart"], [
         Step(press("f"), named("dyuv-chart"), then=sized(1024, 768)),
         Step(None, named("dyuv-chart"), fitted("dyuv-chart")),
-        Step(press("Escape"), named("dyuv-chart"), then=sized(384, 280)),  # and does not quit
+        Step(press("Escape"), named("dyuv-chart"), then=windowed),  # and does not quit
         Step(None, named("dyuv-chart"), frame("dyuv-chart")),
         Step(press("F11"), named("dyuv-chart"), then=sized(1024, 768)),
         Step(None, named("dyuv-chart"), fitted("dyuv-chart")),
-        Step(press("F11"), named("dyuv-chart"), then=sized(384, 280)),
+        Step(press("F11"), named("dyuv-chart"), then=windowed),
     ], shells=KEYS),
     "options_on_the_command_line": Scenario(["--zoom", "2", "--", "clut7-chart"], [
         Step(None, named("clut7-chart"), zoomed("clut7-chart", 2), then=sized(768, 560)),
@@ -356,7 +372,7 @@ SCENARIOS = {
     "full_screen_and_fit_options": Scenario(["--fit", "--fullscreen", "clut7-chart"], [
         Step(None, named("clut7-chart"), then=sized(1024, 768)),
         Step(None, named("clut7-chart"), fitted("clut7-chart")),
-        Step(press("Escape"), named("clut7-chart"), then=sized(384, 280)),  # fit stays
+        Step(press("Escape"), named("clut7-chart"), then=windowed),  # fit stays
         Step(press("0"), named("clut7-chart"), frame("clut7-chart")),
     ], shells=KEYS),
     # The profile holds for the next files; PageDown and PageUp step through a CAT.
@@ -421,12 +437,13 @@ def help_version_and_usage(shell):
                                      (["--version"], 0, "stdout", b"dragndrop "),
                                      (["--bogus"], 2, "stderr", b"--bogus"),
                                      (["--zoom", "17"], 2, "stderr", b"17")):
-        ran = subprocess.run([shell.viewer, *args], capture_output=True, timeout=10, check=False)
+        ran = subprocess.run(shell.command(args), capture_output=True, timeout=30, check=False)
         said = getattr(ran, stream)
         check(ran.returncode == code and text in said,
               f"{args}: exit {ran.returncode}, said {said!r}")
     # The README's key list is the one the viewer has.
-    keys = subprocess.run([shell.viewer, "--help"], capture_output=True, check=False).stdout
+    keys = subprocess.run(shell.command(["--help"]), capture_output=True, check=False).stdout
+    keys = keys.replace(b"\r\n", b"\n")  # Windows writes text lines with CR LF
     with open(os.path.join(os.path.dirname(__file__), "..", "..", "README.md"), "rb") as readme:
         documented = readme.read()
     for line in keys.split(b"Keys:\n", 1)[1].splitlines():
@@ -434,14 +451,13 @@ def help_version_and_usage(shell):
 
 
 def no_display(shell):
-    """Without a display the native viewer says so and ends, rather than wait unseen."""
-    env = dict(os.environ, DISPLAY=":" + str(64000 + os.getpid() % 1000))
-    env.pop("WAYLAND_DISPLAY", None)
+    """Without a display the viewer says why and ends, rather than wait unseen."""
+    command, env = shell.without_display()
     try:
-        ran = subprocess.run([shell.viewer], env=env, capture_output=True, timeout=10, check=False)
+        ran = subprocess.run(command, env=env, capture_output=True, timeout=30, check=False)
     except subprocess.TimeoutExpired:
-        raise Failure("without a display dragndrop kept running, with no window") from None
-    check(ran.returncode == 1 and b"cannot open a display" in ran.stderr,
+        raise Failure("without a display the viewer kept running, with no window") from None
+    check(ran.returncode == 1 and shell.unseen_reason in ran.stderr,
           f"without a display: exit {ran.returncode}, said {ran.stderr!r}")
 
 
@@ -472,9 +488,9 @@ def main():
                     check(f"dragndrop: {run.path('notes')}: " in said,
                           "no reason printed for the refused file")
                 print(f"ok {name} ({time.monotonic() - started:.1f} s)", flush=True)
-            if shell.name == "native" and not args.names:
-                no_display(shell)
+            if not args.names:
                 help_version_and_usage(shell)
+                no_display(shell)
     except Failure as failure:
         print(f"FAILED: {failure}")
         return 1

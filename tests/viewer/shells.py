@@ -1,5 +1,5 @@
-"""How each shell's viewer is started, names its files and is closed, and how its converter
-writes the reference pictures. Everything else is the same for both (harness.py)."""
+"""How each shell's viewer is started and names its files, what its window's frame is, and how
+its converter writes the reference pictures. Everything else is the same for both (harness.py)."""
 
 import os
 import subprocess
@@ -10,8 +10,9 @@ from harness import Display, Image, check
 class NativeShell:
     """dragndrop (SDL2) on a private Xvfb."""
     name = "native"
-    quit_keys = "Escape"
     long_path = 320  # bytes: Linux paths have no 260-byte limit
+    frame = (0, 0)  # no window manager: no frame around the client area
+    first_client = (384, 280)
 
     def __init__(self, args):
         self.viewer, self.converter, self.drag = args.dragndrop, args.imag2png, args.drag
@@ -19,8 +20,19 @@ class NativeShell:
     def display(self):
         return Display()
 
+    def command(self, args):
+        return [self.viewer, *args]
+
     def start(self, args, env):
-        return subprocess.Popen([self.viewer, *args], env=env, stderr=subprocess.PIPE)
+        return subprocess.Popen(self.command(args), env=env, stderr=subprocess.PIPE)
+
+    # Started where no display can be reached, the viewer says this and ends with status 1.
+    unseen_reason = b"cannot open a display"
+
+    def without_display(self):
+        env = dict(os.environ, DISPLAY=":" + str(64000 + os.getpid() % 1000))
+        env.pop("WAYLAND_DISPLAY", None)
+        return self.command([]), env
 
     def path(self, path):
         """The file as the viewer names it in its caption."""
@@ -35,8 +47,11 @@ class WineShell:
     """dragndrop.exe under Wine, on the display and in the prefix that the test run shares
     (tests/windows/wine-session). Managed windows: their X window is exactly the client area."""
     name = "wine"
-    quit_keys = "alt+F4"
     long_path = 258  # a Windows path holds 259 characters at most
+    # Wine draws this window style with 4-pixel sizing borders and a 19-pixel caption: the
+    # 392 x 308 window it opens at has a client area of 384 x 281.
+    frame = (8, 27)
+    first_client = (384, 281)
 
     def __init__(self, args):
         self.run, self.state = args.wine_run, args.wine_state
@@ -46,10 +61,21 @@ class WineShell:
         with open(os.path.join(self.state, "display"), encoding="ascii") as name:
             return Display(":" + name.read().strip())
 
+    def command(self, args):
+        return [self.run, self.viewer, *(self.path(a) if a.startswith("/") else a for a in args)]
+
     def start(self, args, env):
-        args = [self.path(a) if a.startswith("/") else a for a in args]
-        return subprocess.Popen([self.run, self.viewer, *args], env=env, stdin=subprocess.DEVNULL,
+        return subprocess.Popen(self.command(args), env=env, stdin=subprocess.DEVNULL,
                                 stderr=subprocess.PIPE)
+
+    unseen_reason = b"cannot create the window"
+
+    def without_display(self):
+        """Wine itself, as wine-run would run it but with no display to reach."""
+        prefix = os.path.abspath(os.path.join(self.state, "prefix"))
+        env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all")
+        env.pop("DISPLAY", None)
+        return ["wine", self.viewer], env
 
     def path(self, path):
         """Wine shows the root of the file system as drive Z:."""
@@ -67,6 +93,7 @@ def converted(shell, path, folder, *options):
     """The picture the shell's converter writes for `path`: what the viewer must show."""
     out = os.path.join(folder, "reference.ppm")
     result = shell.convert(path, out, *options)
-    check(result.returncode == 0, f"the converter refused {path}: {result.stderr.decode()}")
+    said = result.stderr.decode(errors="replace")
+    check(result.returncode == 0, f"the converter refused {path}: {said}")
     with open(out, "rb") as ppm:
         return Image.from_ppm(ppm.read())

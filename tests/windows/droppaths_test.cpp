@@ -26,7 +26,7 @@ HDROP makeDrop(const std::vector<std::string>& paths) {
   return static_cast<HDROP>(memory);
 }
 
-TEST(DroppedPaths, OnlyTheFirstPathAtItsFullLength) {
+TEST(DroppedPaths, EveryPathInOrderAtItsFullLength) {
   const std::string longPath = "C:\\" + std::string(1000, 'x') + "\\picture.img";
   struct Case {
     std::vector<std::string> dropped;
@@ -34,8 +34,9 @@ TEST(DroppedPaths, OnlyTheFirstPathAtItsFullLength) {
   };
   const Case cases[] = {
       {{"C:\\one.img"}, {"C:\\one.img"}},
-      {{"C:\\first.img", "C:\\second.img", "C:\\third.img"}, {"C:\\first.img"}},
-      {{longPath, "C:\\short.img"}, {longPath}},  // no cut at 255 or 259 bytes
+      {{"C:\\first.img", "C:\\second.img", "C:\\third.img"},
+       {"C:\\first.img", "C:\\second.img", "C:\\third.img"}},
+      {{"C:\\short.img", longPath}, {"C:\\short.img", longPath}},  // no cut at 255 or 259 bytes
       {{"C:\\" + std::string(252, 'y')}, {"C:\\" + std::string(252, 'y')}},  // 255: the edge
       {{"C:\\caf\xE9 \xA9.img"}, {"C:\\caf\xE9 \xA9.img"}},  // code-page bytes pass unchanged
   };

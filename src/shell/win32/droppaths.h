@@ -5,6 +5,6 @@
 #include <string>
 #include <vector>
 
-// The path of the first dropped file (the viewer uses no other), read at its full length
-// however long it is, then the drop handle released. Empty when the drop holds no file.
+// The paths of the dropped files, in the order of the drop, each read at its full length however
+// long it is; then the drop handle is released. Empty when the drop holds no file.
 std::vector<std::string> takeDroppedPaths(HDROP drop);

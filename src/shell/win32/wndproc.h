@@ -1,7 +1,8 @@
 #pragma once
 
 // The main window's procedure: turns window messages into ViewerCore calls and carries out the
-// Reaction (caption, repaint). All decoding happens inside these handlers, on the loop's thread.
+// Reaction (caption, repaint, size, full screen, quit). All decoding happens inside these
+// handlers, on the loop's thread.
 
 #include <windows.h>
 

@@ -212,7 +212,7 @@ std::vector<std::uint8_t> encodePng(const RgbImage& image, int level, std::strin
 std::vector<std::uint8_t> encodeImage(const RgbImage& image, ImageFormat format, std::string& error,
                                       int pngLevel) {
   if (format == ImageFormat::ppm) return encodePpm(image);
-#ifdef PELMORA_NO_PNG
+#if defined(_WIN32) || defined(PELMORA_NO_PNG)
   (void)pngLevel;  // the build has one way to write PNG
   return encodePng(image, error);
 #else

@@ -10,12 +10,12 @@
 namespace {
 
 // A drop handle as the shell makes one: DROPFILES, then the ANSI paths, each ended by a NUL,
-// and one more NUL after the last.
+// and one more NUL after the last (two NULs for an empty list).
 HDROP makeDrop(const std::vector<std::string>& paths) {
   std::string list;
   for (const std::string& path : paths)
     list += path + '\0';
-  list += '\0';
+  list.append(paths.empty() ? 2 : 1, '\0');
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
   if (memory == nullptr) return nullptr;
   auto* header = static_cast<DROPFILES*>(GlobalLock(memory));

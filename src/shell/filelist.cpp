@@ -7,12 +7,13 @@
 #include <fstream>
 #include <system_error>
 
+#include "utf8path.h"
 #include "viewercore.h"
 
 namespace fs = std::filesystem;
 
 bool looksLikeCdiImage(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(pathFromUtf8(path), std::ios::binary);
   char head[12] = {};
   if (!in.read(head, sizeof head)) return false;
   const bool form = std::memcmp(head, "FORM", 4) == 0, cat = std::memcmp(head, "CAT ", 4) == 0;
@@ -61,18 +62,19 @@ bool naturalLess(std::string_view a, std::string_view b) {
 std::vector<std::string> picturesInFolder(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+  for (fs::directory_iterator it(pathFromUtf8(folder), error), end; !error && it != end;
+       it.increment(error)) {
     std::error_code typeError;
     if (!it->is_regular_file(typeError)) continue;
-    const std::string path = it->path().string();
-    if (looksLikeCdiImage(path)) names.push_back(it->path().filename().string());
+    const std::string path = utf8FromPath(it->path());
+    if (looksLikeCdiImage(path)) names.push_back(utf8FromPath(it->path().filename()));
   }
   std::sort(names.begin(), names.end(),
             [](const std::string& a, const std::string& b) { return naturalLess(a, b); });
   std::vector<std::string> paths;
   paths.reserve(names.size());
   for (const std::string& name : names)
-    paths.push_back((fs::path(folder) / name).string());
+    paths.push_back(utf8FromPath(pathFromUtf8(folder) / pathFromUtf8(name)));
   return paths;
 }
 
@@ -80,7 +82,7 @@ std::vector<std::string> expandFolders(const std::vector<std::string>& paths) {
   std::vector<std::string> files;
   for (const std::string& path : paths) {
     std::error_code error;
-    if (fs::is_directory(path, error)) {
+    if (fs::is_directory(pathFromUtf8(path), error)) {
       const std::vector<std::string> pictures = picturesInFolder(path);
       files.insert(files.end(), pictures.begin(), pictures.end());
     } else {
@@ -96,7 +98,7 @@ std::vector<std::string> filesFromArguments(const std::vector<std::string>& argu
   for (const std::string& argument : arguments)
     joined += (joined.empty() ? "" : " ") + argument;
   std::error_code error;
-  if (arguments.size() == 1 || fs::exists(argvlineFrom(joined.c_str()), error)) {
+  if (arguments.size() == 1 || fs::exists(pathFromUtf8(argvlineFrom(joined.c_str())), error)) {
     return expandFolders({argvlineFrom(joined.c_str())});
   }
   return expandFolders(arguments);

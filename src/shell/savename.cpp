@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "utf8path.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -10,16 +12,16 @@ namespace {
 bool nameTaken(const std::string& path) {
   std::error_code error;
   // symlink_status: a link counts as taken even when what it points at does not exist.
-  return fs::symlink_status(path, error).type() != fs::file_type::not_found;
+  return fs::symlink_status(pathFromUtf8(path), error).type() != fs::file_type::not_found;
 }
 
 }  // namespace
 
 std::string savePathFor(const std::string& path,
                         const std::function<bool(const std::string&)>& taken) {
-  fs::path base(path);
+  fs::path base = pathFromUtf8(path);
   base.replace_extension();
-  return savePathNamed(base.string(), taken);
+  return savePathNamed(utf8FromPath(base), taken);
 }
 
 std::string savePathNamed(const std::string& stem,

@@ -7,6 +7,7 @@
 #include "filecopy.h"
 #include "imageencode.h"
 #include "savename.h"
+#include "utf8path.h"
 
 std::string commandLineText(int argc, const char* const* argv) {
   std::string text;
@@ -173,7 +174,7 @@ void ViewerCore::say(std::string text) {
 
 void ViewerCore::warn(Reaction& reaction, const std::string& path, const std::string& what) {
   reaction.report = path + ": " + what;
-  say(std::filesystem::path(path).filename().string() + ": " + what);
+  say(utf8FromPath(pathFromUtf8(path).filename()) + ": " + what);
 }
 
 std::string ViewerCore::shownName() const {
@@ -461,7 +462,7 @@ std::string ViewerCore::zoomText() const {
 std::vector<std::string> ViewerCore::panelText() const {
   if (!panel_) return {};
   PanelFacts facts;
-  if (decoded_) facts.fileName = std::filesystem::path(shownName()).filename().string();
+  if (decoded_) facts.fileName = utf8FromPath(pathFromUtf8(shownName()).filename());
   if (!files_.empty()) facts.position = files_.index() + 1, facts.count = files_.size();
   facts.info = info_;
   facts.accurate = accurate_;

@@ -1,5 +1,7 @@
 #include "atomicwrite.h"
 
+#include "utf8path.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -114,9 +116,9 @@ bool placeFile(const std::string& from, const std::string& to, bool replace) {
 // link itself (say /dev/stdout redirected to a file) is never replaced.
 std::string resolveLinks(const std::string& path) {
   std::error_code error;
-  if (!std::filesystem::is_symlink(path, error)) return path;
-  const auto target = std::filesystem::weakly_canonical(path, error);
-  return error ? path : target.string();
+  if (!std::filesystem::is_symlink(pathFromUtf8(path), error)) return path;
+  const auto target = std::filesystem::weakly_canonical(pathFromUtf8(path), error);
+  return error ? path : utf8FromPath(target);
 }
 
 // Writes all of bytes to fd; "" or the reason.
@@ -147,16 +149,16 @@ TemporarySlot& claimSlot() {
 // so that the rename stays on one file system, recorded in `slot` for the signal handler. Signals
 // are held in this thread while the name is recorded.
 int createTemporary(const std::string& path, std::string& temporary, TemporarySlot& slot) {
-  const std::filesystem::path target(path);
+  const std::filesystem::path target = pathFromUtf8(path);
   // Numbers differ between the files of one process, and from another process's by its id;
   // a name taken all the same is skipped (O_EXCL).
   static std::atomic<unsigned> serial{0};
   const unsigned base = processId() * 7919u;
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = ".";
-    name.append(target.filename().string()).append(".");
+    name.append(utf8FromPath(target.filename())).append(".");
     name.append(std::to_string((base + serial++) % 1000000)).append(".tmp");
-    temporary = (target.parent_path() / name).string();
+    temporary = utf8FromPath(target.parent_path() / pathFromUtf8(name));
     if (temporary.size() >= sizeof slot.name) {
       errno = ENAMETOOLONG;
       return -1;
@@ -269,7 +271,7 @@ std::string PendingFile::finish(FolderSyncs* laterSyncs) {
   releaseSlot(*slot_, !error.empty());
   slot_ = nullptr;
   if (!error.empty()) return error;
-  const std::string folder = std::filesystem::path(path_).parent_path().string();
+  const std::string folder = utf8FromPath(pathFromUtf8(path_).parent_path());
   if (laterSyncs == nullptr) return syncFolder(folder);
   laterSyncs->add(folder);
   return {};

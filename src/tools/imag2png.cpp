@@ -21,6 +21,7 @@
 #include "imageencode.h"
 #include "rawinput.h"
 #include "scancommand.h"
+#include "utf8path.h"
 
 namespace {
 
@@ -260,8 +261,9 @@ int plan(const Options& options, std::vector<Job>& jobs) {
     const ImageFormat format = options.haveFormat ? options.format : kDefaultFormat;
     const char* extension = format == ImageFormat::png ? ".png" : ".ppm";
     for (const std::string& input : options.paths) {
-      const fs::path name = fs::path(input).filename();
-      jobs.push_back({input, (fs::path(options.folder) / name).string() + extension, format});
+      const fs::path name = pathFromUtf8(input).filename();
+      jobs.push_back(
+          {input, utf8FromPath(pathFromUtf8(options.folder) / name) + extension, format});
     }
     return -1;
   }
@@ -287,7 +289,7 @@ bool writeImage(const Job& job, const RgbImage& image, const Options& options,
 
 bool sameFile(const std::string& a, const std::string& b) {
   std::error_code error;
-  return std::filesystem::equivalent(a, b, error) && !error;
+  return std::filesystem::equivalent(pathFromUtf8(a), pathFromUtf8(b), error) && !error;
 }
 
 // The picture in the accurate profile; complains and returns false on failure.
@@ -306,10 +308,10 @@ bool accurateInput(const Job& job, const FileCopy& file, const AccurateConversio
 
 // out.png -> out-3.png for picture 3.
 std::string numbered(const std::string& output, int picture) {
-  const std::filesystem::path path(output);
-  return (path.parent_path() /
-          (path.stem().string() + "-" + std::to_string(picture) + path.extension().string()))
-      .string();
+  const std::filesystem::path path = pathFromUtf8(output);
+  return utf8FromPath(path.parent_path() /
+                      pathFromUtf8(utf8FromPath(path.stem()) + "-" + std::to_string(picture) +
+                                   utf8FromPath(path.extension())));
 }
 
 // Every picture of the input (--all), numbered from 1; complains and returns false when any
@@ -424,7 +426,7 @@ bool writeImage(const Job& job, const RgbImage& image, const Options& options, b
 // The path as one spelling: absolute, without "." or "..".
 std::string normalPath(const std::string& path) {
   std::error_code error;
-  return std::filesystem::absolute(path, error).lexically_normal().string();
+  return utf8FromPath(std::filesystem::absolute(pathFromUtf8(path), error).lexically_normal());
 }
 
 // Converts every job, options.threads at a time; false when any failed.
@@ -466,7 +468,7 @@ int main(int argc, char** argv) {
   }
   std::vector<Job> jobs;
   if (const int exit = plan(options, jobs); exit >= 0) return exit;
-  if (!options.folder.empty() && !std::filesystem::is_directory(options.folder)) {
+  if (!options.folder.empty() && !std::filesystem::is_directory(pathFromUtf8(options.folder))) {
     complain(options.folder, "not a folder");
     return kExitFailed;
   }

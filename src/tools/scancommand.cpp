@@ -10,6 +10,7 @@
 #include "finder.h"
 #include "frameimage.h"
 #include "modelnames.h"
+#include "utf8path.h"
 
 namespace {
 
@@ -53,13 +54,13 @@ class Converter {
   bool convertFind(const std::string& input, const FoundPicture& found, ByteView bytes) {
     namespace fs = std::filesystem;
     const fs::path folder =
-        request_.folder.empty() ? fs::path(input).parent_path() : fs::path(request_.folder);
+        request_.folder.empty() ? pathFromUtf8(input).parent_path() : pathFromUtf8(request_.folder);
     const char* extension = request_.format == ImageFormat::png ? ".png" : ".ppm";
     const int count = request_.all && !request_.classic ? found.pictures : 1;
     bool allWritten = true;
     for (int index = 0; index < count; ++index) {
-      const std::string output =
-          (folder / scanOutputName(input, found.offset, index + 1, extension)).string();
+      const std::string output = utf8FromPath(
+          folder / pathFromUtf8(scanOutputName(input, found.offset, index + 1, extension)));
       allWritten = convertOne(input, found, bytes, index, output) && allWritten;
     }
     return allWritten;
@@ -105,13 +106,13 @@ class Converter {
 
 std::string scanOutputName(const std::string& input, long long offset, int picture,
                            const char* extension) {
-  std::string name = std::filesystem::path(input).filename().string() + "@" + hex(offset);
+  std::string name = utf8FromPath(pathFromUtf8(input).filename()) + "@" + hex(offset);
   if (picture > 1) name += "-" + std::to_string(picture);
   return name + extension;
 }
 
 int scanAndConvert(const ScanRequest& request, const std::vector<std::string>& paths) {
-  if (!request.folder.empty() && !std::filesystem::is_directory(request.folder)) {
+  if (!request.folder.empty() && !std::filesystem::is_directory(pathFromUtf8(request.folder))) {
     complain(request.folder, "not a folder");
     return 1;
   }

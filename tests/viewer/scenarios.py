@@ -82,7 +82,7 @@ def make_files(folder, samples, shell):
     copy("pic10", "pics", "pic10.img", source="dyuv-chart")
     copy("pics notes", "pics", "notes.txt", source="notes")
     files["pics"] = os.path.dirname(files["pic2"])
-    copy("to save", "save", "pic.img", source="clut4-chart")
+    copy("to save", "save \u03a9\u03bc", "\u65e5\u672c pic.img", source="clut4-chart")  # any letters
     # A dump holding two pictures among other data, for --scan.
     files["dump"] = os.path.join(folder, "dump.bin")
     with open(files["dump"], "wb") as out:
@@ -400,8 +400,8 @@ SCENARIOS = {
         Step(press("Tab"), found(DUMP_SECOND, " [accurate]"), accurate("rl7-chart")),
     ], shells=KEYS),
     "save_never_overwrites": Scenario(["to save"], [
-        Step(press("ctrl+s"), named("to save"), then=saved_as("pic.png", "to save")),
-        Step(press("ctrl+s"), named("to save"), then=saved_as("pic-2.png", "to save")),
+        Step(press("ctrl+s"), named("to save"), then=saved_as("\u65e5\u672c pic.png", "to save")),
+        Step(press("ctrl+s"), named("to save"), then=saved_as("\u65e5\u672c pic-2.png", "to save")),
     ], shells=KEYS),
 }
 

@@ -31,10 +31,10 @@ constexpr int kMaxThreads = 64;
 
 constexpr char kHelp[] =
     "Usage: imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] INPUT [OUTPUT]\n"
-    "       imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] -o FOLDER INPUT...\n"
-    "       imag2png --scan [-o FOLDER] [--all | --classic] FILE...\n"
-    "       imag2png --info [--json] [--scan] FILE...\n"
-    "       imag2png --raw MODEL:WIDTHxHEIGHT [--palette FILE] [--start Y,U,V] INPUT [OUTPUT]\n"
+    "  or:  imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] -o FOLDER INPUT...\n"
+    "  or:  imag2png --scan [-o FOLDER] [--all | --classic] FILE...\n"
+    "  or:  imag2png --info [--json] [--scan] FILE...\n"
+    "  or:  imag2png --raw MODEL:WIDTHxHEIGHT [--palette FILE] [--start Y,U,V] INPUT [OUTPUT]\n"
     "\n"
     "Converts CD-i IFF pictures (FORM or CAT of type IMAG) to PNG or PPM images that show\n"
     "exactly the 384 x 280 frame the viewer shows for them.\n"

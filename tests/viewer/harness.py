@@ -4,6 +4,7 @@ the X server, keys go in through xdotool, files are dropped through XDND by xdnd
 (shells.py) says only how to start its program, how it names files, and how to convert them."""
 
 import os
+import re
 import subprocess
 import time
 
@@ -48,18 +49,10 @@ class Image:
 
     @staticmethod
     def from_ppm(data):
-        fields, pos = [], 0
-        while len(fields) < 4:
-            while data[pos:pos + 1].isspace():
-                pos += 1
-            end = pos
-            while not data[end:end + 1].isspace():
-                end += 1
-            fields.append(data[pos:end])
-            pos = end
-        check(fields[0] == b"P6" and fields[3] == b"255", "not an 8-bit binary PPM")
-        width, height = int(fields[1]), int(fields[2])
-        return Image(width, height, data[pos + 1:pos + 1 + width * height * 3])
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
+        check(header is not None, "not an 8-bit binary PPM")
+        width, height = int(header[1]), int(header[2])
+        return Image(width, height, data[header.end():header.end() + width * height * 3])
 
     def row(self, y, x0=0, x1=None):
         x1 = self.width if x1 is None else x1
@@ -135,7 +128,8 @@ class Viewer:
 
     def __init__(self, shell, display, args):
         self.shell, self.display = shell, display
-        self.process = shell.start(args, display.env)
+        self.process = subprocess.Popen(shell.command(args), env=display.env,
+                                        stdin=subprocess.DEVNULL, stderr=subprocess.PIPE)
         self.window, self.said = None, None
 
     def caption_of(self, window):
@@ -190,8 +184,7 @@ class Viewer:
         self.display.run("xdotool", "windowsize", "--sync", self.window, str(width), str(height))
 
     def drop(self, files, kind="both"):
-        result = self.display.run(self.shell.drag, "--display", self.display.name, "--window",
-                                  self.window, "--type", kind, *files)
+        result = self.display.run(self.shell.drag, "--window", self.window, "--type", kind, *files)
         check(result.returncode == 0, "xdnd_drag failed: " + result.stderr.decode())
 
     def close(self):

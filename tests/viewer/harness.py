@@ -184,7 +184,7 @@ class Viewer:
         self.display.run("xdotool", "windowsize", "--sync", self.window, str(width), str(height))
 
     def drop(self, files, kind="both"):
-        result = self.display.run(self.shell.drag, "--window", self.window, "--type", kind, *files)
+        result = self.display.run(self.shell.drag, self.window, kind, *files)
         check(result.returncode == 0, "xdnd_drag failed: " + result.stderr.decode())
 
     def close(self):

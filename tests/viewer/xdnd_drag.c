@@ -1,11 +1,11 @@
 /* xdnd_drag: drops files on an X window the way a file manager does, through the XDND protocol.
  *
- * usage: xdnd_drag --window WID [--type uri|plain|both] /ABSOLUTE/FILE...   (on $DISPLAY)
+ * usage: xdnd_drag WINDOW uri|plain|both /ABSOLUTE/FILE...   (on the X display $DISPLAY)
  *
  * It owns the XdndSelection, sends XdndEnter, XdndPosition (the window's centre) and XdndDrop,
  * answers the target's selection request with the files as file:// URIs, one per line, waits
- * for XdndFinished and quits. --type names what is offered: text/uri-list (uri), text/plain
- * (plain), or both, text/uri-list first (the default).
+ * for XdndFinished and quits. It offers text/uri-list (uri), text/plain (plain), or both,
+ * text/uri-list first.
  * Exit status: 0 the target took the drop, 1 it refused or did not answer in 5 s, 2 usage. */
 
 #define _POSIX_C_SOURCE 200809L
@@ -173,21 +173,9 @@ static int drag(void) {
 }
 
 int main(int argc, char** argv) {
-  const char* windowId = NULL;
-  const char* offer = "both";
-  int first = 1;
-  for (; first + 1 < argc && strncmp(argv[first], "--", 2) == 0; first += 2) {
-    if (strcmp(argv[first], "--window") == 0) {
-      windowId = argv[first + 1];
-    } else if (strcmp(argv[first], "--type") == 0) {
-      offer = argv[first + 1];
-    } else {
-      first = argc;
-    }
-  }
-  if (windowId == NULL || first >= argc ||
-      (strcmp(offer, "uri") && strcmp(offer, "plain") && strcmp(offer, "both"))) {
-    fprintf(stderr, "usage: xdnd_drag --window WID [--type uri|plain|both] FILE...\n");
+  const char* offer = argc > 3 ? argv[2] : "";
+  if (strcmp(offer, "uri") != 0 && strcmp(offer, "plain") != 0 && strcmp(offer, "both") != 0) {
+    fprintf(stderr, "usage: xdnd_drag WINDOW uri|plain|both FILE...\n");
     return 2;
   }
   display = XOpenDisplay(NULL);
@@ -195,8 +183,8 @@ int main(int argc, char** argv) {
   XInternAtoms(display, atomNames, kAtoms, False, atoms);
   if (strcmp(offer, "plain") != 0) types[typeCount++] = atoms[aUriList];
   if (strcmp(offer, "uri") != 0) types[typeCount++] = atoms[aPlain];
-  uriList = uriListOf(argv + first, argc - first);
-  target = (Window)strtoul(windowId, NULL, 0);
+  uriList = uriListOf(argv + 3, argc - 3);
+  target = (Window)strtoul(argv[1], NULL, 0);
   source = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
   const int status = uriList != NULL ? drag() : fail("out of memory");
   XDestroyWindow(display, source);

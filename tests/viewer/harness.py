@@ -60,6 +60,8 @@ class Image:
 
     def scaled(self, factor):
         """Nearest-neighbour enlargement by a whole factor."""
+        if factor == 1:
+            return self
         rows = []
         for y in range(self.height):
             row = self.row(y)
@@ -185,7 +187,8 @@ class Viewer:
 
     def drop(self, files, kind="both"):
         result = self.display.run(self.shell.drag, self.window, kind, *files)
-        check(result.returncode == 0, "xdnd_drag failed: " + result.stderr.decode())
+        check(result.returncode == 0,
+              f"xdnd_drag failed ({result.returncode}): {result.stderr.decode()}")
 
     def close(self):
         """Asks the viewer to quit as a user would (Esc); it must end with status 0."""

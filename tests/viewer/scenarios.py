@@ -102,19 +102,15 @@ DUMP_FIRST, DUMP_SECOND = 0x800, 0x10000
 
 # What the screen must show, as a function of the run and of the client area's size.
 
-def frame(key):
-    """The 384 x 280 frame at the top-left, grey around it."""
-    return lambda run, w, h: run.picture(key).on_grey(w, h)
+def frame(key, factor=1, left=0, top=0):
+    """The 384 x 280 frame, enlarged `factor` times with nearest neighbour, its top-left at
+    (left, top), grey around it."""
+    return lambda run, w, h: run.picture(key).scaled(factor).on_grey(w, h, left, top)
 
 
 def accurate(key):
     """The accurate picture at its own size at the top-left, grey around it."""
     return lambda run, w, h: run.picture(key, "--accurate").on_grey(w, h)
-
-
-def zoomed(key, factor, left=0, top=0):
-    """The frame enlarged `factor` times with nearest neighbour, its top-left at (left, top)."""
-    return lambda run, w, h: run.picture(key).scaled(factor).on_grey(w, h, left, top)
 
 
 def fitted(key):
@@ -310,16 +306,16 @@ SCENARIOS = {
     ]),
     # The screen is 1024 x 768: at 3x the window is as large as the screen allows.
     "zoom_and_pan": (["clut8-chart"], [
-        Step(press("plus"), named("clut8-chart"), zoomed("clut8-chart", 2), then=sized(768, 560)),
-        Step(press("equal"), named("clut8-chart"), zoomed("clut8-chart", 3),
+        Step(press("plus"), named("clut8-chart"), frame("clut8-chart", 2), then=sized(768, 560)),
+        Step(press("equal"), named("clut8-chart"), frame("clut8-chart", 3),
              then=as_large_as_the_screen),
-        Step(drag_by(-100, -40), named("clut8-chart"), zoomed("clut8-chart", 3, -100, -40)),
-        Step(drag_by(300, 300), named("clut8-chart"), zoomed("clut8-chart", 3)),  # stops at 0
-        Step(press("minus"), named("clut8-chart"), zoomed("clut8-chart", 2), then=sized(768, 560)),
-        Step(press("KP_Add"), named("clut8-chart"), zoomed("clut8-chart", 3)),
-        Step(press("KP_Subtract"), named("clut8-chart"), zoomed("clut8-chart", 2)),
+        Step(drag_by(-100, -40), named("clut8-chart"), frame("clut8-chart", 3, -100, -40)),
+        Step(drag_by(300, 300), named("clut8-chart"), frame("clut8-chart", 3)),  # stops at 0
+        Step(press("minus"), named("clut8-chart"), frame("clut8-chart", 2), then=sized(768, 560)),
+        Step(press("KP_Add"), named("clut8-chart"), frame("clut8-chart", 3)),
+        Step(press("KP_Subtract"), named("clut8-chart"), frame("clut8-chart", 2)),
         Step(ctrl_wheel(5), named("clut8-chart"), frame("clut8-chart"), then=sized(384, 280)),
-        Step(ctrl_wheel(4), named("clut8-chart"), zoomed("clut8-chart", 2), then=sized(768, 560)),
+        Step(ctrl_wheel(4), named("clut8-chart"), frame("clut8-chart", 2), then=sized(768, 560)),
         Step(press("0"), named("clut8-chart"), frame("clut8-chart"), then=sized(384, 280)),
     ]),
     "fit_follows_the_window": (["rl3-bars"], [
@@ -336,7 +332,7 @@ SCENARIOS = {
         Step(press("F11"), named("dyuv-chart"), then=windowed),
     ]),
     "options_on_the_command_line": (["--zoom", "2", "--", "clut7-chart"], [
-        Step(None, named("clut7-chart"), zoomed("clut7-chart", 2), then=sized(768, 560)),
+        Step(None, named("clut7-chart"), frame("clut7-chart", 2), then=sized(768, 560)),
     ]),
     "full_screen_and_fit_options": (["--fit", "--fullscreen", "clut7-chart"], [
         Step(None, named("clut7-chart"), then=sized(1024, 768)),

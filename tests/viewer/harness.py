@@ -109,7 +109,6 @@ class Display:
             with os.fdopen(read_end) as reader:
                 name = ":" + reader.readline().strip()
             check(name != ":", "Xvfb did not start")
-        self.name = name
         self.env = dict(os.environ, DISPLAY=name, DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent")
         self.env.pop("WAYLAND_DISPLAY", None)
         # The server names its display a moment before it takes clients.
@@ -142,9 +141,6 @@ class Viewer:
         return bytes(int(n) for n in out.split("=", 1)[1].split(",") if n.strip()).decode(
             "utf-8", "strict")
 
-    def caption(self):
-        return self.caption_of(self.window)
-
     def wait_for_window(self):
         """The viewer's window, once it is on the screen with a caption."""
         def probe():
@@ -159,8 +155,8 @@ class Viewer:
         return self.window
 
     def wait_for_caption(self, caption):
-        wait_until(f"caption {caption!r}", lambda: self.caption() == caption,
-                   explain=lambda: f"it is {self.caption()!r}")
+        wait_until(f"caption {caption!r}", lambda: self.caption_of(self.window) == caption,
+                   explain=lambda: f"it is {self.caption_of(self.window)!r}")
 
     def screenshot(self):
         shot = self.display.run("import", "-silent", "-window", self.window, "-depth", "8",
@@ -170,13 +166,10 @@ class Viewer:
 
     def wait_for_screen(self, expected, what):
         """`expected` is a function of the screenshot's size that gives the image it must be."""
-        last = []
-
         def why():
             shot = self.screenshot()
-            last[:] = [expected(shot.width, shot.height).differences(shot)]
-            return last[0]
-        wait_until(what, lambda: why() == "", explain=lambda: last[0])
+            return expected(shot.width, shot.height).differences(shot)
+        wait_until(what, lambda: why() == "", explain=why)
 
     def key(self, keys):
         self.display.run("xdotool", "windowfocus", "--sync", self.window)

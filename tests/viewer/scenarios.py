@@ -80,12 +80,13 @@ def make_files(folder, samples, shell):
     with open(files["notes"], "w", encoding="ascii") as text:
         text.write("not a picture\n")
     files["missing"] = os.path.join(folder, "missing.img")
-    # A folder of pictures in natural order, and a file that is none.
+    # A folder of pictures in natural order, and a file that is none (it sorts first).
     copy("pic2", "pics", "pic2.img", source="rl7-chart")
     copy("pic10", "pics", "pic10.img", source="dyuv-chart")
     copy("pics notes", "pics", "notes.txt", source="notes")
     files["pics"] = os.path.dirname(files["pic2"])
-    copy("to save", "save \u03a9\u03bc", "\u65e5\u672c pic.img", source="clut4-chart")  # any letters
+    # Saved beside the file, in a folder and under a name in any letters.
+    copy("to save", "save \u03a9\u03bc", "\u65e5\u672c pic.img", source="clut4-chart")
     # A dump holding two pictures among other data, for --scan.
     files["dump"] = os.path.join(folder, "dump.bin")
     with open(files["dump"], "wb") as out:
@@ -254,11 +255,14 @@ SCENARIOS = {
     ]),
     **{f"sample_{key}": ([key], [Step(None, named(key), frame(key))])
        for key, _ in bundled(os.path.join(os.path.dirname(__file__), "..", "..", "samples"))},
+    # Names as long as the system allows, and letters outside any one code page, on the
+    # command line and dropped.
     "long_path": (["long"], [
         Step(None, named("long"), frame("long")),
-        Step(drop("rl3-bars"), named("rl3-bars"), frame("rl3-bars")),
+        Step(drop("unicode"), named("unicode"), frame("unicode")),
         Step(drop("long"), named("long"), frame("long")),
     ]),
+    "unicode_name": (["unicode"], [Step(None, named("unicode"), frame("unicode"))]),
     "refused_on_command_line": (["refused"], [
         Step(resize(450, 330), title, black),
     ]),
@@ -279,12 +283,6 @@ SCENARIOS = {
         Step(drop("bad utf8"), lambda run: run.path("bad utf8").encode(
             "utf-8", "surrogateescape").decode("utf-8", "replace"), frame("bad utf8"),
             shells=NATIVE),
-    ]),
-    # Letters outside any one code page, on the command line and dropped.
-    "unicode_name": (["unicode"], [
-        Step(None, named("unicode"), frame("unicode")),
-        Step(drop("rl3-bars"), named("rl3-bars"), frame("rl3-bars")),
-        Step(drop("unicode"), named("unicode"), frame("unicode")),
     ]),
     # Several arguments that name no file together: each is a file. No wrap at either end.
     "next_and_previous": (["clut8-chart", "rl7-chart", "dyuv-chart"], [

@@ -19,25 +19,13 @@
 #include <unistd.h>
 
 enum { kXdndVersion = 5 };
-enum {
-  aAware,
-  aSelection,
-  aEnter,
-  aPosition,
-  aStatus,
-  aDrop,
-  aFinished,
-  aLeave,
-  aCopy,
-  aTargets,
-  aUriList,
-  aPlain,
-  kAtoms
-};
-static char* atomNames[kAtoms] = {"XdndAware",    "XdndSelection", "XdndEnter",
-                                  "XdndPosition", "XdndStatus",    "XdndDrop",
-                                  "XdndFinished", "XdndLeave",     "XdndActionCopy",
-                                  "TARGETS",      "text/uri-list", "text/plain"};
+// clang-format off
+enum { aAware, aSelection, aEnter, aPosition, aStatus, aDrop, aFinished, aLeave, aCopy, aUriList,
+       aPlain, kAtoms };
+static char* atomNames[kAtoms] = {"XdndAware", "XdndSelection", "XdndEnter", "XdndPosition",
+                                  "XdndStatus", "XdndDrop", "XdndFinished", "XdndLeave",
+                                  "XdndActionCopy", "text/uri-list", "text/plain"};
+// clang-format on
 
 static Display* display;
 static Window source, target;
@@ -81,7 +69,8 @@ static void sendMessage(int type, long l1, long l2, long l3, long l4) {
   XFlush(display);
 }
 
-/* Gives the requestor the URI list in the type it asked for, or the list of types. */
+/* Gives the requestor the URI list in the type it asked for (viewers take the types from
+ * XdndEnter; none asks for TARGETS). */
 static void answerRequest(const XSelectionRequestEvent* request) {
   XEvent reply;
   memset(&reply, 0, sizeof reply);
@@ -91,11 +80,7 @@ static void answerRequest(const XSelectionRequestEvent* request) {
   reply.xselection.target = request->target;
   reply.xselection.time = request->time;
   const Atom property = request->property != None ? request->property : request->target;
-  if (request->target == atoms[aTargets]) {
-    XChangeProperty(display, request->requestor, property, XA_ATOM, 32, PropModeReplace,
-                    (const unsigned char*)types, typeCount);
-    reply.xselection.property = property;
-  } else if (request->target == types[0] || request->target == types[typeCount - 1]) {
+  if (request->target == types[0] || request->target == types[typeCount - 1]) {
     XChangeProperty(display, request->requestor, property, request->target, 8, PropModeReplace,
                     (const unsigned char*)uriList, (int)strlen(uriList));
     reply.xselection.property = property;

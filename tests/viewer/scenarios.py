@@ -183,10 +183,9 @@ def ctrl_wheel(button):
 
 
 def drag_by(dx, dy):
-    """Drags with the left button from the middle of the window."""
+    """Drags with the left button from a point inside the frame."""
     def action(run, viewer):
-        shot = viewer.screenshot()
-        x, y = shot.width // 2, shot.height // 2
+        x, y = 300, 200
         run.display.run("xdotool", "mousemove", "--window", viewer.window, str(x), str(y),
                         "mousedown", "1", "mousemove", "--window", viewer.window, str(x + dx),
                         str(y + dy), "sleep", "0.1", "mouseup", "1")

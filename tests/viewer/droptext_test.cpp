@@ -1,4 +1,6 @@
-// Dropped text that names a file: which lines name one, and what path they name.
+// Dropped text that names a file: which lines name one, and what path they name. The viewer
+// scenarios drop file:/// URIs of names with blanks, other letters and stray bytes; these are
+// the other forms.
 
 #include <gtest/gtest.h>
 
@@ -12,14 +14,11 @@ struct DropTextCase {
 };
 
 const DropTextCase kCases[] = {
-    DropTextCase{"file:///home/a/pic.img", "/home/a/pic.img"},
     DropTextCase{"file://localhost/home/a/pic.img", "/home/a/pic.img"},
     DropTextCase{"FILE://LocalHost/x.img", "/x.img"},
     DropTextCase{"file:/x.img", "/x.img"},
     DropTextCase{"/home/a/plain path.img", "/home/a/plain path.img"},
     DropTextCase{"  file:///x.img\r\n", "/x.img"},
-    DropTextCase{"file:///a%20b%C3%B1.img", "/a b\xC3\xB1.img"},
-    DropTextCase{"file:///bad%FFname", "/bad\xFFname"},
     DropTextCase{"file:///100%.img", "/100%.img"},     // a lone '%' stays
     DropTextCase{"file:///odd%4", "/odd%4"},           // so does a cut-off escape
     DropTextCase{"file:///nul%00.img", std::nullopt},  // no zero byte in a path
@@ -38,7 +37,6 @@ TEST(PathFromDropText, NamesOnlyLocalFiles) {
 TEST(FirstPathInDropText, SkipsLinesThatNameNoFile) {
   EXPECT_EQ(firstPathInDropText("# comment\r\nhttp://x/y\r\nfile:///first.img\r\nfile:///second"),
             "/first.img");
-  EXPECT_EQ(firstPathInDropText("file:///only.img"), "/only.img");
   EXPECT_EQ(firstPathInDropText("just words\n"), std::nullopt);
 }
 

@@ -4,6 +4,7 @@ the X server, keys go in through xdotool, files are dropped through XDND by xdnd
 (shells.py) says only how to start its program, how it names files, and how to convert them."""
 
 import os
+import re
 import subprocess
 import time
 
@@ -48,18 +49,10 @@ class Image:
 
     @staticmethod
     def from_ppm(data):
-        fields, pos = [], 0
-        while len(fields) < 4:
-            while data[pos:pos + 1].isspace():
-                pos += 1
-            end = pos
-            while not data[end:end + 1].isspace():
-                end += 1
-            fields.append(data[pos:end])
-            pos = end
-        check(fields[0] == b"P6" and fields[3] == b"255", "not an 8-bit binary PPM")
-        width, height = int(fields[1]), int(fields[2])
-        return Image(width, height, data[pos + 1:pos + 1 + width * height * 3])
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
+        check(header is not None, "not an 8-bit binary PPM")
+        width, height = int(header[1]), int(header[2])
+        return Image(width, height, data[header.end():header.end() + width * height * 3])
 
     def row(self, y, x0=0, x1=None):
         x1 = self.width if x1 is None else x1
@@ -67,6 +60,8 @@ class Image:
 
     def scaled(self, factor):
         """Nearest-neighbour enlargement by a whole factor."""
+        if factor == 1:
+            return self
         rows = []
         for y in range(self.height):
             row = self.row(y)
@@ -114,7 +109,6 @@ class Display:
             with os.fdopen(read_end) as reader:
                 name = ":" + reader.readline().strip()
             check(name != ":", "Xvfb did not start")
-        self.name = name
         self.env = dict(os.environ, DISPLAY=name, DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent")
         self.env.pop("WAYLAND_DISPLAY", None)
         # The server names its display a moment before it takes clients.
@@ -135,7 +129,8 @@ class Viewer:
 
     def __init__(self, shell, display, args):
         self.shell, self.display = shell, display
-        self.process = shell.start(args, display.env)
+        self.process = subprocess.Popen(shell.command(args), env=display.env,
+                                        stdin=subprocess.DEVNULL, stderr=subprocess.PIPE)
         self.window, self.said = None, None
 
     def caption_of(self, window):
@@ -145,9 +140,6 @@ class Viewer:
             return None
         return bytes(int(n) for n in out.split("=", 1)[1].split(",") if n.strip()).decode(
             "utf-8", "strict")
-
-    def caption(self):
-        return self.caption_of(self.window)
 
     def wait_for_window(self):
         """The viewer's window, once it is on the screen with a caption."""
@@ -163,8 +155,8 @@ class Viewer:
         return self.window
 
     def wait_for_caption(self, caption):
-        wait_until(f"caption {caption!r}", lambda: self.caption() == caption,
-                   explain=lambda: f"it is {self.caption()!r}")
+        wait_until(f"caption {caption!r}", lambda: self.caption_of(self.window) == caption,
+                   explain=lambda: f"it is {self.caption_of(self.window)!r}")
 
     def screenshot(self):
         shot = self.display.run("import", "-silent", "-window", self.window, "-depth", "8",
@@ -174,13 +166,10 @@ class Viewer:
 
     def wait_for_screen(self, expected, what):
         """`expected` is a function of the screenshot's size that gives the image it must be."""
-        last = []
-
         def why():
             shot = self.screenshot()
-            last[:] = [expected(shot.width, shot.height).differences(shot)]
-            return last[0]
-        wait_until(what, lambda: why() == "", explain=lambda: last[0])
+            return expected(shot.width, shot.height).differences(shot)
+        wait_until(what, lambda: why() == "", explain=why)
 
     def key(self, keys):
         self.display.run("xdotool", "windowfocus", "--sync", self.window)
@@ -190,9 +179,9 @@ class Viewer:
         self.display.run("xdotool", "windowsize", "--sync", self.window, str(width), str(height))
 
     def drop(self, files, kind="both"):
-        result = self.display.run(self.shell.drag, "--display", self.display.name, "--window",
-                                  self.window, "--type", kind, *files)
-        check(result.returncode == 0, "xdnd_drag failed: " + result.stderr.decode())
+        result = self.display.run(self.shell.drag, self.window, kind, *files)
+        check(result.returncode == 0,
+              f"xdnd_drag failed ({result.returncode}): {result.stderr.decode()}")
 
     def close(self):
         """Asks the viewer to quit as a user would (Esc); it must end with status 0."""

@@ -33,7 +33,7 @@ TEST(DroppedPaths, EveryPathInOrderAtItsFullLength) {
     std::vector<std::string> taken;
   };
   const Case cases[] = {
-      {{"C:\\one.img"}, {"C:\\one.img"}},
+      {{}, {}},  // the list of an empty drop ends in two NULs
       {{"C:\\first.img", "C:\\second.img", "C:\\third.img"},
        {"C:\\first.img", "C:\\second.img", "C:\\third.img"}},
       {{"C:\\short.img", longPath}, {"C:\\short.img", longPath}},  // no cut at 255 or 259 bytes
@@ -43,14 +43,8 @@ TEST(DroppedPaths, EveryPathInOrderAtItsFullLength) {
   for (const Case& c : cases) {
     HDROP drop = makeDrop(c.dropped);
     ASSERT_NE(drop, nullptr);
-    EXPECT_EQ(takeDroppedPaths(drop), c.taken) << c.dropped.front().substr(0, 40);
+    EXPECT_EQ(takeDroppedPaths(drop), c.taken) << c.dropped.size() << " paths";
   }
-}
-
-TEST(DroppedPaths, AnEmptyDropGivesNoPath) {
-  HDROP drop = makeDrop({});
-  ASSERT_NE(drop, nullptr);
-  EXPECT_TRUE(takeDroppedPaths(drop).empty());
 }
 
 }  // namespace

@@ -28,7 +28,8 @@ class NativeShell:
                 *(self.path(a) if a.startswith("/") else a for a in args)]
 
     def without_display(self):
-        env = dict(os.environ, DISPLAY=":" + str(64000 + os.getpid() % 1000))
+        env = dict(os.environ, DISPLAY=":" + str(64000 + os.getpid() % 1000),
+                   DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent")  # as on the test display
         env.pop("WAYLAND_DISPLAY", None)
         return self.command([]), env
 

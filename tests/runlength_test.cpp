@@ -64,30 +64,6 @@ TEST(RunLength, WorkedExamples) {
   }
 }
 
-TEST(RunLength, TheFileEndingStopsTheChunk) {
-  struct Case {
-    int model;
-    Bytes data;
-    std::vector<int> row;
-    int width;
-  };
-  const Case cases[] = {
-      {8, {0x03, 0x83}, {3, 0, 0, 0, 0}, 1},  // a run byte without its count byte draws nothing
-      {9, {0x30, 0xA3}, {3, 2, 2, 2, 0}, 4},  // codes end inside the row: what is there is drawn
-  };
-  for (const Case& c : cases) {
-    ImagHeader header;
-    header.model = static_cast<std::uint16_t>(c.model);
-    header.lineSize = 6, header.height = 3;
-    const auto frame =
-        decodeBytes(ImagBuilder::form().plte(indexPalette()).ihdr(header).idat(c.data).bytes());
-    EXPECT_EQ(entries(frame, 0, 5), c.row) << c.model;
-    EXPECT_EQ(frame.coverage.width, c.width) << c.model;
-    EXPECT_EQ(frame.coverage.height, 1) << c.model;
-    EXPECT_TRUE(frame.guardIntact());
-  }
-}
-
 TEST(RunLength, RunsPastTheBlockAreDropped) {
   // 300 rows of 384 pixels, each one to-the-end run, then long overshooting runs in the last row
   // of the block, with plenty of codes after it (as the rows below the block would have):

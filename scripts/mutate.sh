@@ -80,7 +80,7 @@ src/tools/atomicwrite.cpp @@ const bool synced = ::fsync(fd) == 0 || @@ const bo
 src/tools/atomicwrite.cpp @@ if (replacing) keepOwnerAndMode(fd_, existing); @@ if (replacing && false) keepOwnerAndMode(fd_, existing);
 src/tools/atomicwrite.cpp @@ releaseSlot(*slot_, !error.empty()); @@ releaseSlot(*slot_, false);
 src/tools/atomicwrite.cpp @@ S_ISCHR(existing.st_mode) || S_ISFIFO @@ S_ISFIFO
-src/tools/atomicwrite.cpp @@ path_ = resolveLinks(givenPath); @@ path_ = givenPath;
+src/tools/atomicwrite.cpp @@ if (!std::filesystem::is_symlink(pathFromUtf8(path), error)) return path; @@ if (std::filesystem::is_symlink(pathFromUtf8(path), error) || true) return path;
 EOF
 }
 

@@ -35,12 +35,12 @@ src/decode/framewriter.h @@ todyuvmem + 3 * written); @@ todyuvmem + 3 * written
 src/decode/framewriter.h @@ void finish() { clearUpTo(kShown); } @@ void finish() {}
 src/decode/rowloop.h @@ std::min({bpr, room, have}) @@ std::min({bpr, room, have + 1})
 src/decode/rowloop.h @@ out.endRow(n); @@ out.endRow(bpr);
-src/decode/rldecoder.cpp @@ room >= bpr - 1 + Codes::kLongestRun @@ room + 384 >= bpr - 1 + Codes::kLongestRun
+src/decode/rldecoder.cpp @@ wholeRowInFile ? std::min(bpr, room) : 0 @@ wholeRowInFile ? std::min(bpr, room + 384) : 0
 src/decode/rldecoder.cpp @@ if (count == 0) count = bpr - j; @@ if (count == 0) count = bpr - j + 1;
 src/decode/rldecoder.cpp @@ entry = b >> 4 & 7, @@ entry = b >> 4 & 15,
 src/decode/rldecoder.cpp @@ count = b < 0x80 ? 1 : b & 0x0F @@ count = b < 0x80 ? 1 : b & 0x07
 src/decode/rldecoder.cpp @@ const bool run = b >= 0x80; @@ const bool run = b > 0x80;
-src/decode/rldecoder.cpp @@ count = run ? next : 1 @@ count = run ? next + 1 : 1
+src/decode/rldecoder.cpp @@ count = run ? data[l + 1] : 1 @@ count = run ? data[l + 1] + 1 : 1
 src/decode/rldecoder.cpp @@ drawn = std::min(j, room); @@ drawn = std::min(j, room) - 1;
 src/decode/palettewriter.h @@ static_cast<std::size_t>(3 * (count - j))); @@ static_cast<std::size_t>(3 * (count - j + 1)));
 src/decode/palettewriter.h @@ for (; j + 9 <= count; j += 8) @@ for (; j + 8 <= count; j += 8)
@@ -53,7 +53,8 @@ src/decode/dyuvdecoder.cpp @@ dyuvytable[src[j + 1] >> 4] @@ dyuvytable[src[j + 
 src/decode/suppression.cpp @@ if (blue > brightBlue && @@ if (blue >= brightBlue &&
 src/decode/suppression.cpp @@ green < dark) blue = red = 0; @@ green < dark) blue = 0;
 src/decode/suppression.h @@ brightBlue = std::int64_t{t} - 20 @@ brightBlue = std::int64_t{t} - 21
-src/decode/dyuvrowssse3.cpp @@ brightBlue = std::int64_t{t} - 20 @@ brightBlue = std::int64_t{t} - 19
+src/decode/dyuvrowssse3.cpp @@ kBrightBlue = kFastDyuvThreshold - 20 @@ kBrightBlue = kFastDyuvThreshold - 19
+src/decode/dyuvdecoder.cpp @@ threshold == kFastDyuvThreshold || @@ threshold >= kFastDyuvThreshold - 1 ||
 src/decode/filecopy.cpp @@ if (size > maxBytes) @@ if (size > maxBytes + 1)
 src/decode/filecopy.cpp @@ if (got < 0 && errno == EINTR) continue; @@ if (false) continue;
 src/decode/filecopy.cpp @@ size, readCall) != size) @@ size, readCall) < 0)
@@ -71,15 +72,15 @@ src/tools/imag2png.cpp @@ kViewerThreshold = 220; @@ kViewerThreshold = 221;
 src/tools/imag2png.cpp @@ kViewerThreshold = 220; @@ kViewerThreshold = 219;
 src/tools/imag2png.cpp @@ width = coverage.width, height = coverage.height; @@ width = coverage.width, height = kFrameHeight;
 src/tools/imag2png.cpp @@ if (job.output != "-" && sameFile(job.input, job.output)) { @@ if (false) {
-src/tools/imag2png.cpp @@ !written.insert(job.output).second @@ !written.insert(job.output).second && false
-src/tools/imag2png.cpp @@ convert(job, options) && allConverted @@ convert(job, options) || allConverted
+src/tools/imag2png.cpp @@ !written.insert(jobs[i].output).second @@ !written.insert(jobs[i].output).second && false
+src/tools/batchrun.cpp @@ allDone = convert(i) && allDone; @@ allDone = convert(i) || allDone;
 src/tools/frameimage.cpp @@ out[0] = row[3 * x + 2]; @@ out[0] = row[3 * x + 1];
 src/tools/atomicwrite.cpp @@ return ::fsync(fd); @@ return fd * 0;
-src/tools/atomicwrite.cpp @@ ::fsync(fd);\n  ::close(fd); @@ ::close(fd);
-src/tools/atomicwrite.cpp @@ if (replacing) keepOwnerAndMode(fd, existing); @@ if (replacing && false) keepOwnerAndMode(fd, existing);
-src/tools/atomicwrite.cpp @@ forgetTemporary(!error.empty()); @@ forgetTemporary(false);
+src/tools/atomicwrite.cpp @@ const bool synced = ::fsync(fd) == 0 || @@ const bool synced = true ||
+src/tools/atomicwrite.cpp @@ if (replacing) keepOwnerAndMode(fd_, existing); @@ if (replacing && false) keepOwnerAndMode(fd_, existing);
+src/tools/atomicwrite.cpp @@ releaseSlot(*slot_, !error.empty()); @@ releaseSlot(*slot_, false);
 src/tools/atomicwrite.cpp @@ S_ISCHR(existing.st_mode) || S_ISFIFO @@ S_ISFIFO
-src/tools/atomicwrite.cpp @@ const std::string path = resolveLinks(givenPath); @@ const std::string path = givenPath.empty() ? resolveLinks(givenPath) : givenPath;
+src/tools/atomicwrite.cpp @@ if (!std::filesystem::is_symlink(pathFromUtf8(path), error)) return path; @@ if (std::filesystem::is_symlink(pathFromUtf8(path), error) || true) return path;
 EOF
 }
 

@@ -64,57 +64,35 @@ TEST(RunLength, WorkedExamples) {
   }
 }
 
-TEST(RunLength, TheFileEndingStopsTheChunk) {
-  struct Case {
-    int model;
-    Bytes data;
-    std::vector<int> row;
-    int width;
-  };
-  const Case cases[] = {
-      {8, {0x03, 0x83}, {3, 0, 0, 0, 0}, 1},  // a run byte without its count byte draws nothing
-      {9, {0x30, 0xA3}, {3, 2, 2, 2, 0}, 4},  // codes end inside the row: what is there is drawn
-  };
-  for (const Case& c : cases) {
-    ImagHeader header;
-    header.model = static_cast<std::uint16_t>(c.model);
-    header.lineSize = 6, header.height = 3;
-    const auto frame =
-        decodeBytes(ImagBuilder::form().plte(indexPalette()).ihdr(header).idat(c.data).bytes());
-    EXPECT_EQ(entries(frame, 0, 5), c.row) << c.model;
-    EXPECT_EQ(frame.coverage.width, c.width) << c.model;
-    EXPECT_EQ(frame.coverage.height, 1) << c.model;
-    EXPECT_TRUE(frame.guardIntact());
-  }
-}
-
 TEST(RunLength, RunsPastTheBlockAreDropped) {
-  // 300 rows of 384 pixels, each one to-the-end run, then long overshooting runs in the last row
-  // of the block, with plenty of codes after it (as the rows below the block would have):
-  // nothing lands past the block.
+  // 300 rows, each one to-the-end run, then runs to or past the end of row 283, the last of the
+  // block, with plenty of codes after it (as the rows below the block would have): nothing lands
+  // past the block. Rows of 400 pixels leave the last row less room than the row is long.
   struct Case {
-    int model;
+    int model, bpr;
     Bytes fill, overshoot;
-    int first, second;  // entries of pixels 0 and 1 of row 283
+    int first, second;  // entries of pixels 0 and 1 of row 283; pixel 383 is the second's
   };
   const Case cases[] = {
-      {8, {0x81, 0x00}, {0x01, 0x82, 0xFF, 0x82, 0xFF}, 1, 2},  // 1 + 255 + 255 pixels
-      {9, {0x90}, {0x10, 0xAF, 0xAF, 0xAF}, 1, 2},              // 1 + 15 + 15 + 15, to 384
+      {8, 384, {0x81, 0x00}, {0x01, 0x82, 0xFF, 0x82, 0xFF}, 1, 2},  // 1 + 255 + 255 pixels
+      {9, 384, {0x90}, {0x10, 0xAF, 0xAF, 0xAF}, 1, 2},  // 1 + 15 + 15 + 15, then to 384
+      {8, 400, {0x81, 0x00}, {0x82, 0x00}, 2, 2},
+      {9, 400, {0x90}, {0xA0}, 2, 2},
   };
   for (const Case& c : cases) {
     Bytes data;
     for (int row = 0; row < 283; ++row)
       data.insert(data.end(), c.fill.begin(), c.fill.end());
     data.insert(data.end(), c.overshoot.begin(), c.overshoot.end());
-    if (c.model == 9) {  // RL3 reaches the row's end in runs of at most 15
+    if (c.model == 9 && c.bpr == 384) {  // RL3 reaches the row's end in runs of at most 15
       for (int j = 46; j < 384; j += 15)
         data.push_back(0xAF);
     }
     data.insert(data.end(), 2000, c.model == 8 ? 0x03 : 0x30);
-    const auto frame = decodeRuns(c.model, 384, 300, data);
-    EXPECT_TRUE(frame.guardIntact()) << c.model;
+    const auto frame = decodeRuns(c.model, c.bpr, 300, data);
+    EXPECT_TRUE(frame.guardIntact()) << c.model << " " << c.bpr;
     EXPECT_EQ(entries(frame, 283, 2), (std::vector<int>{c.first, c.second})) << c.model;
-    EXPECT_EQ(entries(frame, 283, 1, 383), (std::vector<int>{2})) << c.model;
+    EXPECT_EQ(entries(frame, 283, 1, 383), (std::vector<int>{c.second})) << c.model;
     EXPECT_EQ(frame.coverage.height, 280) << c.model;
   }
 }

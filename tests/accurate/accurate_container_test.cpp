@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "accuratecheck.h"
-#include "support/tempdir.h"
 
 namespace {
 
@@ -149,18 +148,6 @@ TEST(AccurateContainer, ShortDataLeavesTheRestBlack) {
     EXPECT_EQ(rowOf(c.picture, 0), c.row) << c.what;
     EXPECT_FALSE(c.picture.complete) << c.what;
   }
-}
-
-TEST(AccurateFile, ReadsTheFileOrSaysWhyNot) {
-  TempDir dir;
-  ImagBuilder form = ImagBuilder::form();
-  AccuratePicture picture;
-  const std::string path = dir.write("small.imag", smallPicture(form).bytes());
-  ASSERT_EQ(decodeAccurateFile(path.c_str(), {}, picture), DecodeStatus::ok);
-  EXPECT_EQ(rowOf(picture, 0), kSmallRow);
-  EXPECT_EQ(decodeAccurateFile(dir.path("missing").string().c_str(), {}, picture),
-            DecodeStatus::cannotOpen);
-  EXPECT_TRUE(picture.rgb.empty());
 }
 
 TEST(AccurateAspect, WideningRespectsThePixelCap) {

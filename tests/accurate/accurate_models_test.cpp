@@ -31,12 +31,10 @@ TEST(AccurateRgb, Rgb555TakesAllUpperLinesThenAllLowerLines) {
   EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{{248, 0, 0}, {0, 248, 0}}));
   EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{0, 0, 248}, {8, 16, 24}}));
   EXPECT_TRUE(picture.complete);
-}
-
-TEST(AccurateRgb, Rgb555WithoutItsLowerPortionIsIncomplete) {
-  const auto picture = decodeOk(pictureFile(header(2, 2, 2, 2), {0x7C, 0x03, 0x80, 0x04}));
-  EXPECT_EQ(pixelAt(picture, 0, 0), kBlack);  // a pixel needs both of its bytes
-  EXPECT_FALSE(picture.complete);
+  // Without the lower portion no pixel has both of its bytes.
+  const auto upperOnly = decodeOk(pictureFile(header(2, 2, 2, 2), {0x7C, 0x03, 0x80, 0x04}));
+  EXPECT_EQ(pixelAt(upperOnly, 0, 0), kBlack);
+  EXPECT_FALSE(upperOnly.complete);
 }
 
 // Y 16, U 128, V 128 at the start of the line. Table steps: 1 +1, 2 +4, 7 +79, 8 +128, 15 +255.
@@ -88,35 +86,28 @@ TEST(AccurateDyuv, KindZeroIgnoresYuvs) {
   EXPECT_EQ(pixelAt(decodeOk(file), 0, 0), (Pixel{16, 16, 16}));
 }
 
-TEST(AccurateClut, LaterPaletteLoadsOverEarlierFromItsFirstEntry) {
-  const Bytes file = ImagBuilder::form()
-                         .chunk("PLTE", plteBody(0, {{1, 2, 3}, {4, 5, 6}}))
-                         .chunk("PLTE", plteBody(1, {{7, 8, 9}, {10, 11, 12}}))
-                         .ihdr(header(4, 4, 4, 1))
-                         .idat({0, 1, 2, 3})
-                         .bytes();
-  EXPECT_EQ(rowOf(decodeOk(file), 0),
-            (std::vector<Pixel>{{1, 2, 3}, {7, 8, 9}, {10, 11, 12}, kBlack}));
-}
-
-TEST(AccurateClut, PaletteStopsAtTheLastEntry) {
-  // Entries 254 and 255 load; the third colour has no entry and is dropped.
-  const Bytes file = ImagBuilder::form()
-                         .chunk("PLTE", plteBody(254, {{1, 1, 1}, {2, 2, 2}, {3, 3, 3}}))
-                         .ihdr(header(4, 3, 3, 1))
-                         .idat({253, 254, 255})
-                         .bytes();
-  EXPECT_EQ(rowOf(decodeOk(file), 0), (std::vector<Pixel>{kBlack, {1, 1, 1}, {2, 2, 2}}));
-}
-
-TEST(AccurateClut, PaletteAfterThePictureIsNotInForce) {
-  const Bytes file = ImagBuilder::form()
-                         .chunk("PLTE", plteBody(0, {{1, 2, 3}}))
-                         .ihdr(header(4, 1, 1, 1))
-                         .idat({0})
-                         .chunk("PLTE", plteBody(0, {{9, 9, 9}}))
-                         .bytes();
-  EXPECT_EQ(pixelAt(decodeOk(file), 0, 0), (Pixel{1, 2, 3}));
+// Which colours a CLUT8 picture of entries 0, 1, 254 and 255 sees: each PLTE loads from its first
+// entry on, stops at entry 255, and only those before the picture are in force.
+TEST(AccurateClut, PalettesLoadFromTheirFirstEntryUntilThePicture) {
+  struct Case {
+    std::uint16_t later;
+    std::vector<Pixel> row;
+  };
+  const Case cases[] = {
+      {1, {{1, 2, 3}, {7, 8, 9}, kBlack, kBlack}},
+      {254, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}}},  // the third colour is dropped
+  };
+  for (const Case& c : cases) {
+    const Bytes file =
+        ImagBuilder::form()
+            .chunk("PLTE", plteBody(0, {{1, 2, 3}, {4, 5, 6}}))
+            .chunk("PLTE", plteBody(c.later, {{7, 8, 9}, {10, 11, 12}, {13, 14, 15}}))
+            .ihdr(header(4, 4, 4, 1))
+            .idat({0, 1, 254, 255})
+            .chunk("PLTE", plteBody(0, {{9, 9, 9}}))
+            .bytes();
+    EXPECT_EQ(rowOf(decodeOk(file), 0), c.row) << c.later;
+  }
 }
 
 // The palette models, worked out byte by byte: rows of palette entries (-1: black).

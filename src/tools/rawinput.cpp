@@ -50,22 +50,22 @@ int naturalLineSize(const RawPicture& raw) {
 }
 
 std::string parse(const RawOptions& options, RawPicture& out) {
-  const std::string_view spec = options.spec;
-  const auto colon = spec.find(':');
-  const auto model = modelNamed(spec.substr(0, colon));
+  const std::string_view shape = options.shape;
+  const auto colon = shape.find(':');
+  const auto model = modelNamed(shape.substr(0, colon));
   if (colon == std::string_view::npos || !model) {
     return "--raw needs MODEL:WIDTHxHEIGHT, MODEL one of " + modelNames();
   }
   out.model = *model;
-  std::string_view size = spec.substr(colon + 1);
+  std::string_view size = shape.substr(colon + 1);
   if (!number(size, kLargestField, out.width) || !skip(size, 'x') ||
       !number(size, kLargestField, out.height) || !size.empty() || out.width == 0 ||
       out.height == 0) {
-    return "--raw needs a size of WIDTHxHEIGHT, each 1 to 65535: '" + options.spec + "'";
+    return "--raw needs a size of WIDTHxHEIGHT, each 1 to 65535: '" + options.shape + "'";
   }
   if (naturalLineSize(out) > kLargestField) {
     return "--raw: lines of " + std::to_string(out.width) + " pixels are too long for " +
-           std::string(spec.substr(0, colon));
+           std::string(shape.substr(0, colon));
   }
   if (!options.start.empty()) {
     std::string_view start = options.start;
@@ -115,7 +115,7 @@ std::vector<Rgb> greys(int count) {
 }  // namespace
 
 bool RawOptions::take(const std::string& option, const std::string& value) {
-  std::string* field = option == "--raw"       ? &spec
+  std::string* field = option == "--raw"       ? &shape
                        : option == "--palette" ? &palette
                        : option == "--start"   ? &start
                                                : nullptr;

@@ -15,11 +15,11 @@
 #include "frameimage.h"
 
 struct RawOptions {
-  std::string spec;     // MODEL:WIDTHxHEIGHT; empty without --raw
+  std::string shape;     // MODEL:WIDTHxHEIGHT; empty without --raw
   std::string palette;  // --palette FILE
   std::string start;    // --start Y,U,V
 
-  bool active() const { return !spec.empty(); }
+  bool active() const { return !shape.empty(); }
   // Takes the value of --raw, --palette or --start; false for other options.
   bool take(const std::string& option, const std::string& value);
 };

@@ -12,7 +12,7 @@ using Pixels = std::vector<std::array<std::uint8_t, 3>>;  // red, green, blue
 
 struct RawCase {
   const char* name;
-  std::string spec;
+  std::string shape;
   Bytes data;
   enum { none, triplets, iff } palette;
   std::string start;  // --start, or empty
@@ -46,7 +46,7 @@ class Raw : public testing::TestWithParam<RawCase> {};
 TEST_P(Raw, ShowsTheDataWithWhatItIsGiven) {
   const RawCase& c = GetParam();
   TempDir dir;
-  std::vector<std::string> args = {IMAG2PNG, "--raw", c.spec};
+  std::vector<std::string> args = {IMAG2PNG, "--raw", c.shape};
   if (c.palette == RawCase::triplets) {
     Bytes triplets;
     for (int n = 0; n < 16; ++n)

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
-#include <spng.h>
-
 #include <algorithm>
 #include <random>
 #include <set>
 
 #include "support/framecheck.h"
+#include "support/picturefile.h"
 #include "support/toolrun.h"
 
 namespace {
@@ -38,23 +37,6 @@ Bytes pictureOf(int colours, int width, int height) {
   for (int k = 0; k < width * height; ++k)
     data.push_back(static_cast<std::uint8_t>(k % colours));
   return ImagBuilder::form().plte(palette).ihdr(header).idat(data).bytes();
-}
-
-// The pixels of a PNG as RGB, and its size (and header, when asked).
-Bytes decodePng(const Bytes& png, int& width, int& height, spng_ihdr* header = nullptr) {
-  spng_ctx* ctx = spng_ctx_new(0);
-  spng_set_png_buffer(ctx, png.data(), png.size());
-  spng_ihdr ihdr{};
-  Bytes rgb;
-  std::size_t size = 0;
-  if (spng_get_ihdr(ctx, &ihdr) == 0 && spng_decoded_image_size(ctx, SPNG_FMT_RGB8, &size) == 0) {
-    rgb.resize(size);
-    if (spng_decode_image(ctx, rgb.data(), size, SPNG_FMT_RGB8, 0) != 0) rgb.clear();
-  }
-  spng_ctx_free(ctx);
-  width = static_cast<int>(ihdr.width), height = static_cast<int>(ihdr.height);
-  if (header != nullptr) *header = ihdr;
-  return rgb;
 }
 
 // What the viewer shows for `file`, as RGB rows of the top-left width x height.
@@ -103,10 +85,10 @@ TEST_F(Converter, PngAndPpmHoldTheViewersFrame) {
     EXPECT_EQ(readFile(dir.path("pic.ppm")), expected);
 
     ASSERT_EQ(run({input, dir.path("pic.PNG").string()}).exit, 0);
-    int width = 0, height = 0;
-    EXPECT_EQ(decodePng(readFile(dir.path("pic.PNG")), width, height), rgb);
-    EXPECT_EQ(width, 384);
-    EXPECT_EQ(height, 280);
+    const PictureFile png = readPicture(dir.path("pic.PNG"));
+    EXPECT_EQ(png.rgb, rgb);
+    EXPECT_EQ(png.width, 384);
+    EXPECT_EQ(png.height, 280);
   }
 }
 
@@ -132,20 +114,17 @@ TEST_F(Converter, FewColoursMakeIndexedPngsOfTheFewestBitsWithTheSamePixels) {
     if (c.crop) args.push_back("--crop");
     args.insert(args.end(), {dir.write("pic.img", file), dir.path("pic.png").string()});
     ASSERT_EQ(run(args).exit, 0);
-    int width = 0, height = 0;
-    spng_ihdr ihdr{};
-    const Bytes rgb = decodePng(readFile(dir.path("pic.png")), width, height, &ihdr);
-    EXPECT_EQ(rgb, c.crop ? viewerRgb(file, 33, 17) : viewerRgb(file));
-    EXPECT_EQ(ihdr.color_type, c.colourType);
-    EXPECT_EQ(ihdr.bit_depth, c.bitDepth);
+    const PictureFile png = readPicture(dir.path("pic.png"));
+    EXPECT_EQ(png.rgb, c.crop ? viewerRgb(file, 33, 17) : viewerRgb(file));
+    EXPECT_EQ(png.colourType, c.colourType);
+    EXPECT_EQ(png.bitDepth, c.bitDepth);
   }
 }
 
 TEST_F(Converter, WithoutOutputWritesPngBesideTheInput) {
   const std::string input = dir.write("pic.img", colourfulPicture(8, 8));
   ASSERT_EQ(run({input}).exit, 0);
-  int width = 0, height = 0;
-  EXPECT_FALSE(decodePng(readFile(dir.path("pic.img.png")), width, height).empty());
+  EXPECT_FALSE(readPicture(dir.path("pic.img.png")).rgb.empty());
   EXPECT_EQ(readFile(input), colourfulPicture(8, 8));
 }
 
@@ -153,10 +132,10 @@ TEST_F(Converter, CropKeepsWhatThePictureCovered) {
   for (const int width : {100, 384}) {  // full-width rows end exactly where a frame row does
     const Bytes file = colourfulPicture(width, 50);
     ASSERT_EQ(run({"--crop", dir.write("pic.img", file), dir.path("pic.png").string()}).exit, 0);
-    int w = 0, h = 0;
-    EXPECT_EQ(decodePng(readFile(dir.path("pic.png")), w, h), viewerRgb(file, width, 50));
-    EXPECT_EQ(w, width);
-    EXPECT_EQ(h, 50);
+    const PictureFile png = readPicture(dir.path("pic.png"));
+    EXPECT_EQ(png.rgb, viewerRgb(file, width, 50));
+    EXPECT_EQ(png.width, width);
+    EXPECT_EQ(png.height, 50);
   }
   // A picture that drew nothing has nothing to crop: a failure, and no file.
   const ToolRun empty = run({"--crop", dir.write("empty.img", ImagBuilder::form().bytes()),
@@ -181,8 +160,10 @@ TEST_F(Converter, BatchConvertsWhatItCanAndNamesEachFailure) {
   EXPECT_EQ(readFile(dir.path("out/good.img.png")), readFile(dir.path("again.png")));
 }
 
+// Options that do not fit together, for every mode (accurate, scan, info), write nothing.
 TEST_F(Converter, UsageErrorsExitWithTwo) {
   const std::string input = dir.write("pic.img", colourfulPicture(4, 4));
+  const std::string out = dir.path("out.ppm").string();
   const std::vector<std::vector<std::string>> cases = {
       {},
       {"--bogus", input},
@@ -192,6 +173,13 @@ TEST_F(Converter, UsageErrorsExitWithTwo) {
       {"--format", "gif", input},
       {"-j", "0", input},
       {"--level", "10", input},
+      {"--aspect", input, out},
+      {"--interpolate", input, out},
+      {"--crop", "--accurate", input, out},
+      {"--all", input, out},
+      {"--accurate", "--all", input, "-"},
+      {"--scan", "--crop", input},
+      {"--json", input},
   };
   for (const auto& args : cases) {
     const ToolRun result = run(args);
@@ -219,8 +207,7 @@ TEST_F(Converter, ReplacesAnExistingOutputWholeAndLeavesNoTemporaryFile) {
   const std::string input = dir.write("pic.img", colourfulPicture(16, 16));
   const std::string output = dir.write("pic.png", Bytes(100000, 'x'));
   ASSERT_EQ(run({input, output}).exit, 0);
-  int width = 0, height = 0;
-  EXPECT_EQ(decodePng(readFile(output), width, height), viewerRgb(colourfulPicture(16, 16)));
+  EXPECT_EQ(readPicture(output).rgb, viewerRgb(colourfulPicture(16, 16)));
   // A failed conversion leaves the old output as it was.
   const Bytes before = readFile(output);
   EXPECT_EQ(run({dir.write("bad.img", {'x'}), output}).exit, 1);
@@ -243,8 +230,7 @@ TEST_F(Converter, WritesThroughLinksAndKeepsTheOutputsPermissions) {
   fs::create_symlink(target, dir.path("link.png"));
   ASSERT_EQ(run({input, dir.path("link.png").string()}).exit, 0);
   EXPECT_TRUE(fs::is_symlink(dir.path("link.png")));  // the link stays a link
-  int width = 0, height = 0;
-  EXPECT_EQ(decodePng(readFile(target), width, height), viewerRgb(colourfulPicture(8, 8)));
+  EXPECT_EQ(readPicture(target).rgb, viewerRgb(colourfulPicture(8, 8)));
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(othersThan({"pic.img", "real", "link.png"}), std::vector<std::string>{});

@@ -48,7 +48,7 @@ Bytes convertAndDecode(const TempDir& dir, const char* model, bool classic, int 
   const std::string in = dir.path("in.png").string(), out = dir.path("out.imag").string();
   std::vector<std::string> args = {PNG2IMAG, in, out, "--model", model};
   if (classic) args.push_back("--classic");
-  const ToolRun run = waitForTool(startTool(args));
+  const ToolRun run = runTool(args);
   EXPECT_EQ(run.exit, 0) << run.err;
   Bytes rgb;
   if (classic) {
@@ -158,8 +158,7 @@ TEST(Png2imag, RefusesMoreColoursThanTheModelHolds) {
   TempDir dir;
   writePng(dir.path("in.png").string(), 17, 2, indicesFor(17, 2, 17), distinctPalette(17));
   const std::string output = dir.path("out.imag").string();
-  const ToolRun run =
-      waitForTool(startTool({PNG2IMAG, dir.path("in.png").string(), output, "--model", "clut4"}));
+  const ToolRun run = runTool({PNG2IMAG, dir.path("in.png").string(), output, "--model", "clut4"});
   EXPECT_EQ(run.exit, 1);
   EXPECT_NE(run.err.find("more than 16 colours"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("pngquant"), std::string::npos) << run.err;

@@ -14,29 +14,25 @@ namespace fs = std::filesystem;
 // A full frame of random DYUV bytes: many pixels sit at the edges of the artefact suppression.
 Bytes dyuvPicture() {
   std::mt19937 random(11);
-  ImagHeader header;
-  header.model = 3, header.width = header.lineSize = 384, header.height = 280;
-  header.y = 16, header.u = header.v = 128;
   Bytes data(384 * 280);
   for (auto& b : data)
     b = static_cast<std::uint8_t>(random());
-  return ImagBuilder::form().ihdr(header).idat(data).bytes();
+  return ImagBuilder::form().ihdr(ImagHeader::of(3, 384, 280)).idat(data).bytes();
 }
 
 // A CLUT8 picture of `colours` colours (none black), pixel k of entry k % colours.
 Bytes pictureOf(int colours, int width, int height) {
   std::vector<Rgb> palette;
-  for (int n = 0; n < 256; ++n) {
+  for (int n = 0; n < 256; ++n)
     palette.push_back({static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(255 - n), 7});
-  }
-  ImagHeader header;
-  header.model = 4;
-  header.width = header.lineSize = static_cast<std::uint16_t>(width);
-  header.height = static_cast<std::uint16_t>(height);
   Bytes data;
   for (int k = 0; k < width * height; ++k)
     data.push_back(static_cast<std::uint8_t>(k % colours));
-  return ImagBuilder::form().plte(palette).ihdr(header).idat(data).bytes();
+  return ImagBuilder::form()
+      .plte(palette)
+      .ihdr(ImagHeader::of(4, width, height))
+      .idat(data)
+      .bytes();
 }
 
 // What the viewer shows for `file`, as RGB rows of the top-left width x height.
@@ -58,16 +54,6 @@ class Converter : public ::testing::Test {
   TempDir dir;
 
   ToolRun run(const std::vector<std::string>& args) { return runImag2png(args); }
-
-  // Names in the folder other than the given ones (leftover temporary files, say).
-  std::vector<std::string> othersThan(const std::set<std::string>& expected) {
-    std::vector<std::string> others;
-    for (const auto& entry : fs::directory_iterator(dir.root())) {
-      if (!expected.count(entry.path().filename().string()))
-        others.push_back(entry.path().filename().string());
-    }
-    return others;
-  }
 };
 
 TEST_F(Converter, PngAndPpmHoldTheViewersFrame) {
@@ -186,7 +172,7 @@ TEST_F(Converter, UsageErrorsExitWithTwo) {
     EXPECT_EQ(result.exit, 2) << (args.empty() ? "" : args[0]);
     EXPECT_NE(result.err.find("imag2png: "), std::string::npos);
   }
-  EXPECT_EQ(othersThan({"pic.img"}), std::vector<std::string>{});
+  EXPECT_EQ(namesIn(dir.root()), std::set<std::string>{"pic.img"});
   EXPECT_EQ(run({"--help"}).exit, 0);
 }
 
@@ -212,7 +198,7 @@ TEST_F(Converter, ReplacesAnExistingOutputWholeAndLeavesNoTemporaryFile) {
   const Bytes before = readFile(output);
   EXPECT_EQ(run({dir.write("bad.img", {'x'}), output}).exit, 1);
   EXPECT_EQ(readFile(output), before);
-  EXPECT_EQ(othersThan({"pic.img", "pic.png", "bad.img"}), std::vector<std::string>{});
+  EXPECT_EQ(namesIn(dir.root()), (std::set<std::string>{"pic.img", "pic.png", "bad.img"}));
 }
 
 TEST_F(Converter, WriteErrorsAreReported) {
@@ -233,8 +219,8 @@ TEST_F(Converter, WritesThroughLinksAndKeepsTheOutputsPermissions) {
   EXPECT_EQ(readPicture(target).rgb, viewerRgb(colourfulPicture(8, 8)));
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  EXPECT_EQ(othersThan({"pic.img", "real", "link.png"}), std::vector<std::string>{});
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path("real")), fs::directory_iterator()), 1);
+  EXPECT_EQ(namesIn(dir.root()), (std::set<std::string>{"pic.img", "real", "link.png"}));
+  EXPECT_EQ(namesIn(dir.path("real")), std::set<std::string>{"out.png"});
 }
 
 }  // namespace

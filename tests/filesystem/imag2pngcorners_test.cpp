@@ -33,13 +33,6 @@ class Imag2pngCorners : public ::testing::Test {
   ToolRun run(const std::vector<std::string>& args, const ToolLimits& limits = {}) {
     return runImag2png(args, limits);
   }
-  std::set<std::string> namesIn(const fs::path& folder) const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      names.insert(entry.path().filename().string());
-    }
-    return names;
-  }
 
   TempDir dir;
 };

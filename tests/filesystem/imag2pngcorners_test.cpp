@@ -87,14 +87,8 @@ TEST_F(Imag2pngCorners, AnUnreadableInputWritesNothing) {
   EXPECT_EQ(namesIn(out()), std::set<std::string>{"readable.png"});
 }
 
-TEST_F(Imag2pngCorners, UnwritableFoldersAreReportedAndLeftAlone) {
+TEST_F(Imag2pngCorners, AnUnwritableFolderIsReportedAndLeftAlone) {
   const std::string input = dir.write("pic.img", colourfulPicture());
-  const std::string underAFile = input + "/pic.png";
-  const ToolRun notAFolder = run({input, underAFile});
-  EXPECT_EQ(notAFolder.exit, 1);
-  EXPECT_EQ(notAFolder.err.rfind("imag2png: " + underAFile + ": cannot create a file", 0), 0u)
-      << notAFolder.err;
-
   fs::permissions(dir.root(), fs::perms(0755));
   fs::permissions(input, fs::perms(0644));
   fs::permissions(out(), fs::perms(0555));

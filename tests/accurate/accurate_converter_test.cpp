@@ -1,38 +1,20 @@
-// imag2png --accurate, --aspect and --interpolate, run as a program.
-
-#include <sstream>
+// imag2png --accurate, --aspect and --all, run as a program. Options that do not fit together
+// are in the converter's usage table.
 
 #include "accuratecheck.h"
+#include "support/picturefile.h"
 #include "support/toolrun.h"
 
 namespace {
 
 class AccurateConverter : public ::testing::Test {
  protected:
-  // `arguments` split at spaces: the test folder's paths have none.
-  ToolRun run(const std::string& arguments) {
-    std::istringstream words(arguments);
-    std::vector<std::string> args;
-    for (std::string word; words >> word;)
-      args.push_back(word);
-    return runImag2png(args);
+  // Converts `file` with `options`, then the accurate output NAME.
+  ToolRun run(std::vector<std::string> options, const Bytes& file, const std::string& name) {
+    options.insert(options.end(), {dir.write(name + ".imag", file), path(name + ".ppm")});
+    return runImag2png(options);
   }
-
-  // The pixels of a PPM the converter wrote, with its size.
-  Bytes readPpm(const std::string& name, int& width, int& height) {
-    const Bytes ppm = readFile(dir.path(name));
-    std::istringstream in(std::string(ppm.begin(), ppm.end()));
-    std::string magic;
-    int maxval = 0;
-    in >> magic >> width >> height >> maxval;
-    in.get();  // the one blank after maxval
-    EXPECT_EQ(magic, "P6");
-    EXPECT_EQ(maxval, 255);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-  }
-
-  std::string input(const std::string& name, const Bytes& file) { return dir.write(name, file); }
-  std::string output(const std::string& name) { return dir.path(name).string(); }
+  std::string path(const std::string& name) const { return dir.path(name).string(); }
 
   TempDir dir;
 };
@@ -53,68 +35,46 @@ Bytes widePicture(int width, int height) {
 
 TEST_F(AccurateConverter, WritesThePictureAtItsOwnSize) {
   const Bytes file = widePicture(500, 3);
-  const ToolRun result = run("--accurate " + input("wide.imag", file) + " " + output("wide.ppm"));
+  const ToolRun result = run({"--accurate"}, file, "wide");
   ASSERT_EQ(result.exit, 0) << result.err;
-  int width = 0, height = 0;
-  const Bytes rgb = readPpm("wide.ppm", width, height);
-  EXPECT_EQ(width, 500);
-  EXPECT_EQ(height, 3);
-  EXPECT_EQ(rgb, decodeOk(file).rgb);
+  const PictureFile ppm = readPicture(path("wide.ppm"));
+  EXPECT_EQ(ppm.width, 500);
+  EXPECT_EQ(ppm.height, 3);
+  EXPECT_EQ(ppm.rgb, decodeOk(file).rgb);
 }
 
 TEST_F(AccurateConverter, AspectDoublesNormalResolutionOnly) {
-  const Bytes normal = ImagBuilder::form()
-                           .chunk("PLTE", plteBody(0, greys(16)))
-                           .ihdr(header(4, 2, 2, 1))
-                           .idat({1, 2})
-                           .bytes();
-  const Bytes doubled = ImagBuilder::form()
-                            .chunk("PLTE", plteBody(0, greys(16)))
-                            .ihdr(header(6, 2, 1, 1))
-                            .idat({0x12})
-                            .bytes();
-  ASSERT_EQ(run("--accurate --aspect " + input("n.imag", normal) + " " + output("n.ppm")).exit, 0);
-  ASSERT_EQ(run("--accurate --aspect " + input("d.imag", doubled) + " " + output("d.ppm")).exit, 0);
-  int width = 0, height = 0;
-  Bytes rgb = readPpm("n.ppm", width, height);
-  EXPECT_EQ(width, 4);
-  EXPECT_EQ(rgb, (Bytes{1, 2, 3, 1, 2, 3, 2, 3, 4, 2, 3, 4}));
-  rgb = readPpm("d.ppm", width, height);
-  EXPECT_EQ(width, 2);
-  EXPECT_EQ(rgb, (Bytes{1, 2, 3, 2, 3, 4}));
+  const auto picture = [](int model, int width, int lineSize, const Bytes& data) {
+    return ImagBuilder::form()
+        .chunk("PLTE", plteBody(0, greys(16)))
+        .ihdr(header(model, width, lineSize, 1))
+        .idat(data)
+        .bytes();
+  };
+  ASSERT_EQ(run({"--accurate", "--aspect"}, picture(4, 2, 2, {1, 2}), "n").exit, 0);
+  ASSERT_EQ(run({"--accurate", "--aspect"}, picture(6, 2, 1, {0x12}), "d").exit, 0);
+  const PictureFile normal = readPicture(path("n.ppm")), doubled = readPicture(path("d.ppm"));
+  EXPECT_EQ(normal.width, 4);
+  EXPECT_EQ(normal.rgb, (Bytes{1, 2, 3, 1, 2, 3, 2, 3, 4, 2, 3, 4}));
+  EXPECT_EQ(doubled.width, 2);
+  EXPECT_EQ(doubled.rgb, (Bytes{1, 2, 3, 2, 3, 4}));
 }
 
 TEST_F(AccurateConverter, ShortDataIsWrittenWithAWarning) {
-  const Bytes file = ImagBuilder::form().ihdr(header(4, 4, 4, 4)).idat({1}).bytes();
-  const ToolRun result = run("--accurate " + input("short.imag", file) + " " + output("short.ppm"));
+  const ToolRun result =
+      run({"--accurate"}, ImagBuilder::form().ihdr(header(4, 4, 4, 4)).idat({1}).bytes(), "short");
   EXPECT_EQ(result.exit, 0);
   EXPECT_NE(result.err.find("ends early"), std::string::npos) << result.err;
-  int width = 0, height = 0;
-  EXPECT_EQ(readPpm("short.ppm", width, height).size(), 48u);
+  EXPECT_EQ(readPicture(path("short.ppm")).rgb.size(), 48u);
 }
 
 TEST_F(AccurateConverter, RefusedPicturesWriteNothing) {
-  const Bytes file = ImagBuilder::form().ihdr(header(10, 1, 1, 1)).bytes();
-  const ToolRun result = run("--accurate " + input("plte.imag", file) + " " + output("plte.ppm"));
+  const ToolRun result =
+      run({"--accurate"}, ImagBuilder::form().ihdr(header(10, 1, 1, 1)).bytes(), "plte");
   EXPECT_EQ(result.exit, 1);
   EXPECT_NE(result.err.find(decodeStatusText(DecodeStatus::noPicture)), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir.path("plte.ppm")));
 }
-
-TEST_F(AccurateConverter, ProfileOptionsThatDoNotFitAreUsageErrors) {
-  const std::string in = input("wide.imag", widePicture(4, 1));
-  for (const std::string options :
-       {"--aspect", "--interpolate", "--crop --accurate", "--all", "--accurate --all"}) {
-    const ToolRun result =
-        run(options + " " + in + " " + (options == "--accurate --all" ? "-" : output("x.ppm")));
-    EXPECT_EQ(result.exit, 2) << options;
-    EXPECT_FALSE(std::filesystem::exists(dir.path("x.ppm"))) << options;
-  }
-}
-
-}  // namespace
-
-namespace {
 
 TEST_F(AccurateConverter, AllWritesEveryPictureOfACatNumbered) {
   const Bytes first = widePicture(3, 1);
@@ -124,14 +84,13 @@ TEST_F(AccurateConverter, AllWritesEveryPictureOfACatNumbered) {
       .chunk("PLTE", plteBody(0, greys(8)))
       .ihdr(header(4, 2, 2, 1))
       .idat({7, 6});
-  const ToolRun result =
-      run("--accurate --all " + input("two.imag", cat.bytes()) + " " + output("two.ppm"));
+  const ToolRun result = run({"--accurate", "--all"}, cat.bytes(), "two");
   ASSERT_EQ(result.exit, 0) << result.err;
-  int width = 0, height = 0;
-  EXPECT_EQ(readPpm("two-1.ppm", width, height), decodeOk(first).rgb);
-  EXPECT_EQ(width, 3);
-  EXPECT_EQ(readPpm("two-2.ppm", width, height), (Bytes{7, 8, 9, 6, 7, 8}));
-  EXPECT_EQ(width, 2);
+  const PictureFile one = readPicture(path("two-1.ppm")), two = readPicture(path("two-2.ppm"));
+  EXPECT_EQ(one.rgb, decodeOk(first).rgb);
+  EXPECT_EQ(one.width, 3);
+  EXPECT_EQ(two.rgb, (Bytes{7, 8, 9, 6, 7, 8}));
+  EXPECT_EQ(two.width, 2);
   EXPECT_FALSE(std::filesystem::exists(dir.path("two-3.ppm")));
   EXPECT_FALSE(std::filesystem::exists(dir.path("two.ppm")));
 }

@@ -51,10 +51,7 @@ inline Bytes colourfulPicture(int width = kFrameWidth, int height = kFrameHeight
     palette.push_back({static_cast<std::uint8_t>(n * 7), static_cast<std::uint8_t>(n * 13),
                        static_cast<std::uint8_t>(n * 29)});
   }
-  ImagHeader header;
-  header.model = 4;
-  header.width = header.lineSize = static_cast<std::uint16_t>(width);
-  header.height = static_cast<std::uint16_t>(height);
+  const ImagHeader header = ImagHeader::of(4, width, height);
   Bytes data(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   for (std::size_t i = 0; i < data.size(); ++i)
     data[i] = static_cast<std::uint8_t>(i * 2654435761u >> 13);

@@ -1,7 +1,8 @@
 #pragma once
 
-// Runs a program directly (no shell) with its standard error captured, optionally as an ordinary
-// user or with a cap on the size of the files it may write; and imag2png through one function.
+// Runs a program directly (no shell) with its standard output and error captured, optionally as
+// an ordinary user or with a cap on the size of the files it may write; and imag2png through one
+// function.
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -29,24 +30,25 @@ struct ToolRun {
   int exit = -1;    // exit status, or -1 when it ended by a signal
   int signal = 0;   // the signal that ended it
   std::string err;  // what it wrote to standard error
+  std::string out;  // and to standard output
 };
 
 struct StartedTool {
   pid_t pid = -1;
-  std::string errPath;
+  std::string outPath, errPath;
 };
 
-// Starts argv[0] with stdout to /dev/null and stderr into a file of its own.
+// Starts argv[0] with stdout and stderr into files of their own.
 inline StartedTool startTool(const std::vector<std::string>& argv, const ToolLimits& limits = {}) {
   static std::atomic<int> started{0};
-  const std::string errPath =
+  const std::string stem =
       (std::filesystem::temp_directory_path() /
-       ("pelmora-stderr-" + std::to_string(::getpid()) + "-" + std::to_string(started++)))
+       ("pelmora-run-" + std::to_string(::getpid()) + "-" + std::to_string(started++)))
           .string();
   const pid_t child = ::fork();
-  if (child != 0) return {child, errPath};
-  const int out = ::open("/dev/null", O_WRONLY);
-  const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+  if (child != 0) return {child, stem + ".out", stem + ".err"};
+  const int out = ::open((stem + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+  const int err = ::open((stem + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
   if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
   if (limits.largestFile != RLIM_INFINITY) {
     const rlimit cap{limits.largestFile, limits.largestFile};
@@ -72,10 +74,16 @@ inline ToolRun waitForTool(const StartedTool& tool) {
     if (WIFEXITED(status)) run.exit = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
   }
-  const Bytes err = readFile(tool.errPath);
+  const Bytes err = readFile(tool.errPath), out = readFile(tool.outPath);
   run.err.assign(err.begin(), err.end());
+  run.out.assign(out.begin(), out.end());
   std::filesystem::remove(tool.errPath);
+  std::filesystem::remove(tool.outPath);
   return run;
+}
+
+inline ToolRun runTool(const std::vector<std::string>& argv, const ToolLimits& limits = {}) {
+  return waitForTool(startTool(argv, limits));
 }
 
 #ifdef IMAG2PNG

@@ -18,7 +18,7 @@
 namespace {
 
 // A photograph stand-in: soft light over a few overlapping blobs of colour, with grain.
-RgbImage photograph(int width, int height, std::mt19937& random) {
+RgbPicture photograph(int width, int height, std::mt19937& random) {
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   struct Blob {
     double x, y, radius, r, g, b;
@@ -28,7 +28,7 @@ RgbImage photograph(int width, int height, std::mt19937& random) {
     blob = {unit(random) * width, unit(random) * height, 40 + unit(random) * 160,
             unit(random) * 255,   unit(random) * 255,    unit(random) * 255};
   }
-  RgbImage image;
+  RgbPicture image;
   image.width = width;
   image.height = height;
   std::normal_distribution<double> grain(0.0, 4.0);
@@ -74,7 +74,7 @@ Bytes picture(int index, std::mt19937& random) {
   const bool half = model == 6 || model == 9;  // double-resolution models: 4 bits a pixel
   const int width = 128 + static_cast<int>(random() % 33) * 8;
   const int height = 96 + static_cast<int>(random() % 185);
-  const RgbImage image = !chart       ? photograph(width, height, random)
+  const RgbPicture image = !chart       ? photograph(width, height, random)
                          : model == 9 ? colourBars(width, height)
                                       : testChart(width, height);
   ImagHeader header;

@@ -25,3 +25,11 @@ std::optional<ChunkHeader> chunkHeaderAt(ByteView file, std::int64_t pos) {
   chunk.length = byteswaplp(file.data() + pos + 4);
   return chunk;
 }
+
+bool printableIdentifier(ByteView file, std::int64_t pos) {
+  if (!file.has(pos, 4)) return false;
+  for (std::int64_t i = 0; i < 4; ++i) {
+    if (file[pos + i] < 0x20 || file[pos + i] > 0x7E) return false;
+  }
+  return true;
+}

@@ -37,5 +37,8 @@ struct ChunkHeader {
   std::int64_t end() const { return bodyAt() + length; }  // 64-bit: cannot wrap
 };
 
+// True when four printable ASCII bytes stand at pos, as a chunk identifier's do.
+bool printableIdentifier(ByteView file, std::int64_t pos);
+
 // The chunk header at pos, or nothing when fewer than 8 bytes stand there.
 std::optional<ChunkHeader> chunkHeaderAt(ByteView file, std::int64_t pos);

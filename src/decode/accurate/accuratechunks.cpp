@@ -6,20 +6,12 @@
 
 namespace {
 
-bool plausibleIdentifier(ByteView file, std::int64_t pos) {
-  if (!file.has(pos, 4)) return false;
-  for (std::int64_t i = 0; i < 4; ++i) {
-    if (file[pos + i] < 0x20 || file[pos + i] > 0x7E) return false;
-  }
-  return true;
-}
-
 // Where the chunk after `chunk` begins: past the pad byte of an odd body, unless no identifier
 // stands there, for one widely used writer counted the pad byte in the length (and left USER
 // chunks unpadded).
 std::int64_t nextChunk(ByteView file, const ChunkHeader& chunk) {
   const std::int64_t end = chunk.end();
-  if ((chunk.length & 1) != 0 && plausibleIdentifier(file, end + 1)) return end + 1;
+  if ((chunk.length & 1) != 0 && printableIdentifier(file, end + 1)) return end + 1;
   return end;
 }
 

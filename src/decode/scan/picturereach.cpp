@@ -8,14 +8,6 @@
 
 namespace {
 
-bool printableIdentifier(ByteView bytes, std::int64_t pos) {
-  if (!bytes.has(pos, 4)) return false;
-  for (std::int64_t i = 0; i < 4; ++i) {
-    if (bytes[pos + i] < 0x20 || bytes[pos + i] > 0x7E) return false;
-  }
-  return true;
-}
-
 bool isContainer(ByteView bytes, const ChunkHeader& chunk, const char (&name)[5]) {
   return chunk.is(name) && bytes.has(chunk.at, kContainerHeaderBytes) &&
          std::memcmp(bytes.data() + chunk.at + 8, "IMAG", 4) == 0;

@@ -462,9 +462,9 @@ int main(int argc, char** argv) {
   if (const int exit = parse(argc, argv, options); exit >= 0) return exit;
   if (options.info) return describePictures({options.json, options.scan}, options.paths);
   if (options.scan) {
-    return scanAndConvert(
-        {options.folder, options.all, options.classic, options.conversion, options.format},
-        options.paths);
+    return scanAndConvert({options.folder, options.all, options.classic, options.conversion,
+                           options.format, options.pngLevel},
+                          options.paths);
   }
   std::vector<Job> jobs;
   if (const int exit = plan(options, jobs); exit >= 0) return exit;

@@ -50,6 +50,8 @@ class Converter {
  public:
   explicit Converter(const ScanRequest& request) : request_(request) {}
 
+  FolderSyncs folderSyncs;  // each output folder synced once, after all its pictures
+
   // Converts the pictures of one find; false when any failed.
   bool convertFind(const std::string& input, const FoundPicture& found, ByteView bytes) {
     namespace fs = std::filesystem;
@@ -82,8 +84,9 @@ class Converter {
       return false;
     }
     std::string error;
-    const std::vector<std::uint8_t> encoded = encodeImage(image, request_.format, error);
-    if (encoded.empty() || !(error = writeFileAtomically(output, encoded)).empty()) {
+    const std::vector<std::uint8_t> encoded =
+        encodeImage(image, request_.format, error, request_.pngLevel);
+    if (encoded.empty() || !(error = writeFileAtomically(output, encoded, &folderSyncs)).empty()) {
       complain(output, error);
       return false;
     }
@@ -135,6 +138,10 @@ int scanAndConvert(const ScanRequest& request, const std::vector<std::string>& p
       complain(input, "no picture found");
       allConverted = false;
     }
+  }
+  if (const std::string error = converter.folderSyncs.syncAll(); !error.empty()) {
+    std::fprintf(stderr, "imag2png: %s\n", error.c_str());
+    allConverted = false;
   }
   return allConverted ? 0 : 1;
 }

@@ -14,6 +14,7 @@ struct ScanRequest {
   bool classic = false;  // the viewer's 384 x 280 frame instead of the accurate picture
   AccurateConversion conversion;
   ImageFormat format = kDefaultFormat;
+  int pngLevel = kDefaultPngLevel;  // --level
 };
 
 // Converts every picture found in each path to FOLDER/NAME@0xOFFSET.png (NAME@0xOFFSET-2.png ...

@@ -6,16 +6,6 @@
 
 namespace {
 
-// Entry n of this palette is (n, n, n) for n < count, so a pixel shows which entry it got.
-std::vector<Rgb> greyRamp(int count) {
-  std::vector<Rgb> palette;
-  for (int n = 0; n < count; ++n) {
-    const auto v = static_cast<std::uint8_t>(n);
-    palette.push_back({v, v, v});
-  }
-  return palette;
-}
-
 ImagHeader clut8(int bpr, int h, int model = 4) {
   return ImagHeader::of(model, bpr, h);
 }
@@ -47,17 +37,6 @@ TEST(Container, AcceptsFormAndCatOfImagOnly) {
     EXPECT_TRUE(allBlack(frame));  // cleared before the test, drawn on by nothing
     EXPECT_TRUE(frame.guardIntact());
   }
-}
-
-TEST(Container, CatWalkStartsAt24WhateverBytes12To23Hold) {
-  Bytes file = ImagBuilder::cat().plte(greyRamp(8)).ihdr(clut8(1, 1)).idat({7}).bytes();
-  std::fill(file.begin() + 12, file.begin() + 24, 'x');
-  EXPECT_EQ(decodeBytes(file).pixel(0, 0), (Bgr{7, 7, 7}));
-  // A FORM with the same 12 bytes after its header walks them as a chunk ("xxxx", huge length).
-  file[0] = 'F', file[1] = 'O', file[2] = 'R', file[3] = 'M';
-  const auto form = decodeBytes(file);
-  EXPECT_EQ(form.status, DecodeStatus::ok);
-  EXPECT_EQ(form.pixel(0, 0), (Bgr{0, 0, 0}));
 }
 
 TEST(ChunkWalk, TheHiddenRowsAreNeverCleared) {

@@ -6,14 +6,6 @@
 
 namespace {
 
-// Entry n is (n, 0, 0): a pixel's red byte tells its palette entry.
-std::vector<Rgb> indexPalette() {
-  std::vector<Rgb> palette(256);
-  for (int n = 0; n < 256; ++n)
-    palette[n] = {static_cast<std::uint8_t>(n), 0, 0};
-  return palette;
-}
-
 DecodedFrame decodeRuns(int model, int bpr, int h, const Bytes& data) {
   ImagHeader header;
   header.model = static_cast<std::uint16_t>(model);
@@ -23,7 +15,7 @@ DecodedFrame decodeRuns(int model, int bpr, int h, const Bytes& data) {
   ImagHeader after = header;
   after.model = 4, after.lineSize = 1, after.height = 1;
   return decodeBytes(ImagBuilder::form()
-                         .plte(indexPalette())
+                         .plte(greyRamp())
                          .ihdr(header)
                          .idat(data)
                          .ihdr(after)
@@ -31,7 +23,7 @@ DecodedFrame decodeRuns(int model, int bpr, int h, const Bytes& data) {
                          .bytes());
 }
 
-// Palette entries of pixels x0.. of row y, read back from the red bytes.
+// Palette entries of pixels x0.. of row y, read back from their grey.
 std::vector<int> entries(const DecodedFrame& frame, int y, int count, int x0 = 0) {
   std::vector<int> out;
   for (int x = x0; x < x0 + count; ++x)

@@ -65,11 +65,8 @@ TEST(Options, CommandLine) {
     std::size_t files;
   };
   const Case cases[] = {
-      {{}, A::view, 1, 0},
       {{"--zoom=16", "--", "--help"}, A::view, 16, 1},  // after --, a file
       {{"-", "--fit"}, A::view, 1, 2},                  // "-" is a file; options end there
-      {{"a.img", "--help"}, A::view, 1, 2},
-      {{"--help", "--bogus"}, A::help, 1, 0},
       {{"--zoom"}, A::usageError, 1, 0},
       {{"--zoom", "2x"}, A::usageError, 1, 0},
   };
@@ -101,6 +98,9 @@ TEST(Layout, ScalesPlacesAndPans) {
       // the accurate profile's start: larger pictures shrink at the top-left, smaller stay
       {800, 400, 400, 300, {.shrinkLarger = true}, {{0, 0, 800, 400}, {0, 0, 400, 200}, 0}},
       {200, 100, 400, 300, {.shrinkLarger = true}, {{0, 0, 200, 100}, {0, 0, 200, 100}, 1}},
+      // never thinner than a screen pixel, and no overflow at the largest sizes
+      {65535, 1, 100, 100, {.shrinkLarger = true}, {{0, 0, 65535, 1}, {0, 0, 100, 1}, 0}},
+      {65535, 65535, 200, 100, {.shrinkLarger = true}, {{0, 0, 65535, 65535}, {0, 0, 100, 100}, 0}},
       {0, 0, 400, 300, {}, {{}, {}, 0}},
   };
   // clang-format on
@@ -211,15 +211,14 @@ TEST_F(Viewer, WarnsOfFilesThatShowLittleOrNothing) {
   }
 }
 
-// A file of the list that cannot be read says which and why, on screen and on standard error.
-TEST_F(Viewer, FailedFileOfTheListSaysWhy) {
-  const std::string bad = dir.write("bad.img", {'x'});
+// A palette-only model: the classic decoding accepts it, the accurate one has nothing to show.
+TEST_F(Viewer, TabToAFileWithoutAnAccuratePictureShowsTheTitle) {
   ViewerCore core("");
-  core.onDrop({good("one.img"), bad});
-  const Reaction next = key(core, 'n');
-  EXPECT_EQ(next.caption, szAppname);
-  EXPECT_EQ(next.report, bad + ": " + decodeStatusText(DecodeStatus::tooShort));
-  EXPECT_NE(core.message().find("bad.img"), std::string::npos);
+  core.onDrop(
+      {dir.write("palette.imag", ImagBuilder::form().ihdr(ImagHeader::of(10, 1, 1)).bytes())});
+  const Reaction reaction = key(core, kKeyTab);
+  EXPECT_EQ(reaction.status, DecodeStatus::noPicture);
+  EXPECT_EQ(reaction.caption, std::string(szAppname) + kAccurateCaption);
 }
 
 TEST_F(Viewer, PanelSaysWhatShows) {

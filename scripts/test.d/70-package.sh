@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The Debian package: cpack makes it, lintian finds no error in it, apt installs it with the
-# libraries it asks for, and the installed programs work from their installed paths: imag2png
-# converts, and the thumbnailer, through the loader and MIME type the package registered, gives
-# the same picture. The package is removed again at the end.
+# The Debian package: cpack makes it from the install rules, lintian finds no error in it, apt
+# installs it with the libraries it asks for, every file a desktop looks for is where it looks,
+# and the installed programs work from their installed paths: imag2png converts, and the
+# thumbnailer, through the loader and MIME type the package registered, gives the same picture.
+# The package is removed again at the end.
 set -euo pipefail
 cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DPELMORA_TESTS=OFF >/dev/null
 cmake --build build-package -j"$(nproc)" >/dev/null
@@ -18,6 +19,16 @@ work=$(mktemp -d)
 trap '$sudo apt-get purge -y -qq pelmora >/dev/null; rm -rf "$work"' EXIT
 $sudo apt-get install -y -qq "./$deb" >/dev/null
 
+for file in /usr/bin/{dragndrop,imag2png,png2imag} \
+    "$(pkg-config --variable=gdk_pixbuf_moduledir gdk-pixbuf-2.0)/libpixbufloader-cdi-imag.so" \
+    /usr/share/icons/hicolor/{16x16,32x32,48x48,128x128,256x256}/apps/dragndrop.png \
+    /usr/share/icons/hicolor/scalable/apps/dragndrop.svg /usr/share/applications/dragndrop.desktop \
+    /usr/share/mime/packages/dragndrop-imag.xml /usr/share/thumbnailers/cdi-imag.thumbnailer \
+    /usr/share/metainfo/org.pelmora.dragndrop.metainfo.xml \
+    /usr/share/man/man1/{dragndrop,imag2png,png2imag}.1.gz; do
+  [ -f "$file" ] || { echo "FAILED: the package does not install $file"; exit 1; }
+done
+
 picture=samples/accurate/clut8.imag
 /usr/bin/imag2png --accurate "$picture" "$work/picture.png"
 size=$(/usr/bin/identify -format '%[fx:max(w,h)]' "$work/picture.png")
@@ -27,4 +38,4 @@ if [ "$(pixels "$work/picture.png")" != "$(pixels "$work/thumbnail.png")" ]; the
   echo "FAILED: the installed thumbnailer does not show the converter's picture"
   exit 1
 fi
-echo "package: ${deb##*/} installed, its converter and thumbnailer agree"
+echo "package: ${deb##*/} installs everything in place; its converter and thumbnailer agree"

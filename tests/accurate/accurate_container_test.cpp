@@ -111,17 +111,6 @@ TEST(AccurateContainer, RefusalsSayWhy) {
   }
 }
 
-TEST(AccurateContainer, PixelCapIsInclusive) {
-  AccurateOptions options;
-  options.maxPixels = 12;
-  AccuratePicture picture;
-  EXPECT_EQ(decodeAccurate(ImagBuilder::form().ihdr(sized(4, 3)).bytes(), options, picture),
-            DecodeStatus::ok);
-  EXPECT_EQ(picture.rgb.size(), 36u);
-  EXPECT_EQ(decodeAccurate(ImagBuilder::form().ihdr(sized(13, 1)).bytes(), options, picture),
-            DecodeStatus::pictureTooLarge);
-}
-
 // A 3 x 1 CLUT8 picture with less data than it needs: what is there is drawn, the rest is black.
 TEST(AccurateContainer, ShortDataLeavesTheRestBlack) {
   const auto picture = [](ImagBuilder file) { return decodeOk(file.bytes()); };

@@ -34,11 +34,7 @@ Bytes convertAndDecode(const TempDir& dir, const char* model, bool classic, int 
   EXPECT_EQ(run.exit, 0) << run.err;
   Bytes rgb;
   if (classic) {
-    const DecodedFrame frame = decodeBytes(readFile(out));
-    for (int i = 0; frame.status == DecodeStatus::ok && i < width * height; ++i) {
-      const Bgr pixel = frame.pixel(i % width, i / width);
-      rgb.insert(rgb.end(), {pixel[2], pixel[1], pixel[0]});
-    }
+    rgb = viewerRgb(readFile(out), width, height);
   } else {
     AccuratePicture picture;
     if (decodeAccurateFile(out.c_str(), {}, picture) == DecodeStatus::ok && picture.complete &&

@@ -2,17 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "support/tempdir.h"
 
 namespace {
-
-Bytes readBack(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 // A new-file write (the viewer's save) never replaces a file, not even one that another program
 // creates between the choice of the name and the rename; and it leaves no temporary behind.
@@ -30,9 +22,9 @@ TEST(NewFileWrite, LeavesAFileThatAppearsInTheMeantimeAlone) {
 
   const std::string fresh = dir.path("fresh.png").string();
   EXPECT_EQ(writeNewFileAtomically(fresh, mine), "");
-  EXPECT_EQ(readBack(taken), theirs);
-  EXPECT_EQ(readBack(racy), theirs);
-  EXPECT_EQ(readBack(fresh), mine);
+  EXPECT_EQ(readFile(taken), theirs);
+  EXPECT_EQ(readFile(racy), theirs);
+  EXPECT_EQ(readFile(fresh), mine);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.root()), {}), 3);
 }
 

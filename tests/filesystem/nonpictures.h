@@ -2,13 +2,10 @@
 
 // Files that are not plain pictures, made on demand in a test folder.
 
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -17,17 +14,6 @@
 // A FIFO with no writer: opening it for reading blocks unless the reader asks not to.
 inline std::string makeFifo(const std::filesystem::path& path) {
   ::mkfifo(path.c_str(), 0644);
-  return path.string();
-}
-
-// A Unix socket bound to a path; open() on it fails. The descriptor is left open on purpose
-// until the process ends, so the socket file stays a socket.
-inline std::string makeSocket(const std::filesystem::path& path) {
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-  ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
   return path.string();
 }
 

@@ -3,6 +3,7 @@
 // A fuzz input is one selector byte, which picks the DYUV suppression threshold, followed by
 // the file. The selector lets the fuzzer drive both the viewer's threshold and "off".
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <vector>
@@ -21,7 +22,7 @@ inline int thresholdFor(std::uint8_t selector) {
 
 inline std::vector<std::uint8_t> fuzzInput(std::uint8_t selector,
                                            const std::vector<std::uint8_t>& file) {
-  std::vector<std::uint8_t> input{selector};
-  input.insert(input.end(), file.begin(), file.end());
+  std::vector<std::uint8_t> input(file.size() + 1, selector);
+  std::copy(file.begin(), file.end(), input.begin() + 1);
   return input;
 }

@@ -1,6 +1,6 @@
-// Every prefix of the sample pictures, and every small change to their header bytes, decoded
-// into a guarded frame: nothing may be written past the frame, the status must follow from the
-// container header, and a cut file may only show part of the full picture, never other pixels.
+// Every prefix of the sample pictures, decoded into a guarded frame: nothing may be written past
+// the frame, the status must follow from the container header, and a cut file may only show part
+// of the full picture, never other pixels. (Changed bytes anywhere are the fuzzer's part.)
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "byteswap.h"
 #include "decode.h"
-#include "oracle.h"
 #include "fuzzsamples.h"
+#include "oracle.h"
 
 namespace {
 
@@ -83,50 +82,6 @@ TEST(Truncation, EveryPrefixShowsPartOfTheWholePicture) {
       // only pictures whose rows fit can be compared pixel for pixel.
       if (sample.wellFormed) {
         ASSERT_EQ(foreignBytes(cut.bytes(), whole.bytes()), 0u);
-      }
-    }
-  }
-}
-
-// Positions of the header bytes: the container's, and those of each PLTE and IHDR chunk (its
-// identifier and length, the IHDR body, the 4 unused bytes that open a PLTE body).
-std::vector<std::size_t> headerBytes(const Bytes& file) {
-  const std::size_t first = file[0] == 'C' ? 24 : 12;
-  std::vector<std::size_t> at;
-  for (std::size_t i = 0; i < first; ++i)
-    at.push_back(i);
-  for (std::size_t p = first; p + 8 <= file.size(); p += 8 + byteswaplp(file.data() + p + 4)) {
-    const std::string id(file.begin() + p, file.begin() + p + 4);
-    const std::size_t body = id == "IHDR" ? 14 : id == "PLTE" ? 4 : 0;
-    const std::size_t headerEnd = id == "IDAT" ? p + 8 : p + 8 + body;
-    for (std::size_t i = p; i < std::min(headerEnd, file.size()); ++i)
-      at.push_back(i);
-  }
-  return at;
-}
-
-TEST(Truncation, EveryHeaderByteChanged) {
-  GuardedFrame frame;
-  for (const Sample& sample : samplePictures()) {
-    if (!sample.wellFormed) continue;
-    for (const std::size_t at : headerBytes(sample.file)) {
-      const bool tag = at < 4 || (at >= 8 && at < 12);  // "FORM"/"CAT " or "IMAG"
-      std::vector<std::uint8_t> values = {0x00, 0xFF};
-      for (int bit = 0; bit < 8; ++bit)
-        values.push_back(sample.file[at] ^ (1u << bit));
-      for (const std::uint8_t value : values) {
-        if (value == sample.file[at]) continue;
-        Bytes changed = sample.file;
-        changed[at] = value;
-        SCOPED_TRACE(sample.name + ", byte " + std::to_string(at) + " set to " +
-                     std::to_string(value));
-        const DecodeStatus status = frame.decode(changed);
-        ASSERT_EQ(status, tag ? DecodeStatus::notCdiImage : DecodeStatus::ok);
-        ASSERT_TRUE(frame.guardIntact());
-        ASSERT_TRUE(blackOutsideCoverage(frame.frame(), frame.coverage));
-        if (tag) {
-          ASSERT_EQ(frame.coverage.width + frame.coverage.height, 0);
-        }
       }
     }
   }

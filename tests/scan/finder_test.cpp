@@ -6,28 +6,16 @@
 
 #include "accurate.h"
 #include "support/discimage.h"
+#include "support/framecheck.h"
 #include "support/tempdir.h"
 
 namespace {
-
-// A CLUT8 picture of width x height whose pixels depend on `seed`.
-Bytes picture(int width, int height, int seed) {
-  std::vector<Rgb> palette;
-  for (int n = 0; n < 256; ++n)
-    palette.push_back({std::uint8_t(n), std::uint8_t(n * seed), std::uint8_t(255 - n)});
-  const ImagHeader header = ImagHeader::of(4, width, height);
-  Bytes data;
-  for (int i = 0; i < width * height; ++i)
-    data.push_back(static_cast<std::uint8_t>(i * seed));
-  return ImagBuilder::form().plte(palette).ihdr(header).idat(data).bytes();
-}
 
 Bytes noise(std::size_t n, unsigned seed) {
   std::mt19937 random(seed);
   Bytes bytes(n);
   for (auto& b : bytes)
-    b = static_cast<std::uint8_t>(random() %
-                                  251);  // never the bytes of "IMAG" in a row, in practice
+    b = static_cast<std::uint8_t>(random() % 251);  // "IMAG" in a row: never, in practice
   return bytes;
 }
 
@@ -66,7 +54,7 @@ class FinderPlacement : public Finder, public ::testing::WithParamInterface<Plac
 // Two pictures, each larger than a sector, behind and between other data: each is found whole,
 // at the offset of its header in the file, and read again the same for the viewer's list.
 TEST_P(FinderPlacement, FindsEveryPictureWholeAtItsFileOffset) {
-  const Bytes first = picture(64, 50, 3), second = picture(40, 90, 7);
+  const Bytes first = colourfulPicture(64, 50), second = colourfulPicture(40, 90);
   const Bytes data = join({noise(2048, 1), first, noise(5000, 2), second, noise(700, 3)});
   const std::int64_t at[] = {2048, 2048 + std::int64_t(first.size()) + 5000};
   const auto& sectors = GetParam().sectors;
@@ -101,8 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
 // A large disc image: a header across the boundary of the scanner's 1 MiB windows, a picture
 // larger than a window, and one past it.
 TEST_F(Finder, PicturesAcrossScanWindowsAreFoundWhole) {
-  const Bytes straddling = picture(100, 100, 4), large = picture(1200, 1000, 5),
-              last = picture(10, 10, 6);
+  const Bytes straddling = colourfulPicture(100, 100), large = colourfulPicture(1200, 1000),
+              last = colourfulPicture(10, 10);
   const std::int64_t first = (std::int64_t{1} << 20) - 6;
   const Bytes data = join({noise(std::size_t(first), 9), straddling, large, noise(100, 10), last});
   const auto finds = scan(discImage(data, SectorFormat::mode2Form2));
@@ -116,9 +104,9 @@ TEST_F(Finder, PicturesAcrossScanWindowsAreFoundWhole) {
 // Dumps hold containers whose length covers only the header: the chunks tell how far the
 // picture reaches, and a FORM right after it is the next picture.
 TEST_F(Finder, ShortContainerLengthDoesNotCutThePicture) {
-  Bytes first = picture(30, 20, 5);
+  Bytes first = colourfulPicture(30, 20);
   setContainerLength(first, 0, 4);
-  const Bytes second = picture(20, 10, 9);
+  const Bytes second = colourfulPicture(20, 10);
   const auto finds = scan(join({first, second}));
   ASSERT_EQ(finds.size(), 2u);
   EXPECT_EQ(finds[0].bytes, first);
@@ -129,7 +117,8 @@ TEST_F(Finder, ShortContainerLengthDoesNotCutThePicture) {
 }
 
 TEST_F(Finder, ContainersInsideAFindBelongToIt) {
-  const Bytes item1 = picture(8, 8, 1), item2 = picture(9, 9, 2), alone = picture(10, 10, 3);
+  const Bytes item1 = colourfulPicture(8, 8), item2 = colourfulPicture(9, 9),
+              alone = colourfulPicture(10, 10);
   Bytes cat = ImagBuilder::cat().raw(Bytes(item1.begin() + 12, item1.end())).raw(item2).bytes();
   setContainerLength(cat, 0, 4);
   const auto finds = scan(join({noise(100, 4), cat, noise(300, 5), alone}));
@@ -151,7 +140,7 @@ TEST_F(Finder, ContainersInsideAFindBelongToIt) {
 // claim a length beyond the data, a header the decoder refuses is passed over.
 TEST_F(Finder, DataAfterAPictureDoesNotSwallowTheNext) {
   const std::string text = "Copyright notice of a system ROM, followed by code.";
-  const Bytes first = picture(16, 16, 1), second = picture(12, 12, 2);
+  const Bytes first = colourfulPicture(16, 16), second = colourfulPicture(12, 12);
   const Bytes noHeader = ImagBuilder::form().idat(Bytes(50, 1)).bytes();
   const auto finds = scan(join({first, Bytes(text.begin(), text.end()), noHeader, second}));
   ASSERT_EQ(finds.size(), 2u);
@@ -160,7 +149,7 @@ TEST_F(Finder, DataAfterAPictureDoesNotSwallowTheNext) {
 }
 
 TEST_F(Finder, PictureDataCutByTheEndOfTheFileIsFoundIncomplete) {
-  const Bytes whole = picture(50, 50, 6);
+  const Bytes whole = colourfulPicture(50, 50);
   const Bytes cut(whole.begin(), whole.end() - 1000);
   const auto finds = scan(join({noise(3000, 8), cut}));
   ASSERT_EQ(finds.size(), 1u);
@@ -177,7 +166,7 @@ TEST(FinderCost, HeadersClaimingHugeDataDoNotRereadTheFile) {
                          .ihdr(ImagHeader::of(4, 0, 4))  // no width: refused
                          .chunkWithLength("IDAT", 0x7FFFFFF0, {})
                          .bytes();
-  const Bytes real = picture(200, 200, 3);  // across the scanner's third window
+  const Bytes real = colourfulPicture(200, 200);  // across the scanner's third window
   const std::size_t realAt = (std::size_t{3} << 20) - 20000, size = std::size_t{4} << 20;
   Bytes file;
   const auto fill = [&](std::size_t until) {

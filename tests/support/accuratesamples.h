@@ -1,8 +1,7 @@
 #pragma once
 
-// The accurate-profile sample pictures in samples/accurate/: one per pixel model, and a few
-// containers that only the accurate profile reads right. Built byte by byte (RGB555 by the
-// encoder), so the committed files can be checked against this code.
+// The accurate-profile sample pictures in samples/accurate/: one per pixel model, drawn and
+// encoded by this project, and a few containers that only the accurate profile reads right.
 
 #include <string>
 #include <vector>
@@ -12,8 +11,6 @@
 struct AccurateSample {
   std::string name;  // file name in samples/accurate/
   Bytes bytes;
-  int width = 0;  // what the accurate profile decodes it to
-  int height = 0;
 };
 
 std::vector<AccurateSample> accurateSamples();

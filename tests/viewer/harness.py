@@ -1,12 +1,16 @@
 """The viewer on an X server, whichever shell draws it: dragndrop (SDL) natively, or
 dragndrop.exe under Wine, whose windows are X windows as well. Captions and pixels are read from
-the X server, keys go in through xdotool, files are dropped through XDND by xdnd_drag. A shell
+the X server, keys go in through xdotool, files are dropped through XDND (xdnd.py). A shell
 (shells.py) says only how to start its program, how it names files, and how to convert them."""
 
 import os
 import re
 import subprocess
 import time
+
+import numpy as np
+
+import xdnd
 
 TITLE = "Pelmora 'DragnDrop' viewer"
 FRAME_W, FRAME_H = 384, 280
@@ -37,61 +41,48 @@ def wait_until(what, probe, timeout=10.0, explain=None):
 
 
 class Image:
-    """8-bit RGB pixels, rows top to bottom."""
+    """8-bit RGB pixels: an array of rows of pixels of red, green and blue."""
 
-    def __init__(self, width, height, rgb):
-        check(len(rgb) == width * height * 3, f"{width}x{height} image of {len(rgb)} bytes")
-        self.width, self.height, self.rgb = width, height, bytes(rgb)
+    def __init__(self, pixels):
+        self.pixels = pixels
+        self.height, self.width = pixels.shape[:2]
 
     @staticmethod
     def solid(width, height, colour):
-        return Image(width, height, colour * (width * height))
+        return Image(np.full((height, width, 3), list(colour), np.uint8))
 
     @staticmethod
     def from_ppm(data):
         header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
         check(header is not None, "not an 8-bit binary PPM")
         width, height = int(header[1]), int(header[2])
-        return Image(width, height, data[header.end():header.end() + width * height * 3])
-
-    def row(self, y, x0=0, x1=None):
-        x1 = self.width if x1 is None else x1
-        return self.rgb[(y * self.width + x0) * 3:(y * self.width + x1) * 3]
+        check(len(data) - header.end() >= width * height * 3, "a PPM cut short")
+        return Image(np.frombuffer(data, np.uint8, width * height * 3, header.end())
+                     .reshape(height, width, 3))
 
     def scaled(self, factor):
         """Nearest-neighbour enlargement by a whole factor."""
-        if factor == 1:
-            return self
-        rows = []
-        for y in range(self.height):
-            row = self.row(y)
-            wide = b"".join(row[x * 3:x * 3 + 3] * factor for x in range(self.width))
-            rows.extend([wide] * factor)
-        return Image(self.width * factor, self.height * factor, b"".join(rows))
+        return Image(self.pixels.repeat(factor, axis=0).repeat(factor, axis=1))
 
     def on_grey(self, width, height, left=0, top=0):
         """A width x height grey area with this image at (left, top), cut where it overflows."""
-        out = []
-        for y in range(height):
-            line = bytearray(GREY * width)
-            if 0 <= y - top < self.height:
-                x0, x1 = max(left, 0), min(left + self.width, width)
-                if x0 < x1:
-                    line[x0 * 3:x1 * 3] = self.row(y - top, x0 - left, x1 - left)
-            out.append(bytes(line))
-        return Image(width, height, b"".join(out))
+        out = Image.solid(width, height, GREY)
+        x0, y0 = max(left, 0), max(top, 0)
+        x1, y1 = min(left + self.width, width), min(top + self.height, height)
+        if x0 < x1 and y0 < y1:
+            out.pixels[y0:y1, x0:x1] = self.pixels[y0 - top:y1 - top, x0 - left:x1 - left]
+        return out
 
     def differences(self, other):
         """Why `other` is not this image, or "" when it is."""
         if (self.width, self.height) != (other.width, other.height):
             return f"{other.width}x{other.height}, not {self.width}x{self.height}"
-        for y in range(self.height):
-            if self.row(y) != other.row(y):
-                x = next(x for x in range(self.width) if self.row(y, x, x + 1) !=
-                         other.row(y, x, x + 1))
-                return (f"pixel ({x}, {y}) is {tuple(other.row(y, x, x + 1))}, not "
-                        f"{tuple(self.row(y, x, x + 1))}")
-        return ""
+        wrong = np.argwhere((self.pixels != other.pixels).any(axis=2))
+        if len(wrong) == 0:
+            return ""
+        y, x = wrong[0]
+        return (f"pixel ({x}, {y}) is {tuple(other.pixels[y, x].tolist())}, not "
+                f"{tuple(self.pixels[y, x].tolist())}")
 
 
 class Display:
@@ -179,9 +170,10 @@ class Viewer:
         self.display.run("xdotool", "windowsize", "--sync", self.window, str(width), str(height))
 
     def drop(self, files, kind="both"):
-        result = self.display.run(self.shell.drag, self.window, kind, *files)
-        check(result.returncode == 0,
-              f"xdnd_drag failed ({result.returncode}): {result.stderr.decode()}")
+        try:
+            xdnd.drop(self.display.env["DISPLAY"], self.window, files, kind)
+        except xdnd.DropFailed as why:
+            raise Failure(f"the drop of {files} failed: {why}") from None
 
     def close(self):
         """Asks the viewer to quit as a user would (Esc); it must end with status 0."""

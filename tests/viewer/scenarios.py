@@ -2,7 +2,7 @@
 """The viewer's scenarios, run against one shell: what to start, what to press or drop, and what
 the caption and the screen must then show. Expected pixels come from the converter.
 
-usage: scenarios.py --shell native|wine --dragndrop BIN --imag2png BIN --drag BIN --samples DIR
+usage: scenarios.py --shell native|wine --dragndrop BIN --imag2png BIN --samples DIR
                     [--wine-run SCRIPT --wine-state DIR] [NAME...]
 
 Exit 0 when every check passed, 1 on the first failure, 77 (skipped) without Xvfb.
@@ -60,6 +60,11 @@ def make_files(folder, samples, shell):
         os.makedirs(os.path.dirname(files[key]), exist_ok=True)
         shutil.copyfile(files[source], files[key])
 
+    def write(key, name, data):
+        files[key] = os.path.join(folder, name)
+        with open(files[key], "wb") as out:
+            out.write(data)
+
     copy("two words", "two words.img")
     copy("odd name", "a b \u00f1\u00e9 \u65e5.img", source="clut4-chart")
     copy("unicode", "\u65e5\u672c\u8a9e \u03a9\u03bc\u03ad\u03b3\u03b1.imag", source="rl7-chart")
@@ -73,12 +78,8 @@ def make_files(folder, samples, shell):
     bad = os.path.join(os.fsencode(folder), b"bad\xff name.img")
     shutil.copyfile(files["rl3-bars"], bad)
     files["bad utf8"] = os.fsdecode(bad)
-    files["refused"] = os.path.join(folder, "ilbm.img")  # an IFF file of another type
-    with open(files["refused"], "wb") as out:
-        out.write(b"FORM\0\0\0\x10ILBMBMHD\0\0\0\0")
-    files["notes"] = os.path.join(folder, "notes.txt")
-    with open(files["notes"], "w", encoding="ascii") as text:
-        text.write("not a picture\n")
+    write("refused", "ilbm.img", b"FORM\0\0\0\x10ILBMBMHD\0\0\0\0")  # an IFF of another type
+    write("notes", "notes.txt", b"not a picture\n")
     files["missing"] = os.path.join(folder, "missing.img")
     # A folder of pictures in natural order, and a file that is none (it sorts first).
     copy("pic2", "pics", "pic2.img", source="rl7-chart")
@@ -87,6 +88,15 @@ def make_files(folder, samples, shell):
     files["pics"] = os.path.dirname(files["pic2"])
     # Saved beside the file, in a folder and under a name in any letters.
     copy("to save", "save \u03a9\u03bc", "\u65e5\u672c pic.img", source="clut4-chart")
+    # Paths a file manager may drop that are no pictures, and every fuzz seed.
+    files["fifo"] = os.path.join(folder, "a fifo")
+    os.mkfifo(files["fifo"])
+    write("empty", "empty.img", b"")
+    files["no pictures"] = os.path.join(folder, "no pictures")
+    os.mkdir(files["no pictures"])
+    for name in SEEDS:
+        with open(os.path.join(HERE, "..", "fuzz", "corpus", name), "rb") as seed:
+            write(name, name + ".img", seed.read()[1:])  # less the fuzzer's selector byte
     # A dump holding two pictures among other data, for --scan.
     files["dump"] = os.path.join(folder, "dump.bin")
     with open(files["dump"], "wb") as out:
@@ -99,6 +109,8 @@ def make_files(folder, samples, shell):
 
 
 DUMP_FIRST, DUMP_SECOND = 0x800, 0x10000
+HERE = os.path.dirname(os.path.abspath(__file__))
+SEEDS = sorted(os.listdir(os.path.join(HERE, "..", "fuzz", "corpus")))  # each a CD-i picture
 
 
 # What the screen must show, as a function of the run and of the client area's size.
@@ -253,7 +265,7 @@ SCENARIOS = {
         Step(resize(200, 120), named("dyuv-chart"), frame("dyuv-chart")),  # its top-left part
     ]),
     **{f"sample_{key}": ([key], [Step(None, named(key), frame(key))])
-       for key, _ in bundled(os.path.join(os.path.dirname(__file__), "..", "..", "samples"))},
+       for key, _ in bundled(os.path.join(HERE, "..", "..", "samples"))},
     # Names as long as the system allows, and letters outside any one code page, on the
     # command line and dropped.
     "long_path": (["long"], [
@@ -261,7 +273,6 @@ SCENARIOS = {
         Step(drop("unicode"), named("unicode"), frame("unicode")),
         Step(drop("long"), named("long"), frame("long")),
     ]),
-    "unicode_name": (["unicode"], [Step(None, named("unicode"), frame("unicode"))]),
     "refused_on_command_line": (["refused"], [
         Step(resize(450, 330), title, black),
     ]),
@@ -282,6 +293,14 @@ SCENARIOS = {
         Step(drop("bad utf8"), lambda run: run.path("bad utf8").encode(
             "utf-8", "surrogateescape").decode("utf-8", "replace"), frame("bad utf8"),
             shells=NATIVE),
+    ]),
+    # Whatever is dropped, the viewer stays up: each file is shown or refused, and a FIFO is
+    # never waited on.
+    "hostile_drops": ([], [
+        *(Step(drop(name), named(name), shells=NATIVE) for name in SEEDS),
+        *(Step(drop(key), title, shells=NATIVE)
+          for key in ("fifo", "empty", "no pictures", "/dev/zero", "missing")),
+        Step(drop("pics", "fifo"), named("pic2"), frame("pic2"), shells=NATIVE),
     ]),
     # Several arguments that name no file together: each is a file. No wrap at either end.
     "next_and_previous": (["clut8-chart", "rl7-chart", "dyuv-chart"], [
@@ -412,6 +431,15 @@ def help_version_and_usage(shell):
         check(line.strip() in documented, f"the README lacks the key line {line.strip()!r}")
 
 
+def readme_screenshot(run):
+    """The README's screenshot is what the viewer shows for the DYUV sample: the picture its
+    scenario holds the viewer to. Taken again with imag2png samples/dyuv-chart.imag OUT.png."""
+    shot = run.display.run("/usr/bin/convert", os.path.join(HERE, "..", "..", "docs",
+                                                             "screenshot.png"), "-depth", "8", "ppm:-")
+    why = run.picture("dyuv-chart").differences(Image.from_ppm(shot.stdout))
+    check(why == "", f"docs/screenshot.png is no longer what the viewer shows: {why}")
+
+
 def no_display(shell):
     """Without a display the viewer says why and ends, rather than wait unseen."""
     command, env = shell.without_display()
@@ -426,7 +454,7 @@ def no_display(shell):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--shell", choices=SHELLS, required=True)
-    for option in ("--dragndrop", "--drag", "--imag2png", "--samples"):
+    for option in ("--dragndrop", "--imag2png", "--samples"):
         parser.add_argument(option, required=True)
     parser.add_argument("--wine-run")
     parser.add_argument("--wine-state")
@@ -446,10 +474,14 @@ def main():
                 if name == "drops" and shell.name == "native":
                     check(f"dragndrop: {run.path('notes')}: " in said,
                           "no reason printed for the refused file")
+                if name == "hostile_drops":  # a reason for each refused file, and nothing else
+                    for line in said.splitlines():
+                        check(line.startswith("dragndrop: "), f"unexpected output: {line!r}")
                 print(f"ok {name} ({time.monotonic() - started:.1f} s)", flush=True)
             if not args.names:
                 help_version_and_usage(shell)
                 no_display(shell)
+                readme_screenshot(run)
     except Failure as failure:
         print(f"FAILED: {failure}")
         return 1

@@ -18,7 +18,7 @@ class NativeShell:
     unseen_reason = b"cannot open a display"
 
     def __init__(self, args):
-        self.viewer, self.converter, self.drag = args.dragndrop, args.imag2png, args.drag
+        self.viewer, self.converter = args.dragndrop, args.imag2png
 
     def display(self):
         return Display()

@@ -1,0 +1,55 @@
+#include "repositoryfiles.h"
+
+#include <cstdio>
+
+#include "accuratesamples.h"
+#include "bundledsamples.h"
+#include "fuzzinput.h"
+#include "fuzzsamples.h"
+
+namespace {
+
+bool has(const std::string& name, const char* part) {
+  return name.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+std::vector<RepositoryFile> repositoryFiles() {
+  std::vector<RepositoryFile> files;
+  // A fuzz seed: FOLDER/STEM-SS.fuzz, the selector SS in hex, then `file`.
+  const auto seed = [&files](const char* folder, const std::string& stem, std::uint8_t selector,
+                             const Bytes& file) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "-%02x.fuzz", selector);
+    files.push_back(
+        {"tests/fuzz/" + std::string(folder) + "/" + stem + suffix, fuzzInput(selector, file)});
+  };
+  for (const SamplePicture& sample : bundledSamples())
+    files.push_back({"samples/" + sample.fileName, sample.bytes});
+  const std::uint8_t everyThreshold[] = {kSelectViewer, kSelectOff, kSelectOther};
+  // fuzz_decode's seeds: each fuzz sample once; the DYUV ones once per kind of threshold.
+  for (const Sample& sample : samplePictures()) {
+    for (const std::uint8_t selector : everyThreshold) {
+      if (selector == kSelectViewer || has(sample.name, "dyuv"))
+        seed("corpus", sample.name, selector, sample.file);
+    }
+  }
+  // fuzz_rows' seeds: rows of lengths around the 16-pixel blocks, after the start values.
+  for (const int n : {1, 2, 15, 16, 17, 33, 384, 401}) {
+    Bytes row = {static_cast<std::uint8_t>(n * 37), static_cast<std::uint8_t>(n * 91), 128};
+    for (int i = 0; i < 48 + n; ++i)
+      row.push_back(static_cast<std::uint8_t>(i * 29 + n));
+    for (const std::uint8_t selector : everyThreshold)
+      seed("rows-corpus", "row-" + std::to_string(n), selector, row);
+  }
+  // fuzz_accurate's seeds: each accurate sample; DYUV and CAT ones also with selector 3
+  // (interpolated chroma, second picture).
+  for (const AccurateSample& sample : accurateSamples()) {
+    files.push_back({"samples/accurate/" + sample.name, sample.bytes});
+    const std::string stem = "accurate-" + sample.name.substr(0, sample.name.rfind('.'));
+    seed("accurate-corpus", stem, 0, sample.bytes);
+    if (has(stem, "dyuv") || has(stem, "cat")) seed("accurate-corpus", stem, 3, sample.bytes);
+  }
+  return files;
+}

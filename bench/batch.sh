@@ -94,7 +94,7 @@ echo "PNG bytes: today $oldBytes, new $newBytes ($(ratio "$newBytes * 100" "$old
   "target 60 %), --level 9 $level9Bytes ($(ratio "$level9Bytes * 100" "$oldBytes") %)"
 
 if command -v perf >/dev/null; then
-  one=$source/samples/dyuv-chart.img
+  one=$(echo "$source"/samples/dyuv-chart.*)
   for program in old new; do
     binary=$old
     [[ $program == new ]] && binary=$new

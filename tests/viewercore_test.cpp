@@ -221,6 +221,17 @@ TEST_F(Viewer, TabToAFileWithoutAnAccuratePictureShowsTheTitle) {
   EXPECT_EQ(reaction.caption, std::string(szAppname) + kAccurateCaption);
 }
 
+// A file of the list that cannot be read says which and why, on screen and on standard error.
+TEST_F(Viewer, FailedFileOfTheListSaysWhy) {
+  const std::string bad = dir.write("bad.img", {'x'});
+  ViewerCore core("");
+  core.onDrop({good("one.img"), bad});
+  const Reaction next = key(core, 'n');
+  EXPECT_EQ(next.caption, szAppname);
+  EXPECT_EQ(next.report, bad + ": " + decodeStatusText(DecodeStatus::tooShort));
+  EXPECT_NE(core.message().find("bad.img"), std::string::npos);
+}
+
 TEST_F(Viewer, PanelSaysWhatShows) {
   ViewerCore core(cat("two.cat"));
   core.onCommand(IDM_DECODE_ARGV);

@@ -74,13 +74,13 @@ src/tools/imag2png.cpp @@ width = coverage.width, height = coverage.height; @@ w
 src/tools/imag2png.cpp @@ if (job.output != "-" && sameFile(job.input, job.output)) { @@ if (false) {
 src/tools/imag2png.cpp @@ !written.insert(jobs[i].output).second @@ !written.insert(jobs[i].output).second && false
 src/tools/batchrun.cpp @@ allDone = convert(i) && allDone; @@ allDone = convert(i) || allDone;
-src/tools/frameimage.cpp @@ out[0] = row[3 * x + 2]; @@ out[0] = row[3 * x + 1];
-src/tools/atomicwrite.cpp @@ return ::fsync(fd); @@ return fd * 0;
-src/tools/atomicwrite.cpp @@ const bool synced = ::fsync(fd) == 0 || @@ const bool synced = true ||
-src/tools/atomicwrite.cpp @@ if (replacing) keepOwnerAndMode(fd_, existing); @@ if (replacing && false) keepOwnerAndMode(fd_, existing);
-src/tools/atomicwrite.cpp @@ releaseSlot(*slot_, !error.empty()); @@ releaseSlot(*slot_, false);
-src/tools/atomicwrite.cpp @@ S_ISCHR(existing.st_mode) || S_ISFIFO @@ S_ISFIFO
-src/tools/atomicwrite.cpp @@ if (!std::filesystem::is_symlink(pathFromUtf8(path), error)) return path; @@ if (std::filesystem::is_symlink(pathFromUtf8(path), error) || true) return path;
+src/imageio/frameimage.cpp @@ out[0] = row[3 * x + 2]; @@ out[0] = row[3 * x + 1];
+src/imageio/atomicwrite.cpp @@ return ::fsync(fd); @@ return fd * 0;
+src/imageio/atomicwrite.cpp @@ const bool synced = ::fsync(fd) == 0 || @@ const bool synced = true ||
+src/imageio/atomicwrite.cpp @@ if (replacing) keepOwnerAndMode(fd_, existing); @@ if (replacing && false) keepOwnerAndMode(fd_, existing);
+src/imageio/atomicwrite.cpp @@ releaseSlot(*slot_, !error.empty()); @@ releaseSlot(*slot_, false);
+src/imageio/atomicwrite.cpp @@ S_ISCHR(existing.st_mode) || S_ISFIFO @@ S_ISFIFO
+src/imageio/atomicwrite.cpp @@ if (!std::filesystem::is_symlink(pathFromUtf8(path), error)) return path; @@ if (std::filesystem::is_symlink(pathFromUtf8(path), error) || true) return path;
 EOF
 }
 

@@ -452,6 +452,20 @@ def readme_screenshot(run):
     check(why == "", f"docs/screenshot.png is no longer what the viewer shows: {why}")
 
 
+def page_shot(run, out):
+    """The README's picture of the page: the DYUV sample dropped on it, shown at 2x."""
+    viewer = run.shell.viewer(run.display, [run.path("dyuv-chart")])
+    try:
+        viewer.wait_for_window()
+        viewer.resize(FRAME_W * 2, FRAME_H * 2)
+        viewer.key("plus")
+        viewer.wait_for_screen(lambda w, h: frame("dyuv-chart", 2)(run, w, h), "the page shot")
+        with open(out, "wb") as shot:
+            shot.write(viewer.driver.get_screenshot_as_png())
+    finally:
+        viewer.kill()
+
+
 def no_display(shell):
     """Without a display the viewer says why and ends, rather than wait unseen."""
     command, env = shell.without_display()
@@ -470,6 +484,8 @@ def main():
         parser.add_argument(option, required=True)
     parser.add_argument("--dragndrop", help="the viewer (native and wine shells)")
     parser.add_argument("--site", help="the page's site, as the web preset builds it")
+    parser.add_argument("--page-shot", metavar="PNG",
+                        help="web shell: also write a screenshot of the page (the README's)")
     parser.add_argument("--wine-run")
     parser.add_argument("--wine-state")
     parser.add_argument("names", nargs="*", help="scenarios to run (default: all)")
@@ -500,6 +516,8 @@ def main():
                     help_version_and_usage(shell)
                     no_display(shell)
                 readme_screenshot(run)
+            if args.page_shot and shell.name == "web":
+                page_shot(run, args.page_shot)
     except Failure as failure:
         print(f"FAILED: {failure}")
         return 1

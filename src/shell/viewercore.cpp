@@ -503,8 +503,13 @@ Reaction ViewerCore::save() {
     say("nothing to save");
     return reaction;
   }
-  const std::string stem =
-      scanned_ ? shownName() : utf8FromPath(pathFromUtf8(current_).replace_extension());
+  // A picture found inside a file keeps its whole name, "PATH@0xOFFSET", whether this viewer's
+  // scan found it or the shell handed it over under that name.
+  const std::string name = shownName();
+  const std::size_t at = name.rfind("@0x");
+  const bool found = scanned_ || (at != std::string::npos && at + 3 < name.size() &&
+                                  name.find_first_not_of("0123456789abcdef", at + 3) == name.npos);
+  const std::string stem = found ? name : utf8FromPath(pathFromUtf8(current_).replace_extension());
   const auto [path, error] = saver_.save(image, stem);
   if (error.empty()) {
     say("saved " + path);

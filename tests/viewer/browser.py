@@ -93,13 +93,19 @@ class PageViewer(Viewer):
     def cdp(self, command, **params):
         return self.driver.execute_cdp_cmd(command, params)
 
+    def wait_until_ready(self, what):
+        wait_until(what, lambda: self.script(
+            "return document.getElementById('screen').dataset.state") == "ready", timeout=30)
+
     def wait_for_window(self):
         self.driver.get(self.display.site.url)
-        wait_until("the page to start", lambda: self.script(
-            "return document.getElementById('screen').dataset.state") == "ready", timeout=30)
+        self.wait_until_ready("the page to start")
         self.resize(*self.shell.first_client)
-        if self.args:  # what a command line names, the page is given as a drop
-            self.drop(self.args)
+        files = [arg for arg in self.args if arg != "--scan"]
+        if len(files) < len(self.args):  # the page's box for what --scan does
+            self.script("document.getElementById('scan').click()")
+        if files:  # what a command line names, the page is given as a drop
+            self.drop(files)
         return self.window
 
     def caption_of(self, window):
@@ -153,6 +159,7 @@ class PageViewer(Viewer):
                 self.cdp("Input.dispatchDragEvent", type=event, x=x, y=y, data=data)
         except WebDriverException as why:
             raise Failure(f"the drop of {files} failed: {why.msg}") from None
+        self.wait_until_ready(f"the page to read {files}")
 
     def ctrl_wheel(self, button):
         x, y = self.canvas_at(100, 100)

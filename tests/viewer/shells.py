@@ -108,7 +108,7 @@ class WebShell(NativeShell):
     sizes_to_zoom = False  # the browser's window is the user's to size, not the page's
     skipped = ("missing_file",  # no drop can bring a file that does not exist
                "blank_in_path", "options_on_the_command_line", "full_screen_and_fit_options",
-               "accurate_profile_and_cat_pages", "scan_lists_the_pictures_in_a_dump")
+               "accurate_profile_and_cat_pages")
 
     def __init__(self, args):
         super().__init__(args)

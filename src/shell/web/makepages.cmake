@@ -17,7 +17,7 @@ execute_process(COMMAND base64 -w0 ${ICON} OUTPUT_VARIABLE base64 COMMAND_ERROR_
 
 string(REPLACE "</script" "<\\/script" single "${single}")
 string(REPLACE "</script" "<\\/script" viewer "${viewer}")
-set(inline_scripts "<script>\n${single}\n</script>\n<script>\n${viewer}\nstartViewer(createPelmora);\n</script>")
+set(inline_scripts "<script id=\"module\">\n${single}\n</script>\n<script>\n${viewer}\nstartViewer(createPelmora, document.getElementById(\"module\").textContent);\n</script>")
 string(REPLACE "@ICON@" "data:image/png;base64,${base64}" single_page "${template}")
 string(REPLACE "@SCRIPTS@" "${inline_scripts}" single_page "${single_page}")
 file(WRITE ${SITE}/pelmora.html "${single_page}")

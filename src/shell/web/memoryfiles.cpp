@@ -25,6 +25,10 @@ std::uint8_t* MemoryFiles::add(const std::string& path, std::int64_t size) {
   return file.bytes.data();
 }
 
+void MemoryFiles::refuse(const std::string& path, DecodeStatus reason) {
+  files_[path] = File{.refusal = reason};
+}
+
 void MemoryFiles::addFolder(const std::string& path) {
   folders_.insert(path);
 }
@@ -34,6 +38,7 @@ DecodeStatus MemoryFiles::read(const std::string& path, std::int64_t maxBytes, F
   const auto it = files_.find(path);
   if (it == files_.end()) return DecodeStatus::cannotOpen;
   const File& file = it->second;
+  if (file.refusal != DecodeStatus::ok) return file.refusal;
   if (file.size == 0) return DecodeStatus::empty;
   if (file.size > maxBytes) return DecodeStatus::tooLarge;
   // Added but never filled (too large for memory when it came): as a file that read short.

@@ -19,6 +19,8 @@ class MemoryFiles final : public FileSource {
   void addFolder(const std::string& path);
   // The page could not read the file after all (gone, or no permission): it cannot be opened.
   void remove(const std::string& path) { files_.erase(path); }
+  // An entry that is refused for `reason` when shown (a scanned file without pictures).
+  void refuse(const std::string& path, DecodeStatus reason);
 
   DecodeStatus read(const std::string& path, std::int64_t maxBytes, FileCopy& copy) override;
   std::vector<std::string> expandFolders(const std::vector<std::string>& paths) override;
@@ -27,6 +29,7 @@ class MemoryFiles final : public FileSource {
   struct File {
     std::vector<std::uint8_t> bytes;
     std::int64_t size = 0;  // as the page reported it; bytes is empty when it was too large
+    DecodeStatus refusal = DecodeStatus::ok;
   };
   std::vector<std::string> picturesInFolder(const std::string& folder) const;
 

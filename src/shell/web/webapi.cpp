@@ -81,6 +81,13 @@ EMSCRIPTEN_KEEPALIVE void pm_drop_lost(const char* path) {
   viewer().files.remove(path);
 }
 
+// A file of the drop that the page scanned and found no picture in: `status` is how its scan
+// (pm_scan) ended. Shown, it is refused for that reason, or as holding no picture.
+EMSCRIPTEN_KEEPALIVE void pm_drop_refused(const char* path, int status) {
+  const bool known = status > 0 && status < kDecodeStatusCount;
+  viewer().files.refuse(path, known ? static_cast<DecodeStatus>(status) : DecodeStatus::noPicture);
+}
+
 EMSCRIPTEN_KEEPALIVE void pm_drop_folder(const char* path) {
   viewer().files.addFolder(path);
 }

@@ -3,7 +3,7 @@
 "use strict";
 
 // eslint-disable-next-line no-unused-vars
-async function startViewer(createModule) {
+async function startViewer(createModule, moduleSource) {
   const m = await createModule();
   const canvas = document.getElementById("screen");
   const stage = document.getElementById("stage");
@@ -121,6 +121,16 @@ async function startViewer(createModule) {
 
   // Files and folders in: every file is copied into the viewer, the items in the drop's order.
   async function open(items) {
+    canvas.dataset.state = "busy";
+    try {
+      await openItems(items);
+    } finally {
+      canvas.dataset.state = "ready";
+      canvas.focus();
+    }
+  }
+
+  async function openItems(items) {
     const files = [];  // [path, File]
     const folders = [];
     const tops = [];
@@ -146,6 +156,7 @@ async function startViewer(createModule) {
         files.push([item.file.name, item.file]);
       }
     }
+    if (document.getElementById("scan").checked) return openScanned(files);
     m._pm_drop_begin();
     for (const folder of folders) withStrings([folder], (p) => m._pm_drop_folder(p));
     for (const [path, file] of files) {
@@ -160,7 +171,49 @@ async function startViewer(createModule) {
     }
     for (const top of tops) withStrings([top], (p) => m._pm_drop_item(p));
     apply(m._pm_drop_end());
-    canvas.focus();
+  }
+
+  // With "look inside" ticked, each file is scanned in the worker, read in slices there, and the
+  // pictures found in it become the list, each named "NAME@0xOFFSET" as the converter names it.
+  let scanner = null;
+  function scanOne(file, done, total) {
+    if (!scanner) scanner = scanWorker(moduleSource);
+    const progress = document.getElementById("progress");
+    return new Promise((resolve) => {
+      const found = [];
+      scanner.onmessage = ({data}) => {
+        if (data.found !== undefined) found.push(data);
+        if (data.read !== undefined) progress.value = (done + data.read) / Math.max(total, 1);
+        if (data.status !== undefined) resolve({found, status: data.status});
+      };
+      scanner.postMessage(file);
+    });
+  }
+
+  async function openScanned(files) {
+    const progress = document.getElementById("progress");
+    const total = files.reduce((sum, [, file]) => sum + file.size, 0);
+    const entries = [];  // [name, bytes] of each picture, or [name, status] of a file without
+    progress.hidden = false;
+    let done = 0;
+    for (const [path, file] of files) {
+      const {found, status} = await scanOne(file, done, total);
+      done += file.size;
+      for (const picture of found) entries.push([path + "@0x" + picture.found.toString(16), picture.bytes]);
+      if (!found.length) entries.push([path, status]);
+    }
+    progress.hidden = true;
+    m._pm_drop_begin();
+    for (const [name, what] of entries) {
+      if (typeof what === "number") {
+        withStrings([name], (p) => m._pm_drop_refused(p, what));
+        continue;
+      }
+      const into = withStrings([name], (p) => m._pm_drop_file(p, what.length));
+      if (into) m.HEAPU8.set(what, into);
+    }
+    for (const [name] of entries) withStrings([name], (p) => m._pm_drop_item(p));
+    apply(m._pm_drop_end());
   }
 
   stage.addEventListener("dragover", (event) => {
@@ -221,5 +274,47 @@ async function startViewer(createModule) {
   resize();
   apply(1);
   canvas.focus();
-  canvas.dataset.state = "ready";  // for whoever waits for the page: it takes files and keys now
+  // For whoever waits for the page: "ready" when it takes files and keys, "busy" while it reads.
+  canvas.dataset.state = "ready";
+}
+
+// The scanning worker: a second instance of the module, in a worker so that the page stays
+// responsive; it reads its file with FileReaderSync in slices, never whole. Made from a Blob:
+// the single-file page has no file to start it from.
+function scanWorker(moduleSource) {
+  const body = "(" + scanInWorker.toString() + ")();";
+  const module = moduleSource !== undefined;
+  const source = module ? moduleSource + "\n" + body :
+      `import createPelmora from "${new URL("pelmora.mjs", document.baseURI)}";\n` + body;
+  const url = URL.createObjectURL(new Blob([source], {type: "text/javascript"}));
+  return new Worker(url, module ? {} : {type: "module"});
+}
+
+function scanInWorker() {
+  /* global createPelmora */
+  const ready = createPelmora();
+  const step = 16 << 20;  // progress after every 16 MB read
+  self.onmessage = async ({data: file}) => {
+    const m = await ready;
+    const reader = new FileReaderSync();
+    let reported = 0;
+    m.readAt = (offset, into, n) => {
+      try {
+        const slice = new Uint8Array(reader.readAsArrayBuffer(file.slice(offset, offset + n)));
+        m.HEAPU8.set(slice, into);
+        if (offset + slice.length - reported >= step) {
+          reported = offset + slice.length;
+          self.postMessage({read: reported});
+        }
+        return slice.length;
+      } catch (error) {
+        return -1;
+      }
+    };
+    m.found = (offset, bytes, length) => {
+      const copy = m.HEAPU8.slice(bytes, bytes + length);
+      self.postMessage({found: offset, bytes: copy}, [copy.buffer]);
+    };
+    self.postMessage({status: m._pm_scan(file.size)});
+  };
 }

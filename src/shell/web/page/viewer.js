@@ -14,6 +14,11 @@ async function startViewer(createModule, moduleSource) {
   const GREY = "rgb(128, 128, 128)";
 
   const text = (pointer) => m.UTF8ToString(pointer);
+  // The last of each timing stays in the page's performance timeline (DevTools shows it).
+  const measured = (name, options) => {
+    performance.clearMeasures(name);
+    performance.measure(name, options);
+  };
   const withStrings = (strings, call) => {
     const pointers = strings.map((s) => {
       const size = m.lengthBytesUTF8(s) + 1, p = m._malloc(size);
@@ -45,6 +50,7 @@ async function startViewer(createModule, moduleSource) {
   }
 
   function paint() {
+    const started = performance.now();
     const shown = m._pm_view(view);
     const [width, height, sx, sy, sw, sh, dx, dy, dw, dh] = new Int32Array(m.HEAPU8.buffer, view, 11);
     context.fillStyle = GREY;
@@ -66,6 +72,7 @@ async function startViewer(createModule, moduleSource) {
     if (panel) textBox(panel.split("\n"), "bottom");
     const message = text(m._pm_message());
     if (message) textBox([message], "top");
+    measured("repaint", {start: started});
   }
 
   // Lines in a dark strip across the top or the bottom, wrapped to the canvas's width.
@@ -171,6 +178,7 @@ async function startViewer(createModule, moduleSource) {
     }
     for (const top of tops) withStrings([top], (p) => m._pm_drop_item(p));
     apply(m._pm_drop_end());
+    measured("drop to picture", "drop");
   }
 
   // With "look inside" ticked, each file is scanned in the worker, read in slices there, and the
@@ -184,7 +192,7 @@ async function startViewer(createModule, moduleSource) {
       scanner.onmessage = ({data}) => {
         if (data.found !== undefined) found.push(data);
         if (data.read !== undefined) progress.value = (done + data.read) / Math.max(total, 1);
-        if (data.status !== undefined) resolve({found, status: data.status});
+        if (data.status !== undefined) resolve({found, status: data.status, memory: data.memory});
       };
       scanner.postMessage(file);
     });
@@ -194,10 +202,12 @@ async function startViewer(createModule, moduleSource) {
     const progress = document.getElementById("progress");
     const total = files.reduce((sum, [, file]) => sum + file.size, 0);
     const entries = [];  // [name, bytes] of each picture, or [name, status] of a file without
+    const started = performance.now();
+    let done = 0, workerMemory = 0;
     progress.hidden = false;
-    let done = 0;
     for (const [path, file] of files) {
-      const {found, status} = await scanOne(file, done, total);
+      const {found, status, memory} = await scanOne(file, done, total);
+      workerMemory = Math.max(workerMemory, memory);
       done += file.size;
       for (const picture of found) entries.push([path + "@0x" + picture.found.toString(16), picture.bytes]);
       if (!found.length) entries.push([path, status]);
@@ -214,6 +224,7 @@ async function startViewer(createModule, moduleSource) {
     }
     for (const [name] of entries) withStrings([name], (p) => m._pm_drop_item(p));
     apply(m._pm_drop_end());
+    measured("scan", {start: started, detail: {bytes: total, workerMemory}});
   }
 
   stage.addEventListener("dragover", (event) => {
@@ -223,6 +234,7 @@ async function startViewer(createModule, moduleSource) {
   });
   stage.addEventListener("dragleave", () => stage.classList.remove("dragover"));
   stage.addEventListener("drop", (event) => {
+    performance.mark("drop");  // the page's timings are in DevTools' Performance panel
     event.preventDefault();
     stage.classList.remove("dragover");
     // The entries must be taken while the event lasts.
@@ -241,11 +253,13 @@ async function startViewer(createModule, moduleSource) {
   });
 
   canvas.addEventListener("keydown", (event) => {
+    const started = performance.now();
     const modifiers = (event.ctrlKey ? 1 : 0) | (event.altKey ? 2 : 0);
     const actions = withStrings([event.key, event.code], (k, c) => m._pm_key(k, c, modifiers));
     if (actions < 0) return;
     event.preventDefault();  // Tab, Ctrl+S, F11 and the rest are the viewer's here
     apply(actions);
+    measured("key to frame", {start: started});
   });
   canvas.addEventListener("wheel", (event) => {
     if (!event.ctrlKey || event.deltaY === 0) return;
@@ -297,16 +311,23 @@ function scanInWorker() {
   self.onmessage = async ({data: file}) => {
     const m = await ready;
     const reader = new FileReaderSync();
-    let reported = 0;
+    // The file is read ahead in large slices: each read of a Blob costs far more than its bytes.
+    const ahead = 32 << 20;
+    let slice = new Uint8Array(0), sliceAt = 0, reported = 0;
     m.readAt = (offset, into, n) => {
       try {
-        const slice = new Uint8Array(reader.readAsArrayBuffer(file.slice(offset, offset + n)));
-        m.HEAPU8.set(slice, into);
-        if (offset + slice.length - reported >= step) {
-          reported = offset + slice.length;
+        if (offset < sliceAt || offset + n > sliceAt + slice.length) {
+          const end = Math.min(file.size, offset + Math.max(n, ahead));
+          slice = new Uint8Array(reader.readAsArrayBuffer(file.slice(offset, end)));
+          sliceAt = offset;
+        }
+        const part = slice.subarray(offset - sliceAt, Math.min(offset - sliceAt + n, slice.length));
+        m.HEAPU8.set(part, into);
+        if (offset + part.length - reported >= step) {
+          reported = offset + part.length;
           self.postMessage({read: reported});
         }
-        return slice.length;
+        return part.length;
       } catch (error) {
         return -1;
       }
@@ -315,6 +336,7 @@ function scanInWorker() {
       const copy = m.HEAPU8.slice(bytes, bytes + length);
       self.postMessage({found: offset, bytes: copy}, [copy.buffer]);
     };
-    self.postMessage({status: m._pm_scan(file.size)});
+    const status = m._pm_scan(file.size);
+    self.postMessage({status, memory: m.HEAPU8.length});
   };
 }

@@ -2,8 +2,10 @@
 
 // What the viewer core needs from the system it runs on, filled by each shell: the files it shows
 // (the disk on the desktop, the dropped files in the browser) and a place for a saved picture (a
-// PNG file beside the picture, or the browser's download). The core itself touches neither a file
-// system nor an image-file library, so it builds wherever the decoder builds.
+// PNG file beside the picture, or the browser's download). Through these the core needs neither
+// a file system nor an image-file library, so it builds wherever the decoder builds. Only the
+// desktop's --scan reads files itself, a window at a time; the browser scans in its worker and
+// hands over the pictures found, named "NAME@0xOFFSET".
 
 #include <cstdint>
 #include <string>

@@ -61,13 +61,16 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 
 
 class Site:
-    """The site's folder served over HTTP on 127.0.0.1, as scripts/web.sh serves it."""
+    """The site's folder served over HTTP on 127.0.0.1, as scripts/web.sh serves it; or its
+    single-file page opened from the disk."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, from_disk=False):
         handler = functools.partial(QuietHandler, directory=folder)
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
         self.url = f"http://127.0.0.1:{self.server.server_port}/index.html"
+        if from_disk:
+            self.url = "file://" + os.path.abspath(os.path.join(folder, "pelmora.html"))
 
     def close(self):
         self.server.shutdown()

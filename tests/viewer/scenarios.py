@@ -484,6 +484,8 @@ def main():
         parser.add_argument(option, required=True)
     parser.add_argument("--dragndrop", help="the viewer (native and wine shells)")
     parser.add_argument("--site", help="the page's site, as the web preset builds it")
+    parser.add_argument("--from-disk", action="store_true",
+                        help="web shell: the single-file page opened from the disk")
     parser.add_argument("--page-shot", metavar="PNG",
                         help="web shell: also write a screenshot of the page (the README's)")
     parser.add_argument("--wine-run")

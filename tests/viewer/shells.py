@@ -87,9 +87,9 @@ class WineShell(NativeShell):
 class WebDisplay:
     """The page's site served on 127.0.0.1; the browser needs no X server."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, from_disk):
         from browser import Site  # pylint: disable=import-outside-toplevel
-        self.site, self.env = Site(folder), dict(os.environ)
+        self.site, self.env = Site(folder, from_disk), dict(os.environ)
 
     def close(self):
         self.site.close()
@@ -112,7 +112,7 @@ class WebShell(NativeShell):
 
     def __init__(self, args):
         super().__init__(args)
-        self.site = args.site
+        self.site, self.from_disk = args.site, args.from_disk
 
     @staticmethod
     def missing():
@@ -124,7 +124,7 @@ class WebShell(NativeShell):
     def display(self):
         check(os.path.exists(os.path.join(self.site, "index.html")),
               f"no site in {self.site}: build it with cmake --preset web")
-        return WebDisplay(self.site)
+        return WebDisplay(self.site, self.from_disk)
 
     def viewer(self, display, args):
         from browser import PageViewer  # pylint: disable=import-outside-toplevel

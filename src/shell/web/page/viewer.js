@@ -149,16 +149,20 @@ async function startViewer(createModule, moduleSource) {
       } else if (entry.isDirectory) {
         folders.push(path);
         const reader = entry.createReader();
-        for (let batch; (batch = await new Promise((ok, fail) => reader.readEntries(ok, fail))).length;) {
-          for (const child of batch) if (child.isFile) await walk(child, path + "/" + child.name);
+        try {
+          for (let batch; (batch = await new Promise((ok, fail) => reader.readEntries(ok, fail))).length;) {
+            for (const child of batch) if (child.isFile) await walk(child, path + "/" + child.name);
+          }
+        } catch (error) {  // chromium lets no page opened from the disk read a folder
+          console.warn(`dragndrop: ${path}: the browser does not let this page read folders (${error.name})`);
         }
       }
     }
     for (const item of items) {
-      if (item.entry) {
+      if (item.entry && !item.entry.isFile) {
         tops.push(item.entry.name);
         await walk(item.entry, item.entry.name);
-      } else {
+      } else if (item.file) {
         tops.push(item.file.name);
         files.push([item.file.name, item.file]);
       }
@@ -241,8 +245,10 @@ async function startViewer(createModule, moduleSource) {
     const items = [];
     for (const item of event.dataTransfer.items) {
       if (item.kind !== "file") continue;
+      // A file as the drop gives it (a page opened from the disk may not read it through its
+      // entry); a folder through its entry.
       const entry = item.webkitGetAsEntry ? item.webkitGetAsEntry() : null;
-      items.push(entry ? {entry} : {file: item.getAsFile()});
+      items.push({entry, file: item.getAsFile()});
     }
     open(items);
   });

@@ -77,24 +77,25 @@ async function startViewer(createModule, moduleSource) {
 
   // Lines in a dark strip across the top or the bottom, wrapped to the canvas's width.
   function textBox(lines, edge) {
-    context.font = "14px sans-serif";
+    const unit = ratio();
+    context.font = `${14 * unit}px sans-serif`;
     const wrapped = [];
     for (const line of lines) {
       let rest = line;
-      while (rest.length > 1 && context.measureText(rest).width > canvas.width - 16) {
+      while (rest.length > 1 && context.measureText(rest).width > canvas.width - 16 * unit) {
         let cut = rest.length - 1;
-        while (cut > 1 && context.measureText(rest.slice(0, cut)).width > canvas.width - 16) --cut;
+        while (cut > 1 && context.measureText(rest.slice(0, cut)).width > canvas.width - 16 * unit) --cut;
         wrapped.push(rest.slice(0, cut)), rest = rest.slice(cut);
       }
       wrapped.push(rest);
     }
-    const lineHeight = 18, height = wrapped.length * lineHeight + 8;
+    const lineHeight = 18 * unit, height = wrapped.length * lineHeight + 8 * unit;
     const top = edge === "top" ? 0 : canvas.height - height;
     context.fillStyle = "rgba(0, 0, 0, 0.75)";
     context.fillRect(0, top, canvas.width, height);
     context.fillStyle = "#fff";
     context.textBaseline = "top";
-    wrapped.forEach((line, i) => context.fillText(line, 8, top + 4 + i * lineHeight));
+    wrapped.forEach((line, i) => context.fillText(line, 8 * unit, top + 4 * unit + i * lineHeight));
   }
 
   // Ctrl+S: the browser's own PNG encoder, offered as a download of the converter's name.
@@ -119,10 +120,14 @@ async function startViewer(createModule, moduleSource) {
     }, "image/png");
   }
 
+  // The canvas has a pixel for each of the screen's, so that whole-number scales stay whole.
+  const ratio = () => window.devicePixelRatio || 1;
   function resize() {
-    const width = Math.max(stage.clientWidth, 1), height = Math.max(stage.clientHeight, 1);
+    const width = Math.max(Math.round(stage.clientWidth * ratio()), 1);
+    const height = Math.max(Math.round(stage.clientHeight * ratio()), 1);
     if (canvas.width === width && canvas.height === height) return;
     canvas.width = width, canvas.height = height;
+    canvas.style.width = width / ratio() + "px", canvas.style.height = height / ratio() + "px";
     apply(m._pm_resize(width, height) | 1);
   }
 
@@ -281,8 +286,9 @@ async function startViewer(createModule, moduleSource) {
   });
   canvas.addEventListener("pointermove", (event) => {
     if (!grabbed || !canvas.hasPointerCapture(event.pointerId)) return;
-    const dx = Math.round(event.clientX - grabbed.x), dy = Math.round(event.clientY - grabbed.y);
-    grabbed = {x: grabbed.x + dx, y: grabbed.y + dy};
+    const dx = Math.round((event.clientX - grabbed.x) * ratio());
+    const dy = Math.round((event.clientY - grabbed.y) * ratio());
+    grabbed = {x: grabbed.x + dx / ratio(), y: grabbed.y + dy / ratio()};
     if (dx || dy) apply(m._pm_drag(dx, dy));
   });
   canvas.addEventListener("pointerup", () => (grabbed = null));

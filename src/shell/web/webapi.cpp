@@ -8,6 +8,7 @@
 #include <emscripten/emscripten.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "browsersaver.h"
@@ -190,7 +191,11 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* pm_picture() {
   const PictureView view = viewer().core.view();
   if (view.pixels == nullptr) return nullptr;
   std::vector<std::uint8_t>& rgba = viewer().rgba;
-  rgba.resize(static_cast<std::size_t>(view.width) * static_cast<std::size_t>(view.height) * 4);
+  try {
+    rgba.resize(static_cast<std::size_t>(view.width) * static_cast<std::size_t>(view.height) * 4);
+  } catch (const std::bad_alloc&) {
+    return nullptr;  // more than the browser gives: grey only
+  }
   std::uint8_t* to = rgba.data();
   const int red = view.bgr ? 2 : 0, blue = view.bgr ? 0 : 2;
   for (int y = 0; y < view.height; ++y) {

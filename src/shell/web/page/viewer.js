@@ -49,22 +49,29 @@ async function startViewer(createModule, moduleSource) {
     if (due >= 0) messageTimer = setTimeout(() => apply(m._pm_expire()), due + 1);
   }
 
+  // The picture at its own size, taken from the core again only when it may have changed.
+  // False when the browser has no memory for it: then only grey shows.
+  function pictureReady(width, height) {
+    if (m._pm_generation() === shownGeneration && picture.width === width &&
+        picture.height === height) {
+      return true;
+    }
+    const pixels = m._pm_picture();
+    if (!pixels) return false;
+    picture.width = width, picture.height = height;
+    const rgba = new Uint8ClampedArray(m.HEAPU8.buffer, pixels, width * height * 4).slice();
+    picture.getContext("2d").putImageData(new ImageData(rgba, width, height), 0, 0);
+    shownGeneration = m._pm_generation();
+    return true;
+  }
+
   function paint() {
     const started = performance.now();
     const shown = m._pm_view(view);
     const [width, height, sx, sy, sw, sh, dx, dy, dw, dh] = new Int32Array(m.HEAPU8.buffer, view, 11);
     context.fillStyle = GREY;
     context.fillRect(0, 0, canvas.width, canvas.height);
-    if (shown && sw > 0 && sh > 0) {
-      if (m._pm_generation() !== shownGeneration || picture.width !== width ||
-          picture.height !== height) {
-        const pixels = m._pm_picture();
-        picture.width = width, picture.height = height;
-        const image = new ImageData(
-            new Uint8ClampedArray(m.HEAPU8.buffer, pixels, width * height * 4).slice(), width, height);
-        picture.getContext("2d").putImageData(image, 0, 0);
-        shownGeneration = m._pm_generation();
-      }
+    if (shown && sw > 0 && sh > 0 && pictureReady(width, height)) {
       context.imageSmoothingEnabled = false;  // whole-number scales stay exact
       context.drawImage(picture, sx, sy, sw, sh, dx, dy, dw, dh);
     }

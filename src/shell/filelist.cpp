@@ -14,10 +14,16 @@ namespace fs = std::filesystem;
 
 bool looksLikeCdiImage(const std::string& path) {
   std::ifstream in(pathFromUtf8(path), std::ios::binary);
-  char head[12] = {};
-  if (!in.read(head, sizeof head)) return false;
-  const bool form = std::memcmp(head, "FORM", 4) == 0, cat = std::memcmp(head, "CAT ", 4) == 0;
-  return (form || cat) && std::memcmp(head + 8, "IMAG", 4) == 0;
+  std::uint8_t head[12] = {};
+  if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
+  return looksLikeCdiImage(head);
+}
+
+bool looksLikeCdiImage(std::span<const std::uint8_t> head) {
+  if (head.size() < 12) return false;
+  const bool form = std::memcmp(head.data(), "FORM", 4) == 0;
+  const bool cat = std::memcmp(head.data(), "CAT ", 4) == 0;
+  return (form || cat) && std::memcmp(head.data() + 8, "IMAG", 4) == 0;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,8 @@
 
 // True when the file at path begins FORM????IMAG or CAT ????IMAG. Reads those 12 bytes only.
 bool looksLikeCdiImage(const std::string& path);
+// The same test on the first bytes of a file.
+bool looksLikeCdiImage(std::span<const std::uint8_t> head);
 
 // Natural order: runs of digits compare by their value ("pic2" before "pic10"), everything else
 // byte by byte. Equal values with a different number of leading zeros fall back to plain order.

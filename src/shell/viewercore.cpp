@@ -3,10 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "atomicwrite.h"
-#include "filecopy.h"
-#include "imageencode.h"
-#include "savename.h"
 #include "utf8path.h"
 
 std::string commandLineText(int argc, const char* const* argv) {
@@ -77,6 +73,10 @@ std::string validUtf8(std::string_view text) {
 
 namespace {
 
+std::span<const std::uint8_t> bytesOf(const FileCopy& copy) {
+  return {copy.bytes.get(), static_cast<std::size_t>(copy.size)};
+}
+
 // The accurate decoding of a file in the classic profile costs at most this many pixels; larger
 // pictures are judged by their header alone.
 constexpr std::uint64_t kProbePixels = std::uint64_t{1} << 20;
@@ -103,12 +103,15 @@ std::string classicWarning(std::span<const std::uint8_t> file, const PictureInfo
 
 }  // namespace
 
-ViewerCore::ViewerCore(std::string argvline) : argvline_(std::move(argvline)) {
+ViewerCore::ViewerCore(std::string argvline, FileSource& files, PictureSaver& saver)
+    : source_(files), saver_(saver), argvline_(std::move(argvline)) {
   if (!argvline_.empty()) files_ = FileList({argvline_});
 }
 
-ViewerCore::ViewerCore(const ViewerOptions& options)
-    : files_(options.scan ? FileList(scanFiles(filesFromArguments(options.arguments)))
+ViewerCore::ViewerCore(const ViewerOptions& options, FileSource& files, PictureSaver& saver)
+    : source_(files),
+      saver_(saver),
+      files_(options.scan ? FileList(scanFiles(filesFromArguments(options.arguments)))
                           : FileList(filesFromArguments(options.arguments))),
       scan_(options.scan),
       accurate_(options.accurate) {
@@ -140,7 +143,7 @@ Reaction ViewerCore::onCommand(int id) {
 
 Reaction ViewerCore::onDrop(const std::vector<std::string>& paths) {
   if (paths.empty()) return {};
-  std::vector<std::string> files = expandFolders(paths);
+  std::vector<std::string> files = source_.expandFolders(paths);
   // A folder with no pictures is tried as it stands, and refused as a drop of a folder was.
   if (files.empty()) files = paths;
   files_ = scan_ ? FileList(scanFiles(files)) : FileList(std::move(files));
@@ -149,9 +152,9 @@ Reaction ViewerCore::onDrop(const std::vector<std::string>& paths) {
 
 Reaction ViewerCore::addDropped(const std::string& path) {
   if (scan_) {
-    files_.append(scanFiles(expandFolders({path})));
+    files_.append(scanFiles(source_.expandFolders({path})));
   } else {
-    for (std::string& file : expandFolders({path}))
+    for (std::string& file : source_.expandFolders({path}))
       files_.append(std::move(file));
   }
   Reaction reaction;
@@ -194,18 +197,23 @@ Reaction ViewerCore::decode(const std::string& path, bool repaint, const Scanned
   reaction.repaint = repaint;
   if (scanned_) return shown(decodeFound(std::move(reaction)));
   FileCopy copy;
-  if (readFileCopy(path.c_str(), kMaxFileBytes, copy) == DecodeStatus::ok) {
-    info_ = describePicture(copy.view(), 0);
-  }
+  const DecodeStatus read = source_.read(path, kMaxFileBytes, copy);
+  if (read == DecodeStatus::ok) info_ = describePicture(copy.view(), 0);
   if (accurate_) {
-    reaction = decodeAccuratePage(std::move(reaction));
+    reaction = decodeAccuratePage(std::move(reaction), read == DecodeStatus::ok ? &copy : nullptr);
   } else {
     FrameCoverage coverage;
-    reaction.status = status_ = decodeFile(path.c_str(), &coverage);
+    status_ = read;
+    if (status_ == DecodeStatus::ok) status_ = allocateFrameBuffer();
+    if (status_ == DecodeStatus::ok) {
+      status_ = decodeImageMemory(bytesOf(copy),
+                                  std::span<std::uint8_t, kFrameBytes>(dyuvasbmpmem, kFrameBytes),
+                                  dyuverrc, &coverage);
+    }
+    reaction.status = status_;
     if (status_ != DecodeStatus::ok) {
       warn(reaction, path, decodeStatusText(status_));
-    } else if (const std::string warning = classicWarning(
-                   {copy.bytes.get(), static_cast<std::size_t>(copy.size)}, info_, coverage);
+    } else if (const std::string warning = classicWarning(bytesOf(copy), info_, coverage);
                !warning.empty()) {
       warn(reaction, path, warning);
     }
@@ -260,15 +268,20 @@ Reaction ViewerCore::decodeFound(Reaction reaction) {
   return reaction;
 }
 
-Reaction ViewerCore::decodeAccuratePage(Reaction reaction) {
+Reaction ViewerCore::decodeAccuratePage(Reaction reaction, const FileCopy* copy) {
   AccurateOptions options;
   options.pictureIndex = page_;
+  picture_ = AccuratePicture{};
   if (scanned_) {
     std::vector<std::uint8_t> bytes;
     status_ = readFound(bytes);
     if (status_ == DecodeStatus::ok) status_ = decodeAccurate(bytes, options, picture_);
+  } else if (copy != nullptr) {
+    status_ = decodeAccurate(bytesOf(*copy), options, picture_);
   } else {
-    status_ = decodeAccurateFile(current_.c_str(), options, picture_);
+    FileCopy read;
+    status_ = source_.read(current_, kMaxFileBytes, read);
+    if (status_ == DecodeStatus::ok) status_ = decodeAccurate(bytesOf(read), options, picture_);
   }
   reaction.status = status_;
   if (status_ != DecodeStatus::ok) {
@@ -323,12 +336,15 @@ Reaction ViewerCore::run(ViewerCommand command, int argument) {
       if (scanned_) {
         std::vector<std::uint8_t> bytes;
         if (readFound(bytes) == DecodeStatus::ok) info_ = describePicture(ByteView(bytes), page_);
-      } else if (FileCopy copy;
-                 readFileCopy(current_.c_str(), kMaxFileBytes, copy) == DecodeStatus::ok) {
-        info_ = describePicture(copy.view(), page_);
+        reaction.repaint = true;
+        reaction = decodeAccuratePage(std::move(reaction));
+      } else {
+        FileCopy copy;
+        const bool read = source_.read(current_, kMaxFileBytes, copy) == DecodeStatus::ok;
+        if (read) info_ = describePicture(copy.view(), page_);
+        reaction.repaint = true;
+        reaction = decodeAccuratePage(std::move(reaction), read ? &copy : nullptr);
       }
-      reaction.repaint = true;
-      reaction = decodeAccuratePage(std::move(reaction));
       reaction.setCaption = true;
       reaction.caption = caption(status_);
       return reaction;
@@ -487,20 +503,14 @@ Reaction ViewerCore::save() {
     say("nothing to save");
     return reaction;
   }
-  std::string error;
-  const std::vector<std::uint8_t> bytes = encodeImage(image, ImageFormat::png, error);
-  // The name is free when chosen; should another program take it before the write lands, the
-  // write leaves that file alone and the next free name is tried.
-  const auto freeName = [&] {
-    return scanned_ ? savePathNamed(shownName()) : savePathFor(current_);
-  };
-  std::string path = freeName();
-  for (int attempt = 1; error.empty() && attempt <= 100; ++attempt) {
-    error = writeNewFileAtomically(path, bytes);
-    if (error != kFileExists || attempt == 100) break;
-    error.clear();
-    path = freeName();
-  }
+  // A picture found inside a file keeps its whole name, "PATH@0xOFFSET", whether this viewer's
+  // scan found it or the shell handed it over under that name.
+  const std::string name = shownName();
+  const std::size_t at = name.rfind("@0x");
+  const bool found = scanned_ || (at != std::string::npos && at + 3 < name.size() &&
+                                  name.find_first_not_of("0123456789abcdef", at + 3) == name.npos);
+  const std::string stem = found ? name : utf8FromPath(pathFromUtf8(current_).replace_extension());
+  const auto [path, error] = saver_.save(image, stem);
   if (error.empty()) {
     say("saved " + path);
   } else {

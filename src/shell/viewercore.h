@@ -12,6 +12,7 @@
 
 #include "accurate.h"
 #include "decode.h"
+#include "diskplatform.h"
 #include "filelist.h"
 #include "keytable.h"
 #include "layout.h"
@@ -71,13 +72,17 @@ class ViewerCore {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // One file, as the Windows command line names it (argvlineFrom); "" for none.
-  explicit ViewerCore(std::string argvline);
+  // One file, as the Windows command line names it (argvlineFrom); "" for none. The files are
+  // read from `files` and saved pictures go to `saver`: the disk unless the shell says otherwise;
+  // both outlive the core.
+  explicit ViewerCore(std::string argvline, FileSource& files = diskFiles(),
+                      PictureSaver& saver = diskSaver());
   // The parsed command line: its files (filesFromArguments) make the list, and its first file is
   // the one decoded at the first paint; the options set the profile and the view. With --scan the
   // list holds the pictures found in the files instead (scanFiles), and so do later drops: each
   // is read again from its file and decoded in memory, with "PATH@0xOFFSET" as its name.
-  explicit ViewerCore(const ViewerOptions& options);
+  explicit ViewerCore(const ViewerOptions& options, FileSource& files = diskFiles(),
+                      PictureSaver& saver = diskSaver());
   ~ViewerCore();  // frees the frame buffer, as the program does when its message loop ends
   ViewerCore(const ViewerCore&) = delete;
   ViewerCore& operator=(const ViewerCore&) = delete;
@@ -164,7 +169,8 @@ class ViewerCore {
   Reaction decode(const std::string& path, bool repaint, const ScannedPicture* scanned = nullptr);
   Reaction decodeCurrent(bool repaint);
   Reaction decodeFound(Reaction reaction);
-  Reaction decodeAccuratePage(Reaction reaction);
+  // The accurate picture of page_; decoded from `copy` when given, else read again.
+  Reaction decodeAccuratePage(Reaction reaction, const FileCopy* copy = nullptr);
   DecodeStatus readFound(std::vector<std::uint8_t>& bytes) const;
   Reaction shown(Reaction reaction);
   std::string caption(DecodeStatus status) const;
@@ -178,6 +184,8 @@ class ViewerCore {
   std::optional<ClientSize> scaledSize() const;
   std::string zoomText() const;
 
+  FileSource& source_;
+  PictureSaver& saver_;
   std::string argvline_;
   FileList files_;
   std::string current_;  // the file of the last decode

@@ -169,6 +169,31 @@ class Viewer:
     def resize(self, width, height):
         self.display.run("xdotool", "windowsize", "--sync", self.window, str(width), str(height))
 
+    def place(self, width, height):
+        """At the screen's top-left and width x height, so that all of it is on the screen."""
+        self.display.run("xdotool", "windowmove", "--sync", self.window, "0", "0")
+        self.resize(width, height)
+
+    def ctrl_wheel(self, button):
+        """Ctrl and a turn of the mouse wheel: button 4 is up, 5 down."""
+        self.display.run("xdotool", "windowfocus", "--sync", self.window)
+        self.display.run("xdotool", "mousemove", "--window", self.window, "100", "100",
+                         "keydown", "ctrl", "click", str(button), "keyup", "ctrl")
+
+    def drag(self, dx, dy):
+        """Drags with the left button from a point inside the frame."""
+        x, y = 300, 200
+        self.display.run("xdotool", "mousemove", "--window", self.window, str(x), str(y),
+                         "mousedown", "1", "mousemove", "--window", self.window, str(x + dx),
+                         str(y + dy), "sleep", "0.1", "mouseup", "1")
+
+    def saves_to(self, folder):
+        """Saves go beside the file shown, wherever that is."""
+
+    def has_icon(self):
+        found = self.display.run("xprop", "-id", self.window, "_NET_WM_ICON").stdout
+        check(b"not found" not in found and b"=" in found, "the window has no icon")
+
     def drop(self, files, kind="both"):
         try:
             xdnd.drop(self.display.env["DISPLAY"], self.window, files, kind)

@@ -2,10 +2,11 @@
 """The viewer's scenarios, run against one shell: what to start, what to press or drop, and what
 the caption and the screen must then show. Expected pixels come from the converter.
 
-usage: scenarios.py --shell native|wine --dragndrop BIN --imag2png BIN --samples DIR
-                    [--wine-run SCRIPT --wine-state DIR] [NAME...]
+usage: scenarios.py --shell native|wine|web (--dragndrop BIN | --site DIR) --imag2png BIN
+                    --samples DIR [--wine-run SCRIPT --wine-state DIR] [NAME...]
 
-Exit 0 when every check passed, 1 on the first failure, 77 (skipped) without Xvfb.
+Exit 0 when every check passed, 1 on the first failure, 77 (skipped) without Xvfb (without
+chromium for the web shell).
 """
 
 import argparse
@@ -16,7 +17,7 @@ import sys
 import tempfile
 import time
 
-from harness import (FRAME_H, FRAME_W, GREY, SKIP, TITLE, Failure, Image, Viewer, check,
+from harness import (FRAME_H, FRAME_W, GREY, SKIP, TITLE, Failure, Image, check,
                      wait_until)
 from shells import SHELLS, converted
 
@@ -69,12 +70,13 @@ def make_files(folder, samples, shell):
     copy("odd name", "a b \u00f1\u00e9 \u65e5.img", source="clut4-chart")
     copy("unicode", "\u65e5\u672c\u8a9e \u03a9\u03bc\u03ad\u03b3\u03b1.imag", source="rl7-chart")
     # Folders of up to 100 letters, so that the viewer's name for the file is `long_path` long.
-    room, parts = shell.long_path - len(shell.path(os.path.join(folder, "long.img"))), []
+    room, parts = (shell.long_path or 0) - len(shell.path(os.path.join(folder, "long.img"))), []
     while room > 0:
         parts.append("d" * min(room - 1, 99) or "d")
         room -= len(parts[-1]) + 1
     copy("long", *parts, "long.img", source="clut7-chart")
-    check(len(shell.path(files["long"])) == shell.long_path, "the long path has the wrong length")
+    check(shell.long_path in (None, len(shell.path(files["long"]))),
+          "the long path has the wrong length")
     bad = os.path.join(os.fsencode(folder), b"bad\xff name.img")
     shutil.copyfile(files["rl3-bars"], bad)
     files["bad utf8"] = os.fsdecode(bad)
@@ -178,29 +180,22 @@ def resize(width, height):
 
 
 def placed(width, height):
-    """At the screen's top-left and width x height, so that all of it is on the screen."""
-    def action(run, viewer):
-        run.display.run("xdotool", "windowmove", "--sync", viewer.window, "0", "0")
-        viewer.resize(width, height)
-    return action
+    return lambda run, viewer: viewer.place(width, height)
 
 
 def ctrl_wheel(button):
-    """Ctrl and a turn of the mouse wheel: button 4 is up, 5 down."""
-    def action(run, viewer):
-        viewer.display.run("xdotool", "windowfocus", "--sync", viewer.window)
-        viewer.display.run("xdotool", "mousemove", "--window", viewer.window, "100", "100",
-                           "keydown", "ctrl", "click", str(button), "keyup", "ctrl")
-    return action
+    return lambda run, viewer: viewer.ctrl_wheel(button)
 
 
 def drag_by(dx, dy):
-    """Drags with the left button from a point inside the frame."""
+    return lambda run, viewer: viewer.drag(dx, dy)
+
+
+def save_beside(key):
+    """Ctrl+S, with the browser's downloads going beside the file."""
     def action(run, viewer):
-        x, y = 300, 200
-        run.display.run("xdotool", "mousemove", "--window", viewer.window, str(x), str(y),
-                        "mousedown", "1", "mousemove", "--window", viewer.window, str(x + dx),
-                        str(y + dy), "sleep", "0.1", "mouseup", "1")
+        viewer.saves_to(os.path.dirname(run.path(key)))
+        viewer.key("ctrl+s")
     return action
 
 
@@ -215,9 +210,21 @@ def sized(width, height):
     return then
 
 
+def zoomed_to(width, height):
+    """The window took the zoomed picture's size (the browser's window is the user's)."""
+    def then(run, viewer):
+        if run.shell.sizes_to_zoom:
+            sized(width, height)(run, viewer)
+    return then
+
+
 def as_large_as_the_screen(run, viewer):
     """The whole window fills the 1024 x 768 screen: its client area is that less its frame."""
-    sized(1024 - run.shell.frame[0], 768 - run.shell.frame[1])(run, viewer)
+    zoomed_to(1024 - run.shell.frame[0], 768 - run.shell.frame[1])(run, viewer)
+
+
+def filling_the_screen(run, viewer):
+    sized(*run.shell.full_screen)(run, viewer)
 
 
 def windowed(run, viewer):
@@ -247,17 +254,19 @@ def saved_as(name, key):
 
 
 def has_icon(run, viewer):
-    found = run.display.run("xprop", "-id", viewer.window, "_NET_WM_ICON").stdout
-    check(b"not found" not in found and b"=" in found, "the window has no icon")
+    viewer.has_icon()
+
+
+DESKTOP = ("native", "wine")
+NATIVE = ("native",)
 
 
 class Step:
-    def __init__(self, action, caption, screen=None, then=None, shells=("native", "wine")):
+    def __init__(self, action, caption, screen=None, then=None, shells=(*DESKTOP, "web")):
         self.action, self.caption, self.screen, self.then = action, caption, screen, then
         self.shells = shells
 
 
-NATIVE = ("native",)
 SCENARIOS = {
     "command_line_then_resize": (["dyuv-chart"], [
         Step(None, named("dyuv-chart"), frame("dyuv-chart"), then=has_icon),
@@ -322,17 +331,17 @@ SCENARIOS = {
     ]),
     # The screen is 1024 x 768: at 3x the window is as large as the screen allows.
     "zoom_and_pan": (["clut8-chart"], [
-        Step(press("plus"), named("clut8-chart"), frame("clut8-chart", 2), then=sized(768, 560)),
+        Step(press("plus"), named("clut8-chart"), frame("clut8-chart", 2), then=zoomed_to(768, 560)),
         Step(press("equal"), named("clut8-chart"), frame("clut8-chart", 3),
              then=as_large_as_the_screen),
         Step(drag_by(-100, -40), named("clut8-chart"), frame("clut8-chart", 3, -100, -40)),
         Step(drag_by(300, 300), named("clut8-chart"), frame("clut8-chart", 3)),  # stops at 0
-        Step(press("minus"), named("clut8-chart"), frame("clut8-chart", 2), then=sized(768, 560)),
+        Step(press("minus"), named("clut8-chart"), frame("clut8-chart", 2), then=zoomed_to(768, 560)),
         Step(press("KP_Add"), named("clut8-chart"), frame("clut8-chart", 3)),
         Step(press("KP_Subtract"), named("clut8-chart"), frame("clut8-chart", 2)),
-        Step(ctrl_wheel(5), named("clut8-chart"), frame("clut8-chart"), then=sized(384, 280)),
-        Step(ctrl_wheel(4), named("clut8-chart"), frame("clut8-chart", 2), then=sized(768, 560)),
-        Step(press("0"), named("clut8-chart"), frame("clut8-chart"), then=sized(384, 280)),
+        Step(ctrl_wheel(5), named("clut8-chart"), frame("clut8-chart"), then=zoomed_to(384, 280)),
+        Step(ctrl_wheel(4), named("clut8-chart"), frame("clut8-chart", 2), then=zoomed_to(768, 560)),
+        Step(press("0"), named("clut8-chart"), frame("clut8-chart"), then=zoomed_to(384, 280)),
     ]),
     "fit_follows_the_window": (["rl3-bars"], [
         Step(placed(1000, 700), named("rl3-bars"), frame("rl3-bars")),
@@ -340,18 +349,18 @@ SCENARIOS = {
         Step(resize(900, 300), named("rl3-bars"), fitted("rl3-bars")),
     ]),
     "full_screen": (["dyuv-chart"], [
-        Step(press("f"), named("dyuv-chart"), then=sized(1024, 768)),
+        Step(press("f"), named("dyuv-chart"), then=filling_the_screen),
         Step(None, named("dyuv-chart"), fitted("dyuv-chart")),
         Step(press("Escape"), named("dyuv-chart"), then=windowed),  # and does not quit
         Step(None, named("dyuv-chart"), frame("dyuv-chart")),
-        Step(press("F11"), named("dyuv-chart"), then=sized(1024, 768)),
+        Step(press("F11"), named("dyuv-chart"), then=filling_the_screen),
         Step(press("F11"), named("dyuv-chart"), then=windowed),
     ]),
     "options_on_the_command_line": (["--zoom", "2", "--", "clut7-chart"], [
-        Step(None, named("clut7-chart"), frame("clut7-chart", 2), then=sized(768, 560)),
+        Step(None, named("clut7-chart"), frame("clut7-chart", 2), then=zoomed_to(768, 560)),
     ]),
     "full_screen_and_fit_options": (["--fit", "--fullscreen", "clut7-chart"], [
-        Step(None, named("clut7-chart"), then=sized(1024, 768)),
+        Step(None, named("clut7-chart"), then=filling_the_screen),
         Step(None, named("clut7-chart"), fitted("clut7-chart")),
         Step(press("Escape"), named("clut7-chart"), then=windowed),  # fit stays
         Step(press("0"), named("clut7-chart"), frame("clut7-chart")),
@@ -381,8 +390,11 @@ SCENARIOS = {
         Step(press("Tab"), found(DUMP_SECOND, " [accurate]"), accurate("rl7-chart")),
     ]),
     "save_never_overwrites": (["to save"], [
-        Step(press("ctrl+s"), named("to save"), then=saved_as("\u65e5\u672c pic.png", "to save")),
-        Step(press("ctrl+s"), named("to save"), then=saved_as("\u65e5\u672c pic-2.png", "to save")),
+        Step(save_beside("to save"), named("to save"),
+             then=saved_as("\u65e5\u672c pic.png", "to save")),
+        # The browser names a second download itself.
+        Step(save_beside("to save"), named("to save"),
+             then=saved_as("\u65e5\u672c pic-2.png", "to save"), shells=DESKTOP),
     ]),
 }
 
@@ -391,7 +403,7 @@ def run_scenario(run, name, scenario):
     folder = run.folder
     start, steps = scenario
     args = [run.path(a).replace("{folder}", folder) for a in start]
-    viewer = Viewer(run.shell, run.display, args)
+    viewer = run.shell.viewer(run.display, args)
     try:
         viewer.wait_for_window()
         for n, step in enumerate(steps):
@@ -440,6 +452,20 @@ def readme_screenshot(run):
     check(why == "", f"docs/screenshot.png is no longer what the viewer shows: {why}")
 
 
+def page_shot(run, out):
+    """The README's picture of the page: the DYUV sample dropped on it, shown at 2x."""
+    viewer = run.shell.viewer(run.display, [run.path("dyuv-chart")])
+    try:
+        viewer.wait_for_window()
+        viewer.resize(FRAME_W * 2, FRAME_H * 2)
+        viewer.key("plus")
+        viewer.wait_for_screen(lambda w, h: frame("dyuv-chart", 2)(run, w, h), "the page shot")
+        with open(out, "wb") as shot:
+            shot.write(viewer.driver.get_screenshot_as_png())
+    finally:
+        viewer.kill()
+
+
 def no_display(shell):
     """Without a display the viewer says why and ends, rather than wait unseen."""
     command, env = shell.without_display()
@@ -454,14 +480,20 @@ def no_display(shell):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--shell", choices=SHELLS, required=True)
-    for option in ("--dragndrop", "--imag2png", "--samples"):
+    for option in ("--imag2png", "--samples"):
         parser.add_argument(option, required=True)
+    parser.add_argument("--dragndrop", help="the viewer (native and wine shells)")
+    parser.add_argument("--site", help="the page's site, as the web preset builds it")
+    parser.add_argument("--from-disk", action="store_true",
+                        help="web shell: the single-file page opened from the disk")
+    parser.add_argument("--page-shot", metavar="PNG",
+                        help="web shell: also write a screenshot of the page (the README's)")
     parser.add_argument("--wine-run")
     parser.add_argument("--wine-state")
     parser.add_argument("names", nargs="*", help="scenarios to run (default: all)")
     args = parser.parse_args()
-    if shutil.which("Xvfb") is None:
-        print("SKIPPED: Xvfb is not installed (Debian package xvfb); no X server to test on")
+    if SHELLS[args.shell].missing():
+        print("SKIPPED: " + SHELLS[args.shell].missing())
         return SKIP
     shell = SHELLS[args.shell](args)
     display = shell.display()
@@ -469,6 +501,9 @@ def main():
         with tempfile.TemporaryDirectory(prefix="dragndrop-test-") as folder:
             run = Run(shell, display, folder, os.path.abspath(args.samples))
             for name in args.names or SCENARIOS:
+                if name in shell.skipped:
+                    print(f"skipped {name}: not in the {shell.name} shell", flush=True)
+                    continue
                 started = time.monotonic()
                 said = run_scenario(run, name, SCENARIOS[name])
                 if name == "drops" and shell.name == "native":
@@ -479,9 +514,12 @@ def main():
                         check(line.startswith("dragndrop: "), f"unexpected output: {line!r}")
                 print(f"ok {name} ({time.monotonic() - started:.1f} s)", flush=True)
             if not args.names:
-                help_version_and_usage(shell)
-                no_display(shell)
+                if shell.name != "web":  # the page has no command line and needs no display
+                    help_version_and_usage(shell)
+                    no_display(shell)
                 readme_screenshot(run)
+            if args.page_shot and shell.name == "web":
+                page_shot(run, args.page_shot)
     except Failure as failure:
         print(f"FAILED: {failure}")
         return 1

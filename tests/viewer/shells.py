@@ -1,10 +1,12 @@
 """How each shell's viewer is started and names its files, what its window's frame is, and how
-its converter writes the reference pictures. Everything else is the same for both (harness.py)."""
+its converter writes the reference pictures. Everything else is the same for all three
+(harness.py; browser.py for the page)."""
 
 import os
+import shutil
 import subprocess
 
-from harness import Display, Image, check
+from harness import Display, Image, Viewer, check
 
 
 class NativeShell:
@@ -13,18 +15,31 @@ class NativeShell:
     long_path = 320  # bytes: Linux paths have no 260-byte limit
     frame = (0, 0)  # no window manager: no frame around the client area
     first_client = (384, 280)
+    full_screen = (1024, 768)  # the client area in full screen: the whole screen
+    sizes_to_zoom = True  # the window takes the zoomed picture's size
     launcher = []
     # Started where no display can be reached, the viewer says this and ends with status 1.
     unseen_reason = b"cannot open a display"
+    skipped = ()  # scenarios it cannot run, by name
 
     def __init__(self, args):
-        self.viewer, self.converter = args.dragndrop, args.imag2png
+        self.program, self.converter = args.dragndrop, args.imag2png
+
+    @staticmethod
+    def missing():
+        """Why the shell cannot be tested here, or None."""
+        if shutil.which("Xvfb") is None:
+            return "Xvfb is not installed (Debian package xvfb); no X server to test on"
+        return None
 
     def display(self):
         return Display()
 
+    def viewer(self, display, args):
+        return Viewer(self, display, args)
+
     def command(self, args, program=None):
-        return [*self.launcher, program or self.viewer,
+        return [*self.launcher, program or self.program,
                 *(self.path(a) if a.startswith("/") else a for a in args)]
 
     def without_display(self):
@@ -62,14 +77,68 @@ class WineShell(NativeShell):
         prefix = os.path.abspath(os.path.join(self.state, "prefix"))
         env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all")
         env.pop("DISPLAY", None)
-        return ["wine", self.viewer], env
+        return ["wine", self.program], env
 
     def path(self, path):
         """Wine shows the root of the file system as drive Z:."""
         return "Z:" + path.replace("/", "\\")
 
 
-SHELLS = {shell.name: shell for shell in (NativeShell, WineShell)}
+class WebDisplay:
+    """The page's site served on 127.0.0.1; the browser needs no X server."""
+
+    def __init__(self, folder, from_disk):
+        from browser import Site  # pylint: disable=import-outside-toplevel
+        self.site, self.env = Site(folder, from_disk), dict(os.environ)
+
+    def close(self):
+        self.site.close()
+
+    def run(self, *command):
+        return subprocess.run(command, capture_output=True, check=False)
+
+
+class WebShell(NativeShell):
+    """The page in chromium (browser.py), beside the native converter. A page has no command
+    line: the files a scenario starts with are dropped on it once it is up."""
+    name = "web"
+    long_path = None  # the page knows a file by its name alone, never by its folders
+    # A headless browser keeps 56 rows of its 1024 x 768 screen for itself in full screen.
+    full_screen = (1024, 712)
+    sizes_to_zoom = False  # the browser's window is the user's to size, not the page's
+    skipped = ("missing_file",  # no drop can bring a file that does not exist
+               "blank_in_path", "options_on_the_command_line", "full_screen_and_fit_options",
+               "accurate_profile_and_cat_pages")
+
+    def __init__(self, args):
+        super().__init__(args)
+        self.site, self.from_disk = args.site, args.from_disk
+
+    @staticmethod
+    def missing():
+        for tool in ("chromium", "chromedriver"):
+            if shutil.which(tool) is None:
+                return f"{tool} is not installed (Debian packages chromium, chromium-driver)"
+        return None
+
+    def display(self):
+        check(os.path.exists(os.path.join(self.site, "index.html")),
+              f"no site in {self.site}: build it with cmake --preset web")
+        return WebDisplay(self.site, self.from_disk)
+
+    def viewer(self, display, args):
+        from browser import PageViewer  # pylint: disable=import-outside-toplevel
+        return PageViewer(self, display, args)
+
+    def command(self, args, program=None):
+        return [program or self.program, *args]
+
+    def path(self, path):
+        """The page's name for a file: the name the drop gave it."""
+        return os.path.basename(path)
+
+
+SHELLS = {shell.name: shell for shell in (NativeShell, WineShell, WebShell)}
 
 
 def converted(shell, path, out, *options, read=None):

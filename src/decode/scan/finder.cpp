@@ -21,10 +21,19 @@ const std::uint8_t* findType(const std::uint8_t* from, const std::uint8_t* to) {
 #ifdef __GLIBC__
   return static_cast<const std::uint8_t*>(
       memmem(from, static_cast<std::size_t>(to - from), kType.data(), kType.size()));
-#else
+#elif defined(__cpp_lib_boyer_moore_searcher)
   const auto* hit =
       std::search(from, to, std::boyer_moore_horspool_searcher(kType.begin(), kType.end()));
   return hit == to ? nullptr : hit;
+#else
+  // Libraries without the searcher (the browser's): each 'I' that leaves room for the word.
+  for (const std::uint8_t* at = from; to - at >= std::ssize(kType); ++at) {
+    at = static_cast<const std::uint8_t*>(
+        std::memchr(at, kType.front(), static_cast<std::size_t>(to - at) - kType.size() + 1));
+    if (at == nullptr) return nullptr;
+    if (std::memcmp(at, kType.data(), kType.size()) == 0) return at;
+  }
+  return nullptr;
 #endif
 }
 

@@ -1,0 +1,42 @@
+#pragma once
+
+// What the viewer core needs from the system it runs on, filled by each shell: the files it shows
+// (the disk on the desktop, the dropped files in the browser) and a place for a saved picture (a
+// PNG file beside the picture, or the browser's download). Through these the core needs neither
+// a file system nor an image-file library, so it builds wherever the decoder builds. Only the
+// desktop's --scan reads files itself, a window at a time; the browser scans in its worker and
+// hands over the pictures found, named "NAME@0xOFFSET".
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "filecopy.h"
+#include "frameimage.h"
+
+class FileSource {
+ public:
+  virtual ~FileSource() = default;
+  // The file at path whole into `copy`, refused when larger than maxBytes: ok, or the reason as
+  // readFileCopy gives it (cannotOpen, notRegularFile, empty, tooLarge, shortRead, outOfMemory).
+  // `copy` is untouched on failure.
+  virtual DecodeStatus read(const std::string& path, std::int64_t maxBytes, FileCopy& copy) = 0;
+  // Each path as it stands, except that a folder gives the CD-i pictures directly in it (content
+  // sniffed, no recursion), in natural order of their names.
+  virtual std::vector<std::string> expandFolders(const std::vector<std::string>& paths) = 0;
+};
+
+// What a save did: the name the picture went to, and why it did not when `error` is not empty.
+struct SaveResult {
+  std::string name;
+  std::string error;
+};
+
+class PictureSaver {
+ public:
+  virtual ~PictureSaver() = default;
+  // Keeps `image` as a PNG named after `stem` (a path without its extension, or "PATH@0xOFFSET"):
+  // STEM.png, or the next of STEM-2.png, STEM-3.png, ... where a name is taken. Never replaces a
+  // file.
+  virtual SaveResult save(const RgbImage& image, const std::string& stem) = 0;
+};

@@ -43,8 +43,8 @@ class Painter {
           static_cast<std::uint8_t>(index);
   }
 
-  // A gradient along `direction` (dx, dy per pixel, summing to 1 over the rectangle) onto the
-  // ramp first .. first + count - 1.
+  // A gradient over the rectangle onto the ramp first .. first + count - 1: the ramp's start at
+  // the top-left corner, moving on by dx a pixel to the right and dy a pixel down (1: its end).
   void gradient(Rect r, int first, int count, Dither dither, double dx, double dy) {
     static constexpr int kBayer[4][4] = {
         {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
@@ -158,7 +158,7 @@ PalettePicture menuScreen(std::uint32_t seed, Dither dither, bool photograph, in
   std::mt19937 random(seed);
   PalettePicture picture = blank(kWidth, kHeight);
   Painter paint(picture, random);
-  const int cube = paint.ramp({0, 0, 0}, {0, 0, 0}, 0);
+  const int cube = 0;  // with a photograph, the palette starts with its colour cube
   if (photograph) {
     for (int i = 0; i < 64; ++i)
       picture.palette.push_back({static_cast<std::uint8_t>(i / 16 * 85),

@@ -17,8 +17,9 @@ struct PalettePicture {
 
 enum class Dither { ordered, diffused };
 
-// A 384 x 280 menu screen of 100 to `entries` (at most 128) colours: a dithered backdrop, buttons
-// with captions, line art, and with `photograph` a framed photograph dithered onto a colour cube.
+// A 384 x 280 menu screen with a palette of `entries` (100 to 128) colours: a dithered backdrop,
+// buttons with captions, line art, and with `photograph` a framed photograph dithered onto a
+// 64-colour cube.
 PalettePicture menuScreen(std::uint32_t seed, Dither dither, bool photograph, int entries);
 
 // A `size` x `size` icon of 16 colours: a shaded disc or box with an outline, anti-aliased.

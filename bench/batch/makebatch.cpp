@@ -1,6 +1,7 @@
-// makebatch: writes a mixed batch of CD-i pictures for the batch benchmark (bench/batch.sh):
-// generated photographs in DYUV, and charts in every palette and run-length model, at varied
-// sizes. Usage: makebatch DIR COUNT. The output depends only on COUNT.
+// makebatch: writes a mixed batch of CD-i pictures for the batch benchmark (bench/batch.sh), like
+// those of real discs: generated photographs in DYUV at varied sizes, menu screens in RL7, CLUT7
+// and CLUT8 with dithered gradients, CLUT4 icons, and charts in the palette and run-length models.
+// Files are named KIND-NUMBER.img. Usage: makebatch DIR COUNT. The output depends only on COUNT.
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,7 @@
 
 #include "dyuvencoder.h"
 #include "imagbuilder.h"
+#include "menuart.h"
 #include "paletteencoders.h"
 #include "testchart.h"
 
@@ -66,30 +68,95 @@ std::vector<Rgb> cube(int steps, int entries) {
   return palette;
 }
 
-Bytes picture(int index, std::mt19937& random) {
-  // Of every 10 pictures: 4 photographs, then CLUT8, CLUT7, CLUT4, RL7, RL3 charts and a DYUV one.
-  static const int kModels[] = {3, 3, 3, 3, 4, 5, 6, 8, 9, 3};
-  const int model = kModels[index % 10];
-  const bool chart = index % 10 >= 4;
+// A chart in DYUV or a palette or run-length model, at a random size.
+Bytes chart(int index, std::mt19937& random) {
+  static const int kModels[] = {3, 4, 5, 6, 8, 9};
+  const int model = kModels[index % 6];
   const bool half = model == 6 || model == 9;  // double-resolution models: 4 bits a pixel
   const int width = 128 + static_cast<int>(random() % 33) * 8;
   const int height = 96 + static_cast<int>(random() % 185);
-  const RgbPicture image = !chart       ? photograph(width, height, random)
-                         : model == 9 ? colourBars(width, height)
-                                      : testChart(width, height);
   ImagHeader header;
   header.width = header.lineSize = static_cast<std::uint16_t>(width);
   header.height = static_cast<std::uint16_t>(height);
   header.model = static_cast<std::uint16_t>(model);
   header.depth = static_cast<std::uint16_t>(half ? 4 : model == 5 || model == 8 ? 7 : 8);
-  ImagBuilder file = ImagBuilder::form();
-  file.ihdr(header);
-  if (model == 3) return file.idat(encodeDyuv(image, {}, 220)).bytes();
+  if (model == 3) {
+    return ImagBuilder::form()
+        .ihdr(header)
+        .idat(encodeDyuv(testChart(width, height), {}, 220))
+        .bytes();
+  }
   const std::vector<Rgb> palette = model == 9   ? kBarColours
                                    : model == 6 ? cube(2, 16)
                                    : model == 4 ? cube(6, 256)
                                                 : cube(5, 128);
-  return file.plte(palette).idat(encodeIndexed(image, palette, model)).bytes();
+  const RgbPicture image = model == 9 ? colourBars(width, height) : testChart(width, height);
+  return ImagBuilder::form()
+      .ihdr(header)
+      .plte(palette)
+      .idat(encodeIndexed(image, palette, model))
+      .bytes();
+}
+
+Bytes photographFile(std::mt19937& random) {
+  const int width = 128 + static_cast<int>(random() % 33) * 8;
+  const int height = 96 + static_cast<int>(random() % 185);
+  ImagHeader header;
+  header.width = header.lineSize = static_cast<std::uint16_t>(width);
+  header.height = static_cast<std::uint16_t>(height);
+  header.model = 3;
+  return ImagBuilder::form()
+      .ihdr(header)
+      .idat(encodeDyuv(photograph(width, height, random), {}, 220))
+      .bytes();
+}
+
+Bytes paletteFile(const PalettePicture& picture, int model) {
+  const IndexPicture& indices = picture.indices;
+  ImagHeader header = ImagHeader::of(model, indices.width, indices.height,
+                                     indexLineSize(model, indices.width, PictureLayout::classic),
+                                     model == 6   ? 4
+                                     : model == 4 ? 8
+                                                  : 7);
+  return ImagBuilder::form()
+      .ihdr(header)
+      .plte(picture.palette)
+      .idat(encodeIndices(indices, model, PictureLayout::classic))
+      .bytes();
+}
+
+// Of every 12 pictures, by kind: 4 photographs; 2 RL7 menus and 3 CLUT7/CLUT8 menus, 384 x 280
+// with 100 to 128 colours; 2 CLUT4 icons; 1 chart. The kind starts the file's name.
+Bytes picture(int index, std::mt19937& random, std::string& kind) {
+  const auto seed = static_cast<std::uint32_t>(random());
+  const int entries = 100 + static_cast<int>(seed % 29);
+  switch (index % 12) {
+    case 1:
+      kind = "rl7menu";
+      return paletteFile(menuScreen(seed, Dither::ordered, false, 128), 8);
+    case 2:
+      kind = "rl7menu";
+      return paletteFile(menuScreen(seed, Dither::diffused, false, entries), 8);
+    case 4:
+      kind = "clutmenu";
+      return paletteFile(menuScreen(seed, Dither::ordered, false, entries), 5);
+    case 5:
+      kind = "clutmenu";
+      return paletteFile(menuScreen(seed, Dither::diffused, true, 128), 4);
+    case 7:
+      kind = "clutmenu";
+      return paletteFile(menuScreen(seed, Dither::ordered, true, 128), 5);
+    case 8:
+    case 10:
+      kind = "icon";
+      return paletteFile(icon(seed, 32 + static_cast<int>(seed % 5) * 8), 6);
+    case 11:
+      kind = "chart";
+      return chart(index / 12, random);
+    default:
+      kind = "photo";
+      return photographFile(random);
+  }
 }
 
 }  // namespace
@@ -103,9 +170,10 @@ int main(int argc, char** argv) {
   const int count = std::stoi(argv[2]);
   std::mt19937 random(12);
   for (int i = 0; i < count; ++i) {
-    const Bytes bytes = picture(i, random);
-    char name[32];
-    std::snprintf(name, sizeof name, "p%05d.img", i);
+    std::string kind;
+    const Bytes bytes = picture(i, random, kind);
+    char name[48];
+    std::snprintf(name, sizeof name, "%s-%05d.img", kind.c_str(), i);
     std::ofstream out(dir / name, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));

@@ -54,14 +54,18 @@ class ColourIndex {
     if (count_ == 256) return -1;
     keys_[slot] = rgb + 1;
     indices_[slot] = static_cast<std::uint8_t>(count_);
+    colours_[count_] = rgb;
     return count_++;
   }
   int count() const { return count_; }
+  // The colour of an index below count().
+  std::uint32_t colour(int index) const { return colours_[index]; }
 
  private:
   static constexpr int kBits = 10, kSlots = 1 << kBits;
   std::array<std::uint32_t, kSlots> keys_{};  // colour + 1; 0 is free
   std::array<std::uint8_t, kSlots> indices_{};
+  std::array<std::uint32_t, 256> colours_{};
   int count_ = 0;
 };
 
@@ -84,11 +88,12 @@ bool indexColours(const RgbImage& image, IndexedImage& out) {
   }
   const int colours = index->count();
   out.bits = colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
-  out.palette.assign(static_cast<std::size_t>(colours) * 3, 0);
-  rgb = image.rgb.data();
-  for (std::size_t i = 0; i < pixels; ++i, rgb += 3) {
-    std::uint8_t* entry = &out.palette[indices[i] * 3u];
-    entry[0] = rgb[0], entry[1] = rgb[1], entry[2] = rgb[2];
+  out.palette.clear();
+  for (int i = 0; i < colours; ++i) {
+    const std::uint32_t colour = index->colour(i);
+    out.palette.insert(out.palette.end(),
+                       {static_cast<std::uint8_t>(colour >> 16),
+                        static_cast<std::uint8_t>(colour >> 8), static_cast<std::uint8_t>(colour)});
   }
   if (out.bits == 8) {
     out.stride = static_cast<std::size_t>(image.width);
@@ -121,15 +126,25 @@ struct PngPlan {
   int strategy;
 };
 
-// Measured over photographs and charts (bench/batch.sh): DYUV photographs, which are coded as
-// horizontal deltas, compress best with the Sub filter and Z_FILTERED; adaptive filtering costs
-// time and, with zlib, bytes. Indexed rows are flat runs a third the size of RGB ones: unfiltered
-// at zlib 9 they cost little time and come out smallest.
+// Measured with bench/batch.sh on photographs, menu screens, icons and charts. DYUV photographs,
+// which are coded as horizontal deltas, compress best with the Sub filter and Z_FILTERED; adaptive
+// filtering costs time and, with zlib, bytes. Indexed pictures come out smallest unfiltered, at
+// any zlib level; menu art dithered onto a palette repeats short patterns everywhere, which zlib 9
+// chases through its longest hash chains: 3 times the processor time of zlib 4 for a tenth fewer
+// bytes. The default level takes zlib 4 for them; every level up buys bytes with time.
 PngPlan planFor(int level, bool indexed) {
   if (level == 0) return {0, SPNG_DISABLE_FILTERING, Z_DEFAULT_STRATEGY};
-  if (indexed) return {std::min(level + 6, 9), SPNG_DISABLE_FILTERING, Z_DEFAULT_STRATEGY};
+  if (indexed) return {std::min(level + 1, 9), SPNG_DISABLE_FILTERING, Z_DEFAULT_STRATEGY};
   return {level, SPNG_FILTER_CHOICE_SUB, Z_FILTERED};
 }
+
+// A first attempt that comes out under a sixteenth of its rows marks flat art (charts, icons,
+// line drawings: long runs, few patterns), through which zlib 9 runs nearly as fast as zlib 4,
+// with adaptive filters for RGB ones: a second attempt costs little there and keeps a third to a
+// half of the bytes. Menu art and photographs, at a fifth of their rows or more, go without.
+constexpr std::size_t kFlatArtShare = 16;
+constexpr PngPlan kFlatIndexedPlan{9, SPNG_DISABLE_FILTERING, Z_DEFAULT_STRATEGY};
+constexpr PngPlan kFlatRgbPlan{9, SPNG_FILTER_CHOICE_ALL, Z_FILTERED};
 
 // One PNG of `rows` (already in PNG's row layout), or empty with `error` set.
 std::vector<std::uint8_t> encodeRows(const spng_ihdr& ihdr, const spng_plte* plte,
@@ -190,8 +205,15 @@ std::vector<std::uint8_t> encodePng(const RgbImage& image, int level, std::strin
   }
   const std::vector<std::uint8_t>& rows = isIndexed ? indexed.rows : image.rgb;
   const spng_plte* palette = isIndexed ? &plte : nullptr;
-  if (level < kMaxPngLevel)
-    return encodeRows(ihdr, palette, rows, planFor(level, isIndexed), error);
+  if (level < kMaxPngLevel) {
+    std::vector<std::uint8_t> png =
+        encodeRows(ihdr, palette, rows, planFor(level, isIndexed), error);
+    if (level == 0 || png.empty() || png.size() * kFlatArtShare > rows.size()) return png;
+    std::string ignored;  // the first attempt stands when the second fails
+    std::vector<std::uint8_t> smaller =
+        encodeRows(ihdr, palette, rows, isIndexed ? kFlatIndexedPlan : kFlatRgbPlan, ignored);
+    return !smaller.empty() && smaller.size() < png.size() ? smaller : png;
+  }
   std::vector<std::uint8_t> best;
   for (const PngPlan plan : {PngPlan{9, SPNG_DISABLE_FILTERING, Z_DEFAULT_STRATEGY},
                              PngPlan{9, SPNG_FILTER_CHOICE_SUB, Z_DEFAULT_STRATEGY},

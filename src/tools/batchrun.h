@@ -15,6 +15,10 @@ void reportMessage(const std::string& text);
 // A false from `step` makes the conversion count as failed.
 void afterTurn(std::function<bool()> step);
 
+// Conversions at a time when the user names no number: one more than the processors, since
+// each conversion also waits for its file to be written.
+int defaultTurns();
+
 // Runs convert(0) .. convert(count - 1) with at most `turns` of them at once (the calls hold the
 // pictures: memory stays bounded), on more threads than that, which wait out afterTurn steps
 // meanwhile. With `turns` 0, one after another on this thread, each finished before the next. Each

@@ -9,7 +9,6 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "accurateimage.h"
@@ -87,8 +86,8 @@ constexpr char kHelp[] =
     "                (null for run-length), complete and warnings\n"
     "  --level N     PNG compression from 0 (fastest) to 9 (smallest: tries several filter\n"
     "                strategies and keeps the smallest file); default 3\n"
-    "  -j N          convert N inputs at a time (default: one per processor); messages come\n"
-    "                in input order all the same\n"
+    "  -j N          convert N inputs at a time (default: one more than the processors);\n"
+    "                messages come in input order all the same\n"
     "  -h, --help    show this help\n"
     "  --version     show the version\n"
     "\n"
@@ -110,7 +109,7 @@ struct Options {
   std::string folder;  // -o
   std::vector<std::string> paths;
   int pngLevel = kDefaultPngLevel;
-  int threads = 0;                     // -j; 0: one per processor
+  int threads = 0;                     // -j; 0: defaultTurns()
   FolderSyncs* folderSyncs = nullptr;  // folders synced once, after every rename into them
 };
 
@@ -438,8 +437,7 @@ bool convertBatch(const std::vector<Job>& jobs, const Options& options) {
     refused[i] = jobs[i].output != "-" && !written.insert(jobs[i].output).second;
     outputs.insert(normalPath(jobs[i].output));
   }
-  int turns =
-      options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
+  int turns = options.threads > 0 ? options.threads : defaultTurns();
   // A batch that reads one of its own outputs depends on the order of conversions: it runs one
   // after another, each finished before the next starts.
   for (const Job& job : jobs) {

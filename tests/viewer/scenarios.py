@@ -121,9 +121,14 @@ def frame(key, factor=1, left=0, top=0):
     return lambda run, w, h: run.picture(key).scaled(factor).on_grey(w, h, left, top)
 
 
-def accurate(key):
-    """The accurate picture at its own size at the top-left, grey around it."""
-    return lambda run, w, h: run.picture(key, "--accurate").on_grey(w, h)
+def accurate(key, factor=1):
+    """The accurate picture enlarged `factor` times: centred in the 384 x 280 floor at the
+    top-left when smaller than it, grey around it."""
+    def screen(run, w, h):
+        shown = run.picture(key, "--accurate").scaled(factor)
+        return shown.on_grey(w, h, max((min(w, FRAME_W) - shown.width) // 2, 0),
+                             max((min(h, FRAME_H) - shown.height) // 2, 0))
+    return screen
 
 
 def fitted(key):
@@ -136,8 +141,11 @@ def fitted(key):
 
 
 def page(key, number):
-    """Picture `number` (from 1) of a CAT in the accurate profile, grey around it."""
-    return lambda run, w, h: run.picture(key, "--accurate", page=number).on_grey(w, h)
+    """Picture `number` (from 1) of a CAT in the accurate profile, centred in the floor."""
+    def screen(run, w, h):
+        shown = run.picture(key, "--accurate", page=number)
+        return shown.on_grey(w, h, (FRAME_W - shown.width) // 2, (FRAME_H - shown.height) // 2)
+    return screen
 
 
 def black(run, w, h):
@@ -234,6 +242,28 @@ def text_over(key):
     return then
 
 
+def at_once(screen):
+    """The screen is `screen` within a second: sooner than a message about the picture before
+    would have gone by itself."""
+    def then(run, viewer):
+        def why():
+            shot = viewer.screenshot()
+            return screen(run, shot.width, shot.height).differences(shot)
+        wait_until("the screen without the last picture's message", lambda: why() == "",
+                   timeout=1.0, explain=why)
+    return then
+
+
+def hint_in_the_middle(run, viewer):
+    """An empty window: grey, with a line of text across its middle."""
+    shot = viewer.screenshot()
+    band = shot.height // 4
+    check((shot.pixels[:band] == 128).all() and (shot.pixels[-band:] == 128).all(),
+          "the window is not grey above and below its middle")
+    check((shot.pixels[shot.height // 2 - 4:shot.height // 2 + 4] != 128).any(),
+          "nothing is written across the middle of the empty window")
+
+
 def saved_as(name, key):
     """Ctrl+S wrote `name` beside the file, holding the frame the converter shows for `key`."""
     def then(run, viewer):
@@ -276,7 +306,7 @@ SCENARIOS = {
     "refused_on_command_line": (["refused"], [
         Step(resize(450, 330), title, black),
     ]),
-    "no_file": ([], [Step(None, title, grey)]),
+    "no_file": ([], [Step(None, title, then=hint_in_the_middle)]),
     "missing_file": (["missing"], [Step(None, title, grey)]),
     # A path with a blank, split in two arguments: the blank-joined text names the file.
     "blank_in_path": ([os.path.join("{folder}", "two"), "words.img"], [
@@ -375,6 +405,29 @@ SCENARIOS = {
         Step(press("i"), named("rgb888"), frame("rgb888")),
     ]),
     # Each picture found inside a file is an entry, shown as the picture alone would be.
+    # A picture's message goes with it: the next picture shows without it, at once.
+    "message_belongs_to_its_picture": (["rgb888", "clut8-chart"], [
+        Step(None, named("rgb888"), then=text_over("rgb888")),
+        Step(press("n"), named("clut8-chart"), then=at_once(frame("clut8-chart"))),
+    ]),
+    # A picture smaller than the 384 x 280 floor is centred in it at every zoom, the window
+    # never smaller than the floor.
+    "small_picture_on_the_floor": (["--accurate", "accurate-clut4"], [
+        Step(None, named("accurate-clut4", " [accurate]"), accurate("accurate-clut4")),
+        Step(press("plus"), named("accurate-clut4", " [accurate]"), accurate("accurate-clut4", 2),
+             then=sized(384, 280)),
+        Step(press("plus"), named("accurate-clut4", " [accurate]"), accurate("accurate-clut4", 3),
+             then=sized(576, 280)),
+        Step(press("minus minus"), named("accurate-clut4", " [accurate]"),
+             accurate("accurate-clut4"), then=sized(384, 280)),
+    ]),
+    # On a 192-dpi desktop everything is twice as large: the window, the frame, the text.
+    "twice_as_large_at_192_dpi": (["clut7-chart"], [
+        Step(None, named("clut7-chart"), frame("clut7-chart", 2), then=sized(768, 560)),
+        Step(press("plus"), named("clut7-chart"), frame("clut7-chart", 4),
+             then=as_large_as_the_screen),
+        Step(press("0"), named("clut7-chart"), frame("clut7-chart", 2), then=sized(768, 560)),
+    ], {"dpi": 192}),
     "scan_lists_the_pictures_in_a_dump": (["--scan", "dump"], [
         Step(None, found(DUMP_FIRST), frame("clut8-chart")),
         Step(press("n"), found(DUMP_SECOND), frame("rl7-chart")),
@@ -389,8 +442,11 @@ SCENARIOS = {
 
 def run_scenario(run, name, scenario):
     folder = run.folder
-    start, steps = scenario
+    start, steps, *desktop = scenario
     args = [run.path(a).replace("{folder}", folder) for a in start]
+    dpi = desktop[0]["dpi"] if desktop else None
+    if dpi:
+        run.shell.set_dpi(run.display, dpi)
     viewer = Viewer(run.shell, run.display, args)
     try:
         viewer.wait_for_window()
@@ -411,6 +467,8 @@ def run_scenario(run, name, scenario):
         raise Failure(f"{name}: {failure}") from None
     finally:
         viewer.kill()
+        if dpi:
+            run.shell.set_dpi(run.display, None)
 
 
 def help_version_and_usage(shell):

@@ -37,6 +37,14 @@ class NativeShell:
         """The file as the viewer names it in its caption."""
         return path
 
+    def set_dpi(self, display, dpi):
+        """The desktop's scale for the viewers started next: Xft.dpi, or none (96)."""
+        if dpi:
+            display.run("xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set",
+                        "RESOURCE_MANAGER", f"Xft.dpi:\t{dpi}\n")
+        else:
+            display.run("xprop", "-root", "-remove", "RESOURCE_MANAGER")
+
 
 class WineShell(NativeShell):
     """dragndrop.exe under Wine, on the display and in the prefix that the test run shares
@@ -63,6 +71,12 @@ class WineShell(NativeShell):
         env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all")
         env.pop("DISPLAY", None)
         return ["wine", self.viewer], env
+
+    def set_dpi(self, display, dpi):
+        """The desktop's scale, as the Windows display settings store it."""
+        subprocess.run([*self.launcher, "reg", "add", r"HKCU\Control Panel\Desktop", "/v",
+                        "LogPixels", "/t", "REG_DWORD", "/d", str(dpi or 96), "/f"],
+                       capture_output=True, check=True)
 
     def path(self, path):
         """Wine shows the root of the file system as drive Z:."""

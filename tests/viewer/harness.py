@@ -140,11 +140,15 @@ class ManagedDesktop:
         atom = self.x.intern_atom
         panel.change_property(atom("_NET_WM_WINDOW_TYPE"), Xatom.ATOM, 32,
                               [atom("_NET_WM_WINDOW_TYPE_DOCK")])
-        panel.change_property(atom("_NET_WM_STRUT_PARTIAL"), Xatom.CARDINAL, 32,
-                              [0, 0, 0, self.PANEL] + [0] * 6 + [0, width - 1])
         panel.map()
-        self.x.sync()
-        wait_until("the panel's strut", lambda: self.work_area()[3] == height - self.PANEL,
+
+        def strut_taken():
+            # Set again until the manager has read it: one that is still starting may miss it.
+            panel.change_property(atom("_NET_WM_STRUT_PARTIAL"), Xatom.CARDINAL, 32,
+                                  [0, 0, 0, self.PANEL] + [0] * 6 + [0, width - 1])
+            self.x.sync()
+            return self.work_area()[3] == height - self.PANEL
+        wait_until("the panel's strut", strut_taken,
                    explain=lambda: f"the work area is {self.work_area()}")
 
     def work_area(self):

@@ -123,10 +123,18 @@ class ManagedDesktop:
     PANEL = 40
 
     def __init__(self, display):
-        from Xlib import X, Xatom, Xutil, display as xdisplay
-        self.display = display
+        self.display, self.x = display, None
         self.manager = subprocess.Popen(["openbox", "--sm-disable"], env=display.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            self._add_panel()
+        except BaseException:
+            self.close()
+            raise
+
+    def _add_panel(self):
+        from Xlib import X, Xatom, Xutil, display as xdisplay
+        display = self.display
         wait_until("the window manager", lambda: b"window id" in display.run(
             "xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout)
         self.x = xdisplay.Display(display.env["DISPLAY"])
@@ -148,7 +156,7 @@ class ManagedDesktop:
                                   [0, 0, 0, self.PANEL] + [0] * 6 + [0, width - 1])
             self.x.sync()
             return self.work_area()[3] == height - self.PANEL
-        wait_until("the panel's strut", strut_taken,
+        wait_until("the panel's strut", strut_taken, timeout=30,
                    explain=lambda: f"the work area is {self.work_area()}")
 
     def work_area(self):
@@ -157,7 +165,8 @@ class ManagedDesktop:
         return [int(n) for n in re.findall(r"\d+", said.split("=", 1)[-1])][:4] or [0, 0, 0, 0]
 
     def close(self):
-        self.x.close()
+        if self.x:
+            self.x.close()
         self.manager.terminate()
         self.manager.wait()
         self.display.run("xprop", "-root", "-remove", "_NET_WORKAREA")

@@ -486,7 +486,11 @@ def run_scenario(run, name, scenario):
         # A 1920 x 1080 screen of its own. (Wine learns the work area when its session starts,
         # on a display without a window manager: its windows are checked against the screen.)
         display = Display(screen="1920x1080x24")
-        run.desktop = ManagedDesktop(display)
+        try:
+            run.desktop = ManagedDesktop(display)
+        except Failure:
+            display.close()
+            raise
     viewer = Viewer(run.shell, display, args)
     try:
         viewer.wait_for_window()

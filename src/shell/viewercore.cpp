@@ -142,10 +142,6 @@ Reaction ViewerCore::setDesktopDpi(int dpi) {
   return reaction;
 }
 
-ClientSize ViewerCore::firstClient() const {
-  return mode_.fit || mode_.shrinkLarger ? minimumClient() : scaledSize().value_or(minimumClient());
-}
-
 std::vector<std::string> ViewerCore::emptyHint() const {
   if (decoded_ || argvPending()) return {};
   return {std::begin(kEmptyHint), std::end(kEmptyHint)};
@@ -403,7 +399,7 @@ Reaction ViewerCore::zoom(int step) {
   }
   int scale = mode_.zoom;
   if (mode_.fit) {  // from the zoom the fitted picture shows at, in whole units
-    const Layout layout = view().layout;
+    const Layout layout = pictureLayout();
     scale = layout.divisor > 1 ? 1 : std::max(layout.scale / unit_, 1);
   }
   const int wanted = std::clamp(scale + step, kMinZoom, kMaxZoom);
@@ -454,6 +450,12 @@ Reaction ViewerCore::onResize(int width, int height) {
   return reaction;
 }
 
+Layout ViewerCore::pictureLayout() const {
+  ViewMode mode = mode_;
+  mode.shrinkLarger = mode_.shrinkLarger && accurate_;  // the classic frame is cut, not shrunk
+  return layoutPicture(pictureWidth(), pictureHeight(), client_.width, client_.height, mode, unit_);
+}
+
 PictureView ViewerCore::view() const {
   PictureView view;
   if (accurate_) {
@@ -469,9 +471,7 @@ PictureView ViewerCore::view() const {
     view.pitch = kFramePitch;
     view.bgr = true;
   }
-  ViewMode mode = mode_;
-  mode.shrinkLarger = mode_.shrinkLarger && accurate_;  // the classic frame is cut, not shrunk
-  view.layout = layoutPicture(view.width, view.height, client_.width, client_.height, mode, unit_);
+  view.layout = pictureLayout();
   if (view.layout.divisor > 1) {
     // Shown smaller: the shells paint the averaged picture as it stands.
     if (shrunk_.generation != generation_ || shrunk_.from != view.pixels ||
@@ -499,13 +499,11 @@ bool ViewerCore::expireMessage(Clock::time_point now) {
 
 // As the user sees it, in desktop units: "1:1", "3x", "1:2", "fit (2x)".
 std::string ViewerCore::zoomText() const {
-  const int width = pictureWidth() > 0 ? pictureWidth() : kFrameWidth;
-  const int height = pictureHeight() > 0 ? pictureHeight() : kFrameHeight;
-  ViewMode mode = mode_;
-  mode.shrinkLarger = mode_.shrinkLarger && accurate_;
-  const std::string ratio =
-      ratioText(layoutPicture(width, height, client_.width, client_.height, mode, unit_), unit_);
-  return mode_.fit ? "fit (" + ratio + ")" : ratio;
+  const Layout layout = pictureLayout();
+  if (layout.scale == 0) {  // no picture to lay out: the zoom asked for
+    return mode_.fit ? "fit" : ratioText({{}, {}, mode_.zoom, 1}, 1);
+  }
+  return mode_.fit ? "fit (" + ratioText(layout, unit_) + ")" : ratioText(layout, unit_);
 }
 
 std::vector<std::string> ViewerCore::panelText() const {

@@ -92,8 +92,6 @@ class ViewerCore {
   int unit() const { return unit_; }
   // The client area is never to be smaller than this (shells set it as the window's minimum).
   ClientSize minimumClient() const { return floorSize(unit_); }
-  // The client area to open the window at: the floor, or the picture at the zoom asked for.
-  ClientSize firstClient() const;
 
   // The frame to paint (384 x 280, blue-green-red, rows 1152 bytes apart), or null while no
   // frame buffer exists and only the grey background is painted.
@@ -194,6 +192,7 @@ class ViewerCore {
   int pictureHeight() const;
   std::optional<ClientSize> scaledSize() const;
   std::string zoomText() const;
+  Layout pictureLayout() const;
   void leavePicture();
 
   std::string argvline_;

@@ -148,14 +148,19 @@ class ManagedDesktop:
         atom = self.x.intern_atom
         panel.change_property(atom("_NET_WM_WINDOW_TYPE"), Xatom.ATOM, 32,
                               [atom("_NET_WM_WINDOW_TYPE_DOCK")])
-        panel.map()
+        panel.change_property(atom("_NET_WM_STRUT_PARTIAL"), Xatom.CARDINAL, 32,
+                              [0, 0, 0, self.PANEL] + [0] * 6 + [0, width - 1])
 
         def strut_taken():
-            # Set again until the manager has read it: one that is still starting may miss it.
-            panel.change_property(atom("_NET_WM_STRUT_PARTIAL"), Xatom.CARDINAL, 32,
-                                  [0, 0, 0, self.PANEL] + [0] * 6 + [0, width - 1])
+            # Mapped again until the manager has taken it: one that is still starting may have
+            # let it through unmanaged.
+            if self.work_area()[3] == height - self.PANEL:
+                return True
+            panel.unmap()
+            panel.map()
             self.x.sync()
-            return self.work_area()[3] == height - self.PANEL
+            time.sleep(0.2)
+            return False
         wait_until("the panel's strut", strut_taken, timeout=30,
                    explain=lambda: f"the work area is {self.work_area()}")
 

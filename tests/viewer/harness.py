@@ -217,12 +217,12 @@ class Viewer:
         check(shot.returncode == 0, "import failed: " + shot.stderr.decode())
         return Image.from_ppm(shot.stdout)
 
-    def wait_for_screen(self, expected, what):
+    def wait_for_screen(self, expected, what, timeout=10.0):
         """`expected` is a function of the screenshot's size that gives the image it must be."""
         def why():
             shot = self.screenshot()
             return expected(shot.width, shot.height).differences(shot)
-        wait_until(what, lambda: why() == "", explain=why)
+        wait_until(what, lambda: why() == "", timeout, explain=why)
 
     def key(self, keys):
         self.display.run("xdotool", "windowfocus", "--sync", self.window)

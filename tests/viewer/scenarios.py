@@ -122,11 +122,11 @@ def frame(key, factor=1, left=0, top=0):
     return lambda run, w, h: run.picture(key).scaled(factor).on_grey(w, h, left, top)
 
 
-def accurate(key, factor=1):
-    """The accurate picture enlarged `factor` times: centred in the 384 x 280 floor at the
-    top-left when smaller than it, grey around it."""
+def accurate(key, factor=1, page=None):
+    """The accurate picture (or picture `page`, from 1, of a CAT) enlarged `factor` times:
+    centred in the 384 x 280 floor at the top-left when smaller than it, grey around it."""
     def screen(run, w, h):
-        shown = run.picture(key, "--accurate").scaled(factor)
+        shown = run.picture(key, "--accurate", page=page).scaled(factor)
         return shown.on_grey(w, h, max((min(w, FRAME_W) - shown.width) // 2, 0),
                              max((min(h, FRAME_H) - shown.height) // 2, 0))
     return screen
@@ -138,14 +138,6 @@ def fitted(key):
         factor = max(min(w // FRAME_W, h // FRAME_H, 16), 1)
         left, top = (w - FRAME_W * factor) // 2, (h - FRAME_H * factor) // 2
         return run.picture(key).scaled(factor).on_grey(w, h, left, top)
-    return screen
-
-
-def page(key, number):
-    """Picture `number` (from 1) of a CAT in the accurate profile, centred in the floor."""
-    def screen(run, w, h):
-        shown = run.picture(key, "--accurate", page=number)
-        return shown.on_grey(w, h, (FRAME_W - shown.width) // 2, (FRAME_H - shown.height) // 2)
     return screen
 
 
@@ -246,13 +238,8 @@ def text_over(key):
 def at_once(screen):
     """The screen is `screen` within 1.5 s: sooner than a message about the picture before
     would have gone by itself."""
-    def then(run, viewer):
-        def why():
-            shot = viewer.screenshot()
-            return screen(run, shot.width, shot.height).differences(shot)
-        wait_until("the screen without the last picture's message", lambda: why() == "",
-                   timeout=1.5, explain=why)
-    return then
+    return lambda run, viewer: viewer.wait_for_screen(
+        lambda w, h: screen(run, w, h), "the screen without the last picture's message", 1.5)
 
 
 def hint_in_the_middle(run, viewer):
@@ -414,10 +401,10 @@ SCENARIOS = {
     ]),
     # The profile holds for the next files; PageDown and PageUp step through a CAT.
     "accurate_profile_and_cat_pages": (["--accurate", "cat", "accurate-clut4"], [
-        Step(None, named("cat", " [accurate 1/2]"), page("cat", 1)),
-        Step(press("Next"), named("cat", " [accurate 2/2]"), page("cat", 2)),
-        Step(press("Next"), named("cat", " [accurate 2/2]"), page("cat", 2)),
-        Step(press("Prior"), named("cat", " [accurate 1/2]"), page("cat", 1)),
+        Step(None, named("cat", " [accurate 1/2]"), accurate("cat", page=1)),
+        Step(press("Next"), named("cat", " [accurate 2/2]"), accurate("cat", page=2)),
+        Step(press("Next"), named("cat", " [accurate 2/2]"), accurate("cat", page=2)),
+        Step(press("Prior"), named("cat", " [accurate 1/2]"), accurate("cat", page=1)),
         Step(press("n"), named("accurate-clut4", " [accurate]"), accurate("accurate-clut4")),
         Step(press("Tab"), named("accurate-clut4"), frame("accurate-clut4")),
         Step(press("p"), named("cat"), frame("cat")),

@@ -79,37 +79,85 @@ TEST(Options, CommandLine) {
   }
 }
 
-// The scenarios check 1:1 in small and large windows, zoom, a pan by part of a picture pixel and
-// fit on a 1024 x 768 screen; these are the limits and the shrinking.
+// The scenarios check 1:1 in small and large windows, zoom, a pan by part of a picture pixel, fit
+// on a 1024 x 768 screen, a small picture on the floor and 192 dpi; these are the limits, the
+// shrinking and the ratios the panel shows.
 TEST(Layout, ScalesPlacesAndPans) {
   struct Case {
     int width, height, clientWidth, clientHeight;
     ViewMode mode;
+    int unit;
     Layout expected;
+    const char* ratio;
   };
   // clang-format off
   const Case cases[] = {
       // zoom: only pixels that reach the window, the pan held at the right edge
-      {384, 280, 1000, 700, {.zoom = 3, .panX = 9999, .panY = -5}, {{50, 0, 334, 234}, {-2, 0, 1002, 702}, 3}},
-      {10, 10, 100, 100, {.zoom = 40}, {{0, 0, 7, 7}, {0, 0, 112, 112}, 16}},
-      // fit: the largest whole scale, centred, at most 16; a picture larger than the window shrinks
-      {1, 1, 3840, 2160, {.fit = true}, {{0, 0, 1, 1}, {1912, 1072, 16, 16}, 16}},
-      {800, 400, 400, 300, {.fit = true}, {{0, 0, 800, 400}, {0, 50, 400, 200}, 0}},
-      // the accurate profile's start: larger pictures shrink at the top-left, smaller stay
-      {800, 400, 400, 300, {.shrinkLarger = true}, {{0, 0, 800, 400}, {0, 0, 400, 200}, 0}},
-      {200, 100, 400, 300, {.shrinkLarger = true}, {{0, 0, 200, 100}, {0, 0, 200, 100}, 1}},
+      {384, 280, 1000, 700, {.zoom = 3, .panX = 9999, .panY = -5}, 1, {{50, 0, 334, 234}, {-2, 0, 1002, 702}, 3, 1}, "3x"},
+      {10, 10, 100, 100, {.zoom = 40}, 1, {{0, 0, 7, 7}, {0, 0, 112, 112}, 16, 1}, "16x"},
+      {384, 280, 768, 560, {}, 2, {{0, 0, 384, 280}, {0, 0, 768, 560}, 2, 1}, "1:1"},
+      // fit: the largest whole scale, centred, at most 16 units; larger pictures by whole divisors
+      {1, 1, 3840, 2160, {.fit = true}, 1, {{0, 0, 1, 1}, {1912, 1072, 16, 16}, 16, 1}, "16x"},
+      {3, 2, 1000, 1000, {.fit = true}, 2, {{0, 0, 3, 2}, {452, 468, 96, 64}, 32, 1}, "16x"},
+      {800, 400, 400, 300, {.fit = true}, 1, {{0, 0, 400, 200}, {0, 50, 400, 200}, 1, 2}, "1:2"},
+      {1920, 1080, 768, 560, {.fit = true}, 2, {{0, 0, 640, 360}, {64, 100, 640, 360}, 1, 3}, "1:6"},
+      // the accurate profile's start: larger pictures shrink, smaller are centred in the floor
+      {800, 400, 400, 300, {.shrinkLarger = true}, 1, {{0, 0, 400, 200}, {0, 40, 400, 200}, 1, 2}, "1:2"},
+      {200, 100, 400, 300, {.shrinkLarger = true}, 1, {{0, 0, 200, 100}, {92, 90, 200, 100}, 1, 1}, "1:1"},
+      {500, 100, 768, 560, {.shrinkLarger = true}, 2, {{0, 0, 500, 100}, {134, 230, 500, 100}, 1, 1}, "1:2"},
       // never thinner than a screen pixel, and no overflow at the largest sizes
-      {65535, 1, 100, 100, {.shrinkLarger = true}, {{0, 0, 65535, 1}, {0, 0, 100, 1}, 0}},
-      {65535, 65535, 200, 100, {.shrinkLarger = true}, {{0, 0, 65535, 65535}, {0, 0, 100, 100}, 0}},
-      {0, 0, 400, 300, {}, {{}, {}, 0}},
+      {65535, 1, 100, 100, {.shrinkLarger = true}, 1, {{0, 0, 100, 1}, {0, 49, 100, 1}, 1, 656}, "1:656"},
+      {65535, 65535, 200, 100, {.shrinkLarger = true}, 1, {{0, 0, 100, 100}, {50, 0, 100, 100}, 1, 656}, "1:656"},
+      {0, 0, 400, 300, {}, 1, {{}, {}, 0, 1}, "1:1"},
   };
   // clang-format on
   for (const Case& c : cases) {
-    const Layout got = layoutPicture(c.width, c.height, c.clientWidth, c.clientHeight, c.mode);
-    EXPECT_EQ(got, c.expected) << c.width << "x" << c.height << " in " << c.clientWidth << "x"
-                               << c.clientHeight << " zoom " << c.mode.zoom << " fit "
-                               << c.mode.fit;
+    const Layout got =
+        layoutPicture(c.width, c.height, c.clientWidth, c.clientHeight, c.mode, c.unit);
+    const std::string what = std::to_string(c.width) + "x" + std::to_string(c.height) + " in " +
+                             std::to_string(c.clientWidth) + "x" + std::to_string(c.clientHeight);
+    EXPECT_EQ(got, c.expected) << what;
+    EXPECT_EQ(ratioText(got, c.unit), c.ratio) << what;
   }
+}
+
+// On a 1920 x 1080 screen less a 30-pixel panel at the bottom, with a 22-pixel title bar.
+TEST(Layout, WindowsGrowAboutTheirCentreOntoTheWorkArea) {
+  const Insets frame{1, 21, 1, 1};
+  const Rect work{0, 0, 1920, 1050};
+  struct Case {
+    Rect outer;
+    ClientSize client;
+    Rect placed;
+  };
+  const Case cases[] = {
+      {{768, 239, 386, 302}, {1152, 840}, {384, 0, 1154, 862}},     // up against the top
+      {{768, 239, 386, 302}, {3072, 2240}, {0, 0, 1920, 1050}},     // no larger than the area
+      {{384, 0, 1154, 862}, {384, 280}, {768, 280, 386, 302}},      // back about the centre
+      {{1800, 1000, 386, 302}, {384, 280}, {1534, 748, 386, 302}},  // moved back on
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(placeWindow(c.outer, c.client, frame, work), c.placed) << c.client.width;
+  EXPECT_EQ(placeWindow({0, 0, 386, 302}, {384, 280}, frame, {64, 0, 1856, 1080}).x, 64);
+}
+
+TEST(Layout, DesktopUnitsAndTheFloor) {
+  const std::pair<int, int> units[] = {{0, 1},   {96, 1},  {144, 1}, {168, 2},
+                                       {192, 2}, {288, 3}, {9600, 4}};
+  for (const auto& [dpi, unit] : units)
+    EXPECT_EQ(unitForDpi(dpi), unit) << dpi;
+  EXPECT_EQ(floorSize(2), (ClientSize{768, 560}));
+}
+
+// Boxes of 2 x 2: the last column's boxes are cut and average what they hold, rounded.
+TEST(Layout, BoxShrinkAverages) {
+  const std::uint8_t pixels[] = {0,  10, 20, 2,  10, 20, 9,   9, 9, 0, 0, 0,  // pitch 12
+                                 1,  10, 20, 1,  10, 21, 8,   8, 8, 0, 0, 0,
+                                 50, 60, 70, 60, 70, 80, 255, 0, 1, 0, 0, 0};
+  const ShrunkPicture got = boxShrink(pixels, 3, 3, 12, 2);
+  EXPECT_EQ(got.width, 2);
+  EXPECT_EQ(got.height, 2);
+  EXPECT_EQ(got.pixels, (std::vector<std::uint8_t>{1, 10, 20, 9, 9, 9, 55, 65, 75, 255, 0, 1}));
 }
 
 // The scenario saves pic.png, then pic-2.png; a name without extension and a dangling link,
@@ -239,8 +287,19 @@ TEST_F(Viewer, PanelSaysWhatShows) {
   const std::string panel = ::testing::PrintToString(core.panelText());
   for (const char* part : {"2 pictures", "CLUT8, 1 x 1", "1 entry", "zoom 1:1"})
     EXPECT_NE(panel.find(part), std::string::npos) << part << " in " << panel;
+  core.setDesktopDpi(192);  // the zoom as the user sees it, in desktop units
   key(core, '+');
   EXPECT_NE(core.panelText().back().find("zoom 2x"), std::string::npos);
+}
+
+// Before the first picture the window says what to do, and so does the panel.
+TEST_F(Viewer, EmptyStartSaysWhatToDo) {
+  ViewerCore core("");
+  EXPECT_EQ(core.emptyHint().front(), "Drop CD-i pictures here");
+  key(core, 'i');
+  EXPECT_EQ(core.panelText(), std::vector<std::string>{"no picture yet"});
+  core.onDrop({dir.path("missing.img").string()});
+  EXPECT_TRUE(core.emptyHint().empty());
 }
 
 // The scenarios zoom, pan towards the top-left, fit, and leave full screen with Esc before Esc

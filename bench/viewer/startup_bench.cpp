@@ -5,6 +5,8 @@
 // Runs on the X server in DISPLAY; the full-screen case wants a 3840 x 2160 screen (one line):
 //   DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent xvfb-run -a -s "-noreset -screen 0
 //   3840x2160x24" build/bench/viewer/viewer_startup_bench
+// With GDK_SCALE=2 in the environment the viewer takes a 192-dpi desktop: everything twice as
+// large, the probes below look where it then draws.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -19,6 +21,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -35,6 +38,13 @@ extern char** environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Screen pixels per desktop unit, as the viewer reads GDK_SCALE.
+int unitScale() {
+  const char* scale = std::getenv("GDK_SCALE");
+  const int unit = scale != nullptr ? std::atoi(scale) : 1;
+  return unit >= 1 && unit <= 4 ? unit : 1;
+}
 
 int ignoreXErrors(Display*, XErrorEvent*) {
   return 0;
@@ -256,9 +266,12 @@ void keyToPicture(benchmark::State& state, bool fullScreen) {
   const Difference difference = differenceOf(PELMORA_SAMPLE, PELMORA_SECOND_SAMPLE);
   int x = difference.x, y = difference.y;
   if (fullScreen) {  // where the fitted frame puts that pixel: its middle
-    const int scale = std::min({screenWidth / kFrameWidth, screenHeight / kFrameHeight, 16});
+    const int scale =
+        std::min({screenWidth / kFrameWidth, screenHeight / kFrameHeight, 16 * unitScale()});
     x = (screenWidth - kFrameWidth * scale) / 2 + x * scale + scale / 2;
     y = (screenHeight - kFrameHeight * scale) / 2 + y * scale + scale / 2;
+  } else {  // the middle of that picture pixel
+    x = x * unitScale() + unitScale() / 2, y = y * unitScale() + unitScale() / 2;
   }
   std::vector<std::string> args{PELMORA_SAMPLE, PELMORA_SECOND_SAMPLE};
   if (fullScreen) args.insert(args.begin(), "--fullscreen");
@@ -328,7 +341,8 @@ void BM_PanelAndMessageIdle(benchmark::State& state) {
       break;
     }
     pressKey(display, window, XK_i);
-    if (!waitFor([&] { return pixelAt(display, window, 1, kFrameHeight - 2) == box; })) {
+    if (!waitFor(
+            [&] { return pixelAt(display, window, 1, kFrameHeight * unitScale() - 2) == box; })) {
       state.SkipWithError("the panel did not appear within 5 s");
       break;
     }

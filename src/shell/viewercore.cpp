@@ -135,6 +135,27 @@ void ViewerCore::onCreate() {
   dyuverrc = kViewerThreshold;
 }
 
+Reaction ViewerCore::setDesktopDpi(int dpi) {
+  dpi_ = dpi > 0 ? dpi : 96;
+  unit_ = unitForDpi(dpi_);
+  Reaction reaction;
+  reaction.repaint = true;
+  if (!fullScreen_)
+    reaction.resizeTo = mode_.fit || mode_.shrinkLarger ? minimumClient() : scaledSize();
+  return reaction;
+}
+
+std::vector<std::string> ViewerCore::emptyHint() const {
+  if (decoded_ || argvPending()) return {};
+  return {std::begin(kEmptyHint), std::end(kEmptyHint)};
+}
+
+// Moving to another picture: what was said about the one before no longer holds.
+void ViewerCore::leavePicture() {
+  message_.clear();
+  ++generation_;
+}
+
 Reaction ViewerCore::onCommand(int id) {
   if (id != IDM_DECODE_ARGV) return {};
   if (!files_.empty() && files_.current() == argvline_) return decodeCurrent(false);
@@ -190,6 +211,7 @@ Reaction ViewerCore::decodeCurrent(bool repaint) {
 }
 
 Reaction ViewerCore::decode(const std::string& path, bool repaint, const ScannedPicture* scanned) {
+  leavePicture();
   current_ = path, decoded_ = true, page_ = 0, picture_ = AccuratePicture{}, info_ = PictureInfo{};
   scanned_.reset();
   if (scanned != nullptr) scanned_ = *scanned;
@@ -223,6 +245,8 @@ Reaction ViewerCore::decode(const std::string& path, bool repaint, const Scanned
 
 // The caption, and the window's size at a manual zoom, for the picture just decoded.
 Reaction ViewerCore::shown(Reaction reaction) {
+  // The picture shows from now: its message lasts from here, however long the decode took.
+  if (!message_.empty()) messageEnd_ = Clock::now() + kMessageDuration;
   reaction.setCaption = true;
   reaction.caption = caption(status_);
   if (!mode_.fit && !mode_.shrinkLarger && !fullScreen_) reaction.resizeTo = scaledSize();
@@ -333,6 +357,7 @@ Reaction ViewerCore::run(ViewerCommand command, int argument) {
       const int wanted = std::clamp(page_ + argument, 0, std::max(info_.pictures - 1, 0));
       if (!accurate_ || !decoded_ || wanted == page_) return reaction;
       page_ = wanted;
+      leavePicture();
       if (scanned_) {
         std::vector<std::uint8_t> bytes;
         if (readFound(bytes) == DecodeStatus::ok) info_ = describePicture(ByteView(bytes), page_);
@@ -345,6 +370,7 @@ Reaction ViewerCore::run(ViewerCommand command, int argument) {
         reaction.repaint = true;
         reaction = decodeAccuratePage(std::move(reaction), read ? &copy : nullptr);
       }
+      if (!message_.empty()) messageEnd_ = Clock::now() + kMessageDuration;
       reaction.setCaption = true;
       reaction.caption = caption(status_);
       return reaction;
@@ -367,13 +393,16 @@ int ViewerCore::pictureHeight() const {
   return accurate_ ? picture_.height : kFrameHeight;
 }
 
+// The client area that shows the whole picture at the zoom, never smaller than the floor.
 std::optional<ClientSize> ViewerCore::scaledSize() const {
   if (pictureWidth() <= 0 || pictureHeight() <= 0) return std::nullopt;
-  // Larger than any screen anyway; the shell holds it to what the screen allows.
-  const auto scaled = [&](int size) {
-    return static_cast<int>(std::min<std::int64_t>(16384, std::int64_t{size} * mode_.zoom));
+  // Larger than any screen anyway; the shell holds it to what the work area allows.
+  const auto scaled = [&](int size, int least) {
+    const std::int64_t shown = std::int64_t{size} * mode_.zoom * unit_;
+    return static_cast<int>(std::clamp<std::int64_t>(shown, least, 16384));
   };
-  return ClientSize{scaled(pictureWidth()), scaled(pictureHeight())};
+  const ClientSize least = minimumClient();
+  return ClientSize{scaled(pictureWidth(), least.width), scaled(pictureHeight(), least.height)};
 }
 
 Reaction ViewerCore::zoom(int step) {
@@ -381,15 +410,18 @@ Reaction ViewerCore::zoom(int step) {
   if (step == 0) {
     mode_ = ViewMode{.shrinkLarger = true};
     reaction.repaint = true;
-    if (!fullScreen_) reaction.resizeTo = ClientSize{kFrameWidth, kFrameHeight};
+    if (!fullScreen_) reaction.resizeTo = minimumClient();
     return reaction;
   }
   int scale = mode_.zoom;
-  if (mode_.fit) scale = std::max(view().layout.scale, 1);
+  if (mode_.fit) {  // from the zoom the fitted picture shows at, in whole units
+    const Layout layout = pictureLayout();
+    scale = layout.divisor > 1 ? 1 : std::max(layout.scale / unit_, 1);
+  }
   const int wanted = std::clamp(scale + step, kMinZoom, kMaxZoom);
   if (wanted == mode_.zoom && !mode_.fit && !mode_.shrinkLarger) return reaction;
   mode_ = clampPan(ViewMode{.zoom = wanted, .panX = mode_.panX, .panY = mode_.panY}, pictureWidth(),
-                   pictureHeight(), client_.width, client_.height);
+                   pictureHeight(), client_.width, client_.height, unit_);
   reaction.repaint = true;
   if (!fullScreen_) reaction.resizeTo = scaledSize();
   return reaction;
@@ -418,7 +450,7 @@ Reaction ViewerCore::onDrag(int dx, int dy) {
   if (mode_.fit || mode_.shrinkLarger) return {};
   const ViewMode before = mode_;
   mode_.panX -= dx, mode_.panY -= dy;
-  mode_ = clampPan(mode_, pictureWidth(), pictureHeight(), client_.width, client_.height);
+  mode_ = clampPan(mode_, pictureWidth(), pictureHeight(), client_.width, client_.height, unit_);
   Reaction reaction;
   reaction.repaint = mode_.panX != before.panX || mode_.panY != before.panY;
   return reaction;
@@ -427,11 +459,17 @@ Reaction ViewerCore::onDrag(int dx, int dy) {
 Reaction ViewerCore::onResize(int width, int height) {
   client_ = {width, height};
   if (!mode_.fit && !mode_.shrinkLarger) {
-    mode_ = clampPan(mode_, pictureWidth(), pictureHeight(), width, height);
+    mode_ = clampPan(mode_, pictureWidth(), pictureHeight(), width, height, unit_);
   }
   Reaction reaction;
   reaction.repaint = true;
   return reaction;
+}
+
+Layout ViewerCore::pictureLayout() const {
+  ViewMode mode = mode_;
+  mode.shrinkLarger = mode_.shrinkLarger && accurate_;  // the classic frame is cut, not shrunk
+  return layoutPicture(pictureWidth(), pictureHeight(), client_.width, client_.height, mode, unit_);
 }
 
 PictureView ViewerCore::view() const {
@@ -449,9 +487,18 @@ PictureView ViewerCore::view() const {
     view.pitch = kFramePitch;
     view.bgr = true;
   }
-  ViewMode mode = mode_;
-  mode.shrinkLarger = mode_.shrinkLarger && accurate_;  // the classic frame is cut, not shrunk
-  view.layout = layoutPicture(view.width, view.height, client_.width, client_.height, mode);
+  view.layout = pictureLayout();
+  if (view.layout.divisor > 1) {
+    // Shown smaller: the shells paint the averaged picture as it stands.
+    if (shrunk_.generation != generation_ || shrunk_.from != view.pixels ||
+        shrunk_.divisor != view.layout.divisor) {
+      shrunk_ = {generation_, view.pixels, view.layout.divisor,
+                 boxShrink(view.pixels, view.width, view.height, view.pitch, view.layout.divisor)};
+    }
+    view.pixels = shrunk_.picture.pixels.data();
+    view.width = shrunk_.picture.width, view.height = shrunk_.picture.height;
+    view.pitch = static_cast<std::size_t>(view.width) * 3;
+  }
   return view;
 }
 
@@ -466,17 +513,18 @@ bool ViewerCore::expireMessage(Clock::time_point now) {
   return true;
 }
 
+// As the user sees it, in desktop units: "1:1", "3x", "1:2", "fit (2x)".
 std::string ViewerCore::zoomText() const {
-  const Layout layout = view().layout;
-  if (mode_.fit) {
-    return layout.scale == 0 ? "fit (smaller)" : "fit (" + std::to_string(layout.scale) + "x)";
+  const Layout layout = pictureLayout();
+  if (layout.scale == 0) {  // no picture to lay out: the zoom asked for
+    return mode_.fit ? "fit" : ratioText({{}, {}, mode_.zoom, 1}, 1);
   }
-  if (layout.scale == 0) return "1:1 (shown smaller)";
-  return mode_.zoom == 1 ? "1:1" : std::to_string(mode_.zoom) + "x";
+  return mode_.fit ? "fit (" + ratioText(layout, unit_) + ")" : ratioText(layout, unit_);
 }
 
 std::vector<std::string> ViewerCore::panelText() const {
   if (!panel_) return {};
+  if (!decoded_) return {"no picture yet"};
   PanelFacts facts;
   if (decoded_) facts.fileName = utf8FromPath(pathFromUtf8(shownName()).filename());
   if (!files_.empty()) facts.position = files_.index() + 1, facts.count = files_.size();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "accurate.h"
+#include "boxshrink.h"
 #include "decode.h"
 #include "diskplatform.h"
 #include "filelist.h"
@@ -24,8 +25,11 @@ inline constexpr int IDM_DECODE_ARGV = 1234;
 inline constexpr int kViewerThreshold = 220;  // dyuverrc while the window exists
 // Added to the caption while the accurate profile shows; " [accurate 2/3]" for a CAT.
 inline constexpr char kAccurateCaption[] = " [accurate]";
-// How long a message stays in the window.
+// How long a message stays in the window, from when its picture is shown.
 inline constexpr std::chrono::milliseconds kMessageDuration{3000};
+// What an empty window says until the first picture: a line, and a smaller one below it.
+inline constexpr const char* kEmptyHint[] = {"Drop CD-i pictures here",
+                                             "or run dragndrop FILE\u2026"};
 
 // The command-line text as the Windows start-up code hands it over: the arguments after the
 // program's name, joined with single spaces. Empty when there are none.
@@ -40,11 +44,6 @@ std::string argvlineFrom(const char* lpszCmdParam);
 // window systems that take UTF-8. Valid text comes back unchanged.
 std::string validUtf8(std::string_view text);
 
-struct ClientSize {
-  int width = 0, height = 0;
-  bool operator==(const ClientSize&) const = default;
-};
-
 // What the shell has to do after a message was handled.
 struct Reaction {
   bool setCaption = false;                 // set the caption to `caption`
@@ -52,8 +51,8 @@ struct Reaction {
   bool repaint = false;                    // "dirty": invalidate the client area
   DecodeStatus status = DecodeStatus::ok;  // of the decode this message ran, if any
   bool quit = false;                       // close the window
-  // Make the client area this size, as far as the screen allows; ignored while the window is
-  // maximised or full screen.
+  // Make the client area this size, as far as the work area allows (placeWindow); ignored while
+  // the window is maximised or full screen.
   std::optional<ClientSize> resizeTo;
   std::optional<bool> fullScreen;  // enter (true) or leave (false) full screen
   std::string report;  // a refusal or warning for standard error ("PATH: reason"); also shown
@@ -89,6 +88,15 @@ class ViewerCore {
 
   // Window created: sets dyuverrc to 220.
   void onCreate();
+
+  // The desktop's scale, at start (before the window is sized) and whenever it changes: one
+  // desktop unit is unitForDpi(dpi) screen pixels. The reaction asks for the window's size at
+  // the new scale.
+  Reaction setDesktopDpi(int dpi);
+  int dpi() const { return dpi_; }
+  int unit() const { return unit_; }
+  // The client area is never to be smaller than this (shells set it as the window's minimum).
+  ClientSize minimumClient() const { return floorSize(unit_); }
 
   // The frame to paint (384 x 280, blue-green-red, rows 1152 bytes apart), or null while no
   // frame buffer exists and only the grey background is painted.
@@ -128,7 +136,13 @@ class ViewerCore {
   // The view: fit, or a zoom with its pan (shrinkLarger: the start-up 1:1 view).
   const ViewMode& mode() const { return mode_; }
 
-  // The transient message: "" when none shows. It shows until its deadline; the shell waits for
+  // Before the first picture (no file named, none dropped yet): the lines to write centred in the
+  // empty window, the first large (kEmptyHint); otherwise none.
+  std::vector<std::string> emptyHint() const;
+
+  // The transient message: "" when none shows. A message is about the picture shown: moving to
+  // another picture drops it, and a file's own message lasts kMessageDuration from when its
+  // picture is shown. It shows until its deadline; the shell waits for
   // events with a timeout only while one shows, and calls expireMessage when the time is up.
   // Shells draw it in a dark strip across the top of the client area, over the picture.
   const std::string& message() const { return message_; }
@@ -136,8 +150,9 @@ class ViewerCore {
   // True (repaint) when the message was due by `now` and is now gone.
   bool expireMessage(Clock::time_point now);
 
-  // The info panel's lines; empty while the panel is off. Shells draw them in a dark box across
-  // the bottom of the client area, over the picture. Lines too long for the window wrap.
+  // The info panel's lines ("no picture yet" before the first); empty while the panel is off.
+  // Shells draw them in a dark box across the bottom of the client area, over the picture. Lines
+  // too long for the window wrap.
   std::vector<std::string> panelText() const;
   bool panelShown() const { return panel_; }
 
@@ -159,8 +174,8 @@ class ViewerCore {
   const std::string& currentPath() const { return current_; }
   // What the caption names: the file, or "PATH@0xOFFSET" for a picture found by --scan.
   std::string shownName() const;
-  // In the accurate profile, the picture to paint at the top-left (scaled down to fit the window
-  // when larger); null in the classic profile or when the file had no picture to show.
+  // In the accurate profile, the decoded picture (view() says where it goes); null in the classic
+  // profile or when the file had no picture to show.
   const AccuratePicture* accuratePicture() const {
     return accurate_ && !picture_.rgb.empty() ? &picture_ : nullptr;
   }
@@ -183,6 +198,8 @@ class ViewerCore {
   int pictureHeight() const;
   std::optional<ClientSize> scaledSize() const;
   std::string zoomText() const;
+  Layout pictureLayout() const;
+  void leavePicture();
 
   FileSource& source_;
   PictureSaver& saver_;
@@ -204,4 +221,14 @@ class ViewerCore {
   bool panel_ = false;
   std::string message_;
   Clock::time_point messageEnd_;
+  int dpi_ = 96, unit_ = 1;
+  // The picture shown smaller by a divisor, made at the first paint that needs it: key and pixels.
+  struct Shrunk {
+    unsigned generation = 0;
+    const std::uint8_t* from = nullptr;
+    int divisor = 0;
+    ShrunkPicture picture;
+  };
+  mutable Shrunk shrunk_;
+  unsigned generation_ = 0;  // counts the pictures decoded, so that a new one is shrunk afresh
 };

@@ -88,13 +88,13 @@ class Image:
 class Display:
     """An X server: a private Xvfb, or one already running (name given)."""
 
-    def __init__(self, name=None):
+    def __init__(self, name=None, screen="1024x768x24"):
         self.server = None
         if name is None:
             read_end, write_end = os.pipe()
             # -noreset: otherwise the server resets, refusing clients, whenever its last one leaves
             self.server = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
                  "-noreset", "-nolisten", "tcp"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
             os.close(write_end)
             with os.fdopen(read_end) as reader:
@@ -113,6 +113,68 @@ class Display:
 
     def run(self, *command):
         return subprocess.run(command, env=self.env, capture_output=True, check=False)
+
+
+class ManagedDesktop:
+    """A window manager (openbox) on `display` with a 40-pixel panel along the bottom of the
+    screen, so that the work area (_NET_WORKAREA) is the screen less the panel and windows get a
+    frame (_NET_FRAME_EXTENTS)."""
+
+    PANEL = 40
+
+    def __init__(self, display):
+        self.display, self.x = display, None
+        self.manager = subprocess.Popen(["openbox", "--sm-disable"], env=display.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            self._add_panel()
+        except BaseException:
+            self.close()
+            raise
+
+    def _add_panel(self):
+        from Xlib import X, Xatom, Xutil, display as xdisplay
+        display = self.display
+        wait_until("the window manager", lambda: b"window id" in display.run(
+            "xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout)
+        self.x = xdisplay.Display(display.env["DISPLAY"])
+        screen = self.x.screen()
+        width, height = screen.width_in_pixels, screen.height_in_pixels
+        panel = screen.root.create_window(0, height - self.PANEL, width, self.PANEL, 0,
+                                          screen.root_depth, X.InputOutput, X.CopyFromParent,
+                                          background_pixel=screen.black_pixel)
+        panel.set_wm_normal_hints(flags=Xutil.USPosition | Xutil.USSize, x=0,
+                                  y=height - self.PANEL, width=width, height=self.PANEL)
+        atom = self.x.intern_atom
+        panel.change_property(atom("_NET_WM_WINDOW_TYPE"), Xatom.ATOM, 32,
+                              [atom("_NET_WM_WINDOW_TYPE_DOCK")])
+        panel.change_property(atom("_NET_WM_STRUT_PARTIAL"), Xatom.CARDINAL, 32,
+                              [0, 0, 0, self.PANEL] + [0] * 6 + [0, width - 1])
+
+        def strut_taken():
+            # Mapped again until the manager has taken it: one that is still starting may have
+            # let it through unmanaged.
+            if self.work_area()[3] == height - self.PANEL:
+                return True
+            panel.unmap()
+            panel.map()
+            self.x.sync()
+            time.sleep(0.2)
+            return False
+        wait_until("the panel's strut", strut_taken, timeout=30,
+                   explain=lambda: f"the work area is {self.work_area()}")
+
+    def work_area(self):
+        """x, y, width, height."""
+        said = self.display.run("xprop", "-root", "_NET_WORKAREA").stdout.decode()
+        return [int(n) for n in re.findall(r"\d+", said.split("=", 1)[-1])][:4] or [0, 0, 0, 0]
+
+    def close(self):
+        if self.x:
+            self.x.close()
+        self.manager.terminate()
+        self.manager.wait()
+        self.display.run("xprop", "-root", "-remove", "_NET_WORKAREA")
 
 
 class Viewer:
@@ -155,12 +217,12 @@ class Viewer:
         check(shot.returncode == 0, "import failed: " + shot.stderr.decode())
         return Image.from_ppm(shot.stdout)
 
-    def wait_for_screen(self, expected, what):
+    def wait_for_screen(self, expected, what, timeout=10.0):
         """`expected` is a function of the screenshot's size that gives the image it must be."""
         def why():
             shot = self.screenshot()
             return expected(shot.width, shot.height).differences(shot)
-        wait_until(what, lambda: why() == "", explain=why)
+        wait_until(what, lambda: why() == "", timeout, explain=why)
 
     def key(self, keys):
         self.display.run("xdotool", "windowfocus", "--sync", self.window)

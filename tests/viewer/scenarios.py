@@ -11,14 +11,15 @@ chromium for the web shell).
 
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
 
-from harness import (FRAME_H, FRAME_W, GREY, SKIP, TITLE, Failure, Image, check,
-                     wait_until)
+from harness import (FRAME_H, FRAME_W, GREY, SKIP, TITLE, Display, Failure, Image,
+                     ManagedDesktop, check, wait_until)
 from shells import SHELLS, converted
 
 
@@ -123,9 +124,14 @@ def frame(key, factor=1, left=0, top=0):
     return lambda run, w, h: run.picture(key).scaled(factor).on_grey(w, h, left, top)
 
 
-def accurate(key):
-    """The accurate picture at its own size at the top-left, grey around it."""
-    return lambda run, w, h: run.picture(key, "--accurate").on_grey(w, h)
+def accurate(key, factor=1, page=None):
+    """The accurate picture (or picture `page`, from 1, of a CAT) enlarged `factor` times:
+    centred in the 384 x 280 floor at the top-left when smaller than it, grey around it."""
+    def screen(run, w, h):
+        shown = run.picture(key, "--accurate", page=page).scaled(factor)
+        return shown.on_grey(w, h, max((min(w, FRAME_W) - shown.width) // 2, 0),
+                             max((min(h, FRAME_H) - shown.height) // 2, 0))
+    return screen
 
 
 def fitted(key):
@@ -135,11 +141,6 @@ def fitted(key):
         left, top = (w - FRAME_W * factor) // 2, (h - FRAME_H * factor) // 2
         return run.picture(key).scaled(factor).on_grey(w, h, left, top)
     return screen
-
-
-def page(key, number):
-    """Picture `number` (from 1) of a CAT in the accurate profile, grey around it."""
-    return lambda run, w, h: run.picture(key, "--accurate", page=number).on_grey(w, h)
 
 
 def black(run, w, h):
@@ -241,6 +242,48 @@ def text_over(key):
     return then
 
 
+def at_once(screen):
+    """The screen is `screen` within 1.5 s: sooner than a message about the picture before
+    would have gone by itself."""
+    return lambda run, viewer: viewer.wait_for_screen(
+        lambda w, h: screen(run, w, h), "the screen without the last picture's message", 1.5)
+
+
+def hint_in_the_middle(run, viewer):
+    """An empty window: grey, with a line of text across its middle."""
+    shot = viewer.screenshot()
+    band = shot.height // 4
+    check((shot.pixels[:band] == 128).all() and (shot.pixels[-band:] == 128).all(),
+          "the window is not grey above and below its middle")
+    check((shot.pixels[shot.height // 2 - 4:shot.height // 2 + 4] != 128).any(),
+          "nothing is written across the middle of the empty window")
+
+
+def on_the_work_area(run, viewer):
+    """The whole window, its frame included, lies on the work area (the screen less the panel),
+    and so does its client area, where the panel and messages are drawn. Without a window
+    manager the frame is the shell's own and the work area the screen."""
+    def geometry(*window):
+        said = viewer.display.run("xwininfo", *window).stdout.decode()
+        return [int(re.search(name + r":\s+(-?\d+)", said)[1]) for name in
+                ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")]
+    def where():
+        extents = viewer.display.run("xprop", "-id", viewer.window, "_NET_FRAME_EXTENTS")
+        sides = re.findall(r"\d+", extents.stdout.decode().split("=", 1)[-1])
+        across, down = run.shell.frame  # borders alike on all sides, the caption on top
+        left, right, top, bottom = ([int(n) for n in sides[:4]] if run.desktop else
+                                    [across // 2, across // 2, down - across // 2, across // 2])
+        x, y, width, height = geometry("-id", viewer.window)
+        return (x - left, y - top, x + width + right, y + height + bottom)
+    def work_area():
+        return run.desktop.work_area() if run.desktop else geometry("-root")
+    def inside():
+        (x0, y0, x1, y1), (wx, wy, ww, wh) = where(), work_area()
+        return x0 >= wx and y0 >= wy and x1 <= wx + ww and y1 <= wy + wh
+    wait_until("the window on the work area", inside,
+               explain=lambda: f"it spans {where()}, the work area is {work_area()}")
+
+
 def saved_as(name, key):
     """Ctrl+S wrote `name` beside the file, holding the frame the converter shows for `key`."""
     def then(run, viewer):
@@ -285,7 +328,7 @@ SCENARIOS = {
     "refused_on_command_line": (["refused"], [
         Step(resize(450, 330), title, black),
     ]),
-    "no_file": ([], [Step(None, title, grey)]),
+    "no_file": ([], [Step(None, title, then=hint_in_the_middle)]),
     "missing_file": (["missing"], [Step(None, title, grey)]),
     # A path with a blank, split in two arguments: the blank-joined text names the file.
     "blank_in_path": ([os.path.join("{folder}", "two"), "words.img"], [
@@ -367,10 +410,10 @@ SCENARIOS = {
     ]),
     # The profile holds for the next files; PageDown and PageUp step through a CAT.
     "accurate_profile_and_cat_pages": (["--accurate", "cat", "accurate-clut4"], [
-        Step(None, named("cat", " [accurate 1/2]"), page("cat", 1)),
-        Step(press("Next"), named("cat", " [accurate 2/2]"), page("cat", 2)),
-        Step(press("Next"), named("cat", " [accurate 2/2]"), page("cat", 2)),
-        Step(press("Prior"), named("cat", " [accurate 1/2]"), page("cat", 1)),
+        Step(None, named("cat", " [accurate 1/2]"), accurate("cat", page=1)),
+        Step(press("Next"), named("cat", " [accurate 2/2]"), accurate("cat", page=2)),
+        Step(press("Next"), named("cat", " [accurate 2/2]"), accurate("cat", page=2)),
+        Step(press("Prior"), named("cat", " [accurate 1/2]"), accurate("cat", page=1)),
         Step(press("n"), named("accurate-clut4", " [accurate]"), accurate("accurate-clut4")),
         Step(press("Tab"), named("accurate-clut4"), frame("accurate-clut4")),
         Step(press("p"), named("cat"), frame("cat")),
@@ -383,6 +426,36 @@ SCENARIOS = {
         Step(press("i"), named("rgb888"), then=text_over("rgb888")),
         Step(press("i"), named("rgb888"), frame("rgb888")),
     ]),
+    # A picture's message goes with it: the next picture shows without it, at once.
+    "message_belongs_to_its_picture": (["rgb888", "clut8-chart"], [
+        Step(None, named("rgb888"), then=text_over("rgb888")),
+        Step(press("n"), named("clut8-chart"), then=at_once(frame("clut8-chart"))),
+    ]),
+    # A picture smaller than the 384 x 280 floor is centred in it at every zoom, the window
+    # never smaller than the floor.
+    "small_picture_on_the_floor": (["--accurate", "accurate-clut4"], [
+        Step(None, named("accurate-clut4", " [accurate]"), accurate("accurate-clut4")),
+        Step(press("plus"), named("accurate-clut4", " [accurate]"), accurate("accurate-clut4", 2),
+             then=sized(384, 280)),
+        Step(press("plus"), named("accurate-clut4", " [accurate]"), accurate("accurate-clut4", 3),
+             then=sized(576, 280)),
+        Step(press("minus minus"), named("accurate-clut4", " [accurate]"),
+             accurate("accurate-clut4"), then=sized(384, 280)),
+    ]),
+    # Under a window manager, on a 1920 x 1080 screen less a panel: a zoomed window grows about
+    # its centre and stays on the work area, frame and all; a zoom larger than it pans.
+    "on_the_work_area": (["--zoom", "3", "rl7-chart"], [
+        Step(None, named("rl7-chart"), frame("rl7-chart", 3), then=on_the_work_area),
+        Step(press("plus plus plus plus plus"), named("rl7-chart"), frame("rl7-chart", 8),
+             then=on_the_work_area),
+        Step(press("0"), named("rl7-chart"), frame("rl7-chart"), then=on_the_work_area),
+    ], {"managed": True}),
+    # On a 192-dpi desktop everything is twice as large: the window, the frame, the text.
+    "twice_as_large_at_192_dpi": (["clut7-chart"], [
+        Step(None, named("clut7-chart"), frame("clut7-chart", 2), then=sized(768, 560)),
+        Step(press("plus"), named("clut7-chart"), frame("clut7-chart", 4)),
+        Step(press("0"), named("clut7-chart"), frame("clut7-chart", 2), then=sized(768, 560)),
+    ], {"dpi": 192}),
     # Each picture found inside a file is an entry, shown as the picture alone would be.
     "scan_lists_the_pictures_in_a_dump": (["--scan", "dump"], [
         Step(None, found(DUMP_FIRST), frame("clut8-chart")),
@@ -401,9 +474,23 @@ SCENARIOS = {
 
 def run_scenario(run, name, scenario):
     folder = run.folder
-    start, steps = scenario
+    start, steps, *desktop = scenario
     args = [run.path(a).replace("{folder}", folder) for a in start]
-    viewer = run.shell.viewer(run.display, args)
+    desktop = desktop[0] if desktop else {}
+    dpi, display = desktop.get("dpi"), run.display
+    if dpi:
+        run.shell.set_dpi(run.display, dpi)
+    run.desktop = None
+    if desktop.get("managed") and run.shell.name == "native":
+        # A 1920 x 1080 screen of its own. (Wine learns the work area when its session starts,
+        # on a display without a window manager: its windows are checked against the screen.)
+        display = Display(screen="1920x1080x24")
+        try:
+            run.desktop = ManagedDesktop(display)
+        except Failure:
+            display.close()
+            raise
+    viewer = run.shell.viewer(display, args)
     try:
         viewer.wait_for_window()
         for n, step in enumerate(steps):
@@ -423,6 +510,11 @@ def run_scenario(run, name, scenario):
         raise Failure(f"{name}: {failure}") from None
     finally:
         viewer.kill()
+        if dpi:
+            run.shell.set_dpi(run.display, None)
+        if run.desktop:
+            run.desktop.close()
+            display.close()
 
 
 def help_version_and_usage(shell):

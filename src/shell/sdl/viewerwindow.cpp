@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "desktopdpi.h"
 #include "droptext.h"
 #include "stretch.h"
 #include "windowicon.h"
@@ -50,9 +51,13 @@ int viewerModifiers(Uint16 mod) {
 }  // namespace
 
 ViewerWindow::ViewerWindow(const ViewerOptions& options) : core_(options) {
+  core_.setDesktopDpi(desktopDpi());
+  text_.setDpi(core_.dpi());
+  const ClientSize floor = core_.minimumClient();
   window_ = SDL_CreateWindow(szAppname, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                             kFrameWidth, kFrameHeight, SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
+                             floor.width, floor.height, SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
   if (window_ == nullptr) return;
+  SDL_SetWindowMinimumSize(window_, floor.width, floor.height);
   core_.onCreate();
   setWindowIcon(window_);
   if (core_.fullScreen()) fullScreen_.set(window_, true);
@@ -122,13 +127,15 @@ ViewerWindow::Next ViewerWindow::apply(const Reaction& reaction) {
   return reaction.repaint ? Next::repaint : Next::wait;
 }
 
-// To `size`, as far as the screen allows, unless the window is maximised or full screen.
+// To `size`, about the window's centre and wholly on the work area (SDL reads _NET_WORKAREA and
+// _NET_FRAME_EXTENTS), unless the window is maximised or full screen.
 void ViewerWindow::resizeClient(ClientSize size) {
   if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) != 0 || fullScreen_.active(window_)) {
     return;
   }
-  int width = 0, height = 0;
+  int width = 0, height = 0, x = 0, y = 0;
   SDL_GetWindowSize(window_, &width, &height);
+  SDL_GetWindowPosition(window_, &x, &y);  // of the client area
   SDL_Rect usable{};
   if (SDL_GetDisplayUsableBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &usable) != 0) {
     if (size.width != width || size.height != height) {
@@ -136,20 +143,17 @@ void ViewerWindow::resizeClient(ClientSize size) {
     }
     return;
   }
-  int top = 0, left = 0, bottom = 0, right = 0;
-  SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right);  // 0s without a frame
-  size.width = std::min(size.width, usable.w - left - right);
-  size.height = std::min(size.height, usable.h - top - bottom);
-  if (size.width <= 0 || size.height <= 0) return;
-  if (size.width != width || size.height != height) {
-    SDL_SetWindowSize(window_, size.width, size.height);
+  Insets frame;
+  SDL_GetWindowBordersSize(window_, &frame.top, &frame.left, &frame.bottom, &frame.right);
+  const Rect outer{x - frame.left, y - frame.top, width + frame.left + frame.right,
+                   height + frame.top + frame.bottom};
+  const Rect placed = placeWindow(outer, size, frame, {usable.x, usable.y, usable.w, usable.h});
+  const int newWidth = placed.width - frame.left - frame.right;
+  const int newHeight = placed.height - frame.top - frame.bottom;
+  if (newWidth != width || newHeight != height) SDL_SetWindowSize(window_, newWidth, newHeight);
+  if (placed.x != outer.x || placed.y != outer.y) {
+    SDL_SetWindowPosition(window_, placed.x + frame.left, placed.y + frame.top);
   }
-  // A window grown past the screen's edge moves back onto it.
-  int x = 0, y = 0;
-  SDL_GetWindowPosition(window_, &x, &y);
-  const int fitX = std::clamp(x, usable.x + left, usable.x + usable.w - right - size.width);
-  const int fitY = std::clamp(y, usable.y + top, usable.y + usable.h - bottom - size.height);
-  if (fitX != x || fitY != y) SDL_SetWindowPosition(window_, fitX, fitY);
 }
 
 void ViewerWindow::paint() {
@@ -158,7 +162,8 @@ void ViewerWindow::paint() {
   if (target == nullptr) return;
   const SDL_Rect picture = paintPicture(target);
   const std::vector<std::string> panel = core_.panelText();
-  const bool text = !panel.empty() || !core_.message().empty();
+  const std::vector<std::string> hint = core_.emptyHint();
+  const bool text = !panel.empty() || !core_.message().empty() || !hint.empty();
   // When only the picture changed (the next file at the same size), the grey around it is still
   // on the surface and on the screen: a full-screen redraw then writes and sends half the bytes.
   const bool onlyPicture = !wholeWindow_ && !text && !textShown_ && target == lastTarget_ &&
@@ -175,6 +180,7 @@ void ViewerWindow::paint() {
       if (rect.w > 0 && rect.h > 0) SDL_FillRect(target, &rect, grey);
     }
   }
+  text_.drawCentred(target, hint);
   text_.draw(target, panel, TextBox::Edge::bottom);
   if (!core_.message().empty()) text_.draw(target, {core_.message()}, TextBox::Edge::top);
   if (onlyPicture) {
@@ -206,14 +212,9 @@ SDL_Rect ViewerWindow::paintPicture(SDL_Surface* target) {
     covered = to;                                   // SDL leaves the clipped rectangle here
   } else if (SDL_Surface* converted = SDL_ConvertSurface(source, target->format, 0)) {
     // Scaling wants both surfaces in one format.
-    if (layout.scale == 0) {  // shown smaller than its own size
-      SDL_BlitScaled(converted, nullptr, target, &to);
-      covered = to;
-    } else {
-      stretchNearest(converted, target, to.x, to.y, layout.scale);
-      const SDL_Rect whole{0, 0, target->w, target->h};
-      SDL_IntersectRect(&to, &whole, &covered);
-    }
+    stretchNearest(converted, target, to.x, to.y, layout.scale);
+    const SDL_Rect whole{0, 0, target->w, target->h};
+    SDL_IntersectRect(&to, &whole, &covered);
     SDL_FreeSurface(converted);
   }
   SDL_FreeSurface(source);
@@ -260,9 +261,17 @@ ViewerWindow::Next ViewerWindow::onWindowEvent(const SDL_WindowEvent& event) {
     case SDL_WINDOWEVENT_EXPOSED:
       wholeWindow_ = true;
       return Next::repaint;
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED: {
       wholeWindow_ = true;
+      // Held to the floor even where no window manager reads the minimum size.
+      const ClientSize floor = core_.minimumClient();
+      if ((event.data1 < floor.width || event.data2 < floor.height) &&
+          !fullScreen_.active(window_)) {
+        SDL_SetWindowSize(window_, std::max(event.data1, floor.width),
+                          std::max(event.data2, floor.height));
+      }
       return apply(core_.onResize(event.data1, event.data2));
+    }
     case SDL_WINDOWEVENT_CLOSE:
       return Next::quit;
     default:

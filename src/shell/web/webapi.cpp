@@ -174,8 +174,9 @@ EMSCRIPTEN_KEEPALIVE unsigned pm_generation() {
 }
 
 // Where to paint: `out` receives the picture's width and height, its source rectangle (x, y,
-// width, height) and its destination rectangle on the canvas, and the scale (0: smaller than its
-// own size). Returns 0 while only grey is shown.
+// width, height) and its destination rectangle on the canvas, and the scale. A picture shown
+// smaller comes already averaged (pm_picture), so both rectangles are in its pixels. Returns 0
+// while only grey is shown.
 EMSCRIPTEN_KEEPALIVE int pm_view(int* out) {
   const PictureView view = viewer().core.view();
   const Layout& l = view.layout;

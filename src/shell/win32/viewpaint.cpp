@@ -6,7 +6,8 @@
 
 namespace {
 
-constexpr int kPadding = 6;
+constexpr int kPadding = 6;     // at 96 dpi
+constexpr int kTextPoints = 8;  // the size of the stock GUI font
 constexpr COLORREF kBoxColour = RGB(32, 32, 32);
 constexpr COLORREF kTextColour = RGB(255, 255, 255);
 
@@ -68,35 +69,63 @@ std::wstring wide(const std::string& utf8) {
   return text;
 }
 
-// Lines of text in a dark box across the client area, at its top or its bottom. A line too long
+// The stock GUI font at `points` on a desktop of `dpi`; owned by the caller.
+HFONT textFont(int points, int dpi) {
+  LOGFONTW font{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  font.lfHeight = -MulDiv(points, dpi, 72);
+  font.lfWidth = 0;
+  return CreateFontIndirectW(&font);
+}
+
+enum class Place { top, bottom, centre };
+
+// Lines of text in a dark box: across the client area at its top or its bottom, or as wide as
+// the text in its centre, where the first line is one and a half times as large. A line too long
 // for the window wraps, inside a word if it has to (a path has few blanks).
-void paintTextBox(HDC hdc, const RECT& client, const std::vector<std::string>& lines, bool top) {
+void paintTextBox(HDC hdc, const RECT& client, const std::vector<std::string>& lines, Place place,
+                  int dpi) {
   if (lines.empty()) return;
   constexpr UINT kFormat = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
-  HGDIOBJ oldFont = SelectObject(hdc, GetStockObject(DEFAULT_GUI_FONT));
+  const int padding = MulDiv(kPadding, dpi, 96);
+  HFONT font = textFont(kTextPoints, dpi);
+  HFONT large = place == Place::centre ? textFont(kTextPoints * 3 / 2, dpi) : nullptr;
+  HGDIOBJ oldFont = SelectObject(hdc, font);
   std::vector<std::wstring> texts;
   std::vector<int> heights;
-  int height = 2 * kPadding;
-  for (const std::string& line : lines) {
-    texts.push_back(wide(line));
-    RECT measured{0, 0, std::max<LONG>(client.right - 2 * kPadding, 1), 0};
+  int height = 2 * padding;
+  LONG width = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    SelectObject(hdc, i == 0 && large != nullptr ? large : font);
+    texts.push_back(wide(lines[i]));
+    RECT measured{0, 0, std::max<LONG>(client.right - 2 * padding, 1), 0};
     heights.push_back(DrawTextW(hdc, texts.back().c_str(), static_cast<int>(texts.back().size()),
                                 &measured, kFormat | DT_CALCRECT));
     height += heights.back();
+    width = std::max(width, measured.right);
   }
-  RECT box{0, top ? 0 : client.bottom - height, client.right, top ? height : client.bottom};
+  RECT box{0, place == Place::top ? 0 : client.bottom - height, client.right,
+           place == Place::top ? height : client.bottom};
+  if (place == Place::centre) {
+    box = {(client.right - width) / 2 - padding, (client.bottom - height) / 2,
+           (client.right + width) / 2 + padding, (client.bottom + height) / 2};
+  }
   HBRUSH brush = CreateSolidBrush(kBoxColour);
   FillRect(hdc, &box, brush);
   DeleteObject(brush);
   SetBkMode(hdc, TRANSPARENT);
   SetTextColor(hdc, kTextColour);
-  RECT line{kPadding, box.top + kPadding, client.right - kPadding, 0};
+  RECT line{box.left + padding, box.top + padding, box.right - padding, 0};
+  const UINT align = place == Place::centre ? DT_CENTER : DT_LEFT;
   for (std::size_t i = 0; i < texts.size(); ++i) {
+    SelectObject(hdc, i == 0 && large != nullptr ? large : font);
     line.bottom = line.top + heights[i];
-    DrawTextW(hdc, texts[i].c_str(), static_cast<int>(texts[i].size()), &line, kFormat);
+    DrawTextW(hdc, texts[i].c_str(), static_cast<int>(texts[i].size()), &line, kFormat | align);
     line.top = line.bottom;
   }
   SelectObject(hdc, oldFont);
+  DeleteObject(font);
+  if (large != nullptr) DeleteObject(large);
 }
 
 }  // namespace
@@ -116,7 +145,8 @@ void paintView(HWND hwnd, const ViewerCore& core) {
   FillRect(hdc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
   RestoreDC(hdc, saved);
   if (picture) paintPicture(hdc, view);
-  paintTextBox(hdc, client, core.panelText(), false);
-  if (!core.message().empty()) paintTextBox(hdc, client, {core.message()}, true);
+  paintTextBox(hdc, client, core.emptyHint(), Place::centre, core.dpi());
+  paintTextBox(hdc, client, core.panelText(), Place::bottom, core.dpi());
+  if (!core.message().empty()) paintTextBox(hdc, client, {core.message()}, Place::top, core.dpi());
   EndPaint(hwnd, &ps);
 }

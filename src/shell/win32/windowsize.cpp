@@ -19,6 +19,18 @@ SIZE outerFor(int width, int height, DWORD style, DWORD exStyle) {
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
+// The frame as the window has it now: title bar and borders at its monitor's scale.
+Insets frameOf(HWND hwnd) {
+  RECT outer{}, client{};
+  GetWindowRect(hwnd, &outer);
+  GetClientRect(hwnd, &client);
+  POINT topLeft{0, 0};
+  ClientToScreen(hwnd, &topLeft);
+  const int left = topLeft.x - outer.left, top = topLeft.y - outer.top;
+  return {left, top, outer.right - outer.left - left - client.right,
+          outer.bottom - outer.top - top - client.bottom};
+}
+
 RECT monitorRect(HWND hwnd, bool workArea) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
@@ -35,20 +47,42 @@ SIZE firstWindowSize() {
 
 void resizeClient(HWND hwnd, ClientSize size) {
   if (windowed.fullScreen || IsZoomed(hwnd)) return;
-  const auto style = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
-  const auto exStyle = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_EXSTYLE));
-  const SIZE frame = outerFor(0, 0, style, exStyle);
   const RECT work = monitorRect(hwnd, true);
-  const int width = std::min<int>(size.width, work.right - work.left - frame.cx);
-  const int height = std::min<int>(size.height, work.bottom - work.top - frame.cy);
-  if (width <= 0 || height <= 0) return;
-  // Moved as far as needed to keep the grown window on the screen.
   RECT outer{};
   GetWindowRect(hwnd, &outer);
-  const LONG left = std::max(work.left, std::min(outer.left, work.right - width - frame.cx));
-  const LONG top = std::max(work.top, std::min(outer.top, work.bottom - height - frame.cy));
-  SetWindowPos(hwnd, nullptr, left, top, width + frame.cx, height + frame.cy,
+  const Rect placed = placeWindow(
+      {outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top}, size,
+      frameOf(hwnd), {work.left, work.top, work.right - work.left, work.bottom - work.top});
+  SetWindowPos(hwnd, nullptr, placed.x, placed.y, placed.width, placed.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void growToFloor(HWND hwnd, ClientSize floor) {
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  if (client.right >= floor.width && client.bottom >= floor.height) return;
+  resizeClient(
+      hwnd, {std::max<int>(client.right, floor.width), std::max<int>(client.bottom, floor.height)});
+}
+
+void limitTracking(HWND hwnd, MINMAXINFO& limits, ClientSize floor) {
+  const Insets frame = frameOf(hwnd);
+  limits.ptMinTrackSize.x = floor.width + frame.left + frame.right;
+  limits.ptMinTrackSize.y = floor.height + frame.top + frame.bottom;
+}
+
+int windowDpi(HWND hwnd) {
+  // Windows 10 1607 and later; before that, the system's one scale.
+  using GetDpi = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<GetDpi>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (getDpiForWindow != nullptr) {
+    if (const UINT dpi = getDpiForWindow(hwnd); dpi > 0) return static_cast<int>(dpi);
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
 }
 
 void setFullScreen(HWND hwnd, bool on) {

@@ -89,6 +89,9 @@ int WINAPI WinMain(HINSTANCE hInst, HINSTANCE hPrevInstance, LPSTR, int nCmdShow
   HWND hwnd = CreateWindowExA(kWindowExStyle, szAppname, szAppname, kWindowStyle, CW_USEDEFAULT,
                               CW_USEDEFAULT, outer.cx, outer.cy, nullptr, nullptr, hInst, nullptr);
   if (hwnd == nullptr) return failed("cannot create the window");
+  // Made at 96 dpi's size; on a larger scale the floor grows with it.
+  core.setDesktopDpi(windowDpi(hwnd));
+  growToFloor(hwnd, core.minimumClient());
   if (core.fullScreen()) setFullScreen(hwnd, true);
   ShowWindow(hwnd, nCmdShow);
   UpdateWindow(hwnd);

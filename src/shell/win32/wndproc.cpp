@@ -101,6 +101,20 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_PAINT:
       onPaint(hwnd, core);
       return 0;
+    case WM_GETMINMAXINFO:
+      limitTracking(hwnd, *reinterpret_cast<MINMAXINFO*>(lParam), core.minimumClient());
+      return 0;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another scale (or the scale changed): the system's suggested place
+      // first, then the size the viewer wants there.
+      const Reaction reaction = core.setDesktopDpi(HIWORD(wParam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      apply(hwnd, core, reaction);
+      return 0;
+    }
     case WM_SIZE:
       if (wParam != SIZE_MINIMIZED)
         apply(hwnd, core, core.onResize(LOWORD(lParam), HIWORD(lParam)));

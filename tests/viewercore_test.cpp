@@ -184,6 +184,8 @@ TEST_F(Viewer, WarnsOfFilesThatShowLittleOrNothing) {
   const auto clut8 = [&](const Bytes& idat) {
     return ImagBuilder::form().plte({{1, 2, 3}}).ihdr(header).idat(idat).bytes();
   };
+  Bytes shortLength = clut8({0, 0, 0, 0});
+  shortLength[7] = 20;
   struct Case {
     std::string path;
     const char* says;  // part of the message; "" for none
@@ -192,10 +194,7 @@ TEST_F(Viewer, WarnsOfFilesThatShowLittleOrNothing) {
       {dir.write("whole.img", clut8({0, 0, 0, 0})), ""},
       {dir.write("short.img", clut8({0, 0, 0})), "ends early"},
       {dir.write("none.img", ImagBuilder::form().ihdr(header).bytes()), "no picture data"},
-      {dir.write(
-           "deep.img",  // RGB888: only the accurate profile shows it
-           ImagBuilder::form().ihdr(ImagHeader::of(1, 2, 1, 6)).idat({1, 2, 3, 4, 5, 6}).bytes()),
-       "press Tab"},
+      {dir.write("length.img", shortLength), "the container length says 20 bytes"},
   };
   for (const Case& c : cases) {
     ViewerCore core(c.path);
@@ -209,6 +208,33 @@ TEST_F(Viewer, WarnsOfFilesThatShowLittleOrNothing) {
       EXPECT_EQ(reaction.report.find(c.path), 0u) << reaction.report;  // for standard error
     }
   }
+}
+
+// By default each file gets the profile its header asks for; after Tab, the one chosen holds.
+TEST_F(Viewer, EachFileGetsItsProfileUntilTabChoosesOne) {
+  const std::vector<Rgb> colours(16, Rgb{0xFF, 0, 0});
+  const std::string packed = dir.write(
+      "packed.img",
+      ImagBuilder::form().plte(colours).ihdr(ImagHeader::of(6, 4, 1, 2)).idat({1, 2}).bytes());
+  const std::string deep = dir.write(
+      "deep.img",
+      ImagBuilder::form().ihdr(ImagHeader::of(1, 2, 1, 6)).idat({1, 2, 3, 4, 5, 6}).bytes());
+  const std::string classic = good("classic.img");
+  ViewerCore core("");
+  EXPECT_EQ(core.onDrop({packed, deep, classic, packed}).caption, packed + kAccurateCaption);
+  EXPECT_EQ(core.view().width, 4);
+  key(core, 'i');
+  EXPECT_NE(core.panelText().back().find("accurate profile (lines hold two pixels a byte)"),
+            std::string::npos);
+  EXPECT_EQ(key(core, 'n').caption, deep + kAccurateCaption);
+  EXPECT_EQ(core.message(), "");
+  EXPECT_EQ(key(core, 'n').caption, classic);
+  EXPECT_EQ(key(core, kKeyTab).caption, classic + kAccurateCaption);
+  EXPECT_EQ(key(core, kKeyTab).caption, classic);
+  EXPECT_EQ(key(core, 'p').caption, deep);  // the classic profile holds: a black frame
+  EXPECT_NE(core.message().find("shows nothing of this RGB888 picture"), std::string::npos);
+  EXPECT_EQ(key(core, kKeyEnd).caption, packed);
+  EXPECT_EQ(core.view().width, kFrameWidth);
 }
 
 // A palette-only model: the classic decoding accepts it, the accurate one has nothing to show.
@@ -241,6 +267,11 @@ TEST_F(Viewer, PanelSaysWhatShows) {
     EXPECT_NE(panel.find(part), std::string::npos) << part << " in " << panel;
   key(core, '+');
   EXPECT_NE(core.panelText().back().find("zoom 2x"), std::string::npos);
+  // The first picture fits the classic frame; the classic frame shows no other.
+  EXPECT_EQ(core.panelText().back(),
+            "classic profile (the header fits the classic frame), zoom 2x");
+  EXPECT_EQ(key(core, kKeyPageDown).caption, dir.path("two.cat").string() + " [accurate 2/2]");
+  EXPECT_EQ(key(core, kKeyPageUp).caption, dir.path("two.cat").string());
 }
 
 // The scenarios zoom, pan towards the top-left, fit, and leave full screen with Esc before Esc

@@ -6,6 +6,7 @@
 #include "atomicwrite.h"
 #include "filecopy.h"
 #include "imageencode.h"
+#include "picturewarnings.h"
 #include "savename.h"
 #include "utf8path.h"
 
@@ -75,34 +76,6 @@ std::string validUtf8(std::string_view text) {
   return out;
 }
 
-namespace {
-
-// The accurate decoding of a file in the classic profile costs at most this many pixels; larger
-// pictures are judged by their header alone.
-constexpr std::uint64_t kProbePixels = std::uint64_t{1} << 20;
-
-// What to say about a file the classic profile accepted: nothing, that its picture data ends
-// early, that it has none, or that only the accurate profile finds a picture in it.
-std::string classicWarning(std::span<const std::uint8_t> file, const PictureInfo& info,
-                           FrameCoverage coverage) {
-  constexpr char hint[] = "no picture in the classic profile; press Tab for the accurate one";
-  const bool drawn = coverage.width > 0 && coverage.height > 0;
-  const std::uint64_t pixels = std::uint64_t(info.width) * std::uint64_t(info.height);
-  if (file.empty() || !info.header || pixels == 0) return drawn ? "" : "no picture data";
-  if (pixels > kProbePixels) {
-    if (drawn) return "";
-    return info.pixelData && info.model >= 1 && info.model <= 9 ? hint : "no picture data";
-  }
-  AccurateOptions options;
-  options.maxPixels = kProbePixels;
-  AccuratePicture probe;
-  const bool found = info.pixelData && decodeAccurate(file, options, probe) == DecodeStatus::ok;
-  if (!drawn) return found ? hint : "no picture data";
-  return found && !probe.complete ? "the picture data ends early" : "";
-}
-
-}  // namespace
-
 ViewerCore::ViewerCore(std::string argvline) : argvline_(std::move(argvline)) {
   if (!argvline_.empty()) files_ = FileList({argvline_});
 }
@@ -111,7 +84,7 @@ ViewerCore::ViewerCore(const ViewerOptions& options)
     : files_(options.scan ? FileList(scanFiles(filesFromArguments(options.arguments)))
                           : FileList(filesFromArguments(options.arguments))),
       scan_(options.scan),
-      accurate_(options.accurate) {
+      profileMode_(options.profile) {
   if (!files_.empty()) argvline_ = files_.current();
   if (files_.empty() && !options.arguments.empty()) {
     std::string named;
@@ -172,6 +145,14 @@ void ViewerCore::say(std::string text) {
   messageEnd_ = Clock::now() + kMessageDuration;
 }
 
+void ViewerCore::warn(Reaction& reaction, const std::string& path,
+                      const std::vector<std::string>& warnings) {
+  std::string what;
+  for (const std::string& warning : warnings)
+    what += (what.empty() ? "" : "; ") + warning;
+  if (!what.empty()) warn(reaction, path, what);
+}
+
 void ViewerCore::warn(Reaction& reaction, const std::string& path, const std::string& what) {
   reaction.report = path + ": " + what;
   say(utf8FromPath(pathFromUtf8(path).filename()) + ": " + what);
@@ -197,6 +178,8 @@ Reaction ViewerCore::decode(const std::string& path, bool repaint, const Scanned
   if (readFileCopy(path.c_str(), kMaxFileBytes, copy) == DecodeStatus::ok) {
     info_ = describePicture(copy.view(), 0);
   }
+  const std::span<const std::uint8_t> bytes(copy.bytes.get(), static_cast<std::size_t>(copy.size));
+  choose(bytes);
   if (accurate_) {
     reaction = decodeAccuratePage(std::move(reaction));
   } else {
@@ -204,10 +187,8 @@ Reaction ViewerCore::decode(const std::string& path, bool repaint, const Scanned
     reaction.status = status_ = decodeFile(path.c_str(), &coverage);
     if (status_ != DecodeStatus::ok) {
       warn(reaction, path, decodeStatusText(status_));
-    } else if (const std::string warning = classicWarning(
-                   {copy.bytes.get(), static_cast<std::size_t>(copy.size)}, info_, coverage);
-               !warning.empty()) {
-      warn(reaction, path, warning);
+    } else {
+      warn(reaction, path, pictureWarnings(bytes, false, false, coverage));
     }
   }
   return shown(std::move(reaction));
@@ -243,6 +224,7 @@ Reaction ViewerCore::decodeFound(Reaction reaction) {
     return reaction;
   }
   info_ = describePicture(ByteView(bytes), 0);
+  choose(bytes);
   if (accurate_) return decodeAccuratePage(std::move(reaction));
   FrameCoverage coverage;
   status_ = allocateFrameBuffer();
@@ -254,8 +236,8 @@ Reaction ViewerCore::decodeFound(Reaction reaction) {
   reaction.status = status_;
   if (status_ != DecodeStatus::ok) {
     warn(reaction, shownName(), decodeStatusText(status_));
-  } else if (const std::string warning = classicWarning(bytes, info_, coverage); !warning.empty()) {
-    warn(reaction, shownName(), warning);
+  } else {
+    warn(reaction, shownName(), pictureWarnings(bytes, false, false, coverage));
   }
   return reaction;
 }
@@ -263,25 +245,33 @@ Reaction ViewerCore::decodeFound(Reaction reaction) {
 Reaction ViewerCore::decodeAccuratePage(Reaction reaction) {
   AccurateOptions options;
   options.pictureIndex = page_;
-  if (scanned_) {
-    std::vector<std::uint8_t> bytes;
-    status_ = readFound(bytes);
-    if (status_ == DecodeStatus::ok) status_ = decodeAccurate(bytes, options, picture_);
-  } else {
-    status_ = decodeAccurateFile(current_.c_str(), options, picture_);
-  }
+  std::vector<std::uint8_t> bytes;
+  status_ = scanned_ ? readFound(bytes) : readFileBytes(bytes);
+  if (status_ == DecodeStatus::ok) status_ = decodeAccurate(bytes, options, picture_);
   reaction.status = status_;
   if (status_ != DecodeStatus::ok) {
     warn(reaction, shownName(), decodeStatusText(status_));
-  } else if (!picture_.complete) {
-    warn(reaction, shownName(), "the picture data ends early");
+  } else {
+    warn(reaction, shownName(), pictureWarnings(bytes, true, picture_.complete, {}));
   }
   return reaction;
 }
 
+DecodeStatus ViewerCore::readFileBytes(std::vector<std::uint8_t>& bytes) const {
+  FileCopy copy;
+  const DecodeStatus status = readFileCopy(current_.c_str(), kMaxFileBytes, copy);
+  if (status == DecodeStatus::ok) bytes.assign(copy.bytes.get(), copy.bytes.get() + copy.size);
+  return status;
+}
+
+void ViewerCore::choose(std::span<const std::uint8_t> file) {
+  choice_ = chooseProfile(file, profileMode_, page_);
+  accurate_ = choice_.profile == Profile::accurate;
+}
+
 Reaction ViewerCore::toggleProfile() {
   if (!decoded_) return {};
-  accurate_ = !accurate_;
+  profileMode_ = accurate_ ? ProfileMode::classic : ProfileMode::accurate;
   const std::optional<ScannedPicture> scanned = scanned_;
   return decode(current_, true, scanned ? &*scanned : nullptr);
 }
@@ -318,15 +308,18 @@ Reaction ViewerCore::run(ViewerCommand command, int argument) {
       return toggleProfile();
     case ViewerCommand::page: {
       const int wanted = std::clamp(page_ + argument, 0, std::max(info_.pictures - 1, 0));
-      if (!accurate_ || !decoded_ || wanted == page_) return reaction;
-      page_ = wanted;
-      if (scanned_) {
-        std::vector<std::uint8_t> bytes;
-        if (readFound(bytes) == DecodeStatus::ok) info_ = describePicture(ByteView(bytes), page_);
-      } else if (FileCopy copy;
-                 readFileCopy(current_.c_str(), kMaxFileBytes, copy) == DecodeStatus::ok) {
-        info_ = describePicture(copy.view(), page_);
+      if (profileMode_ == ProfileMode::classic || !decoded_ || wanted == page_) return reaction;
+      if (wanted == 0 &&
+          profileMode_ == ProfileMode::automatic) {  // the first may be classic again
+        const std::optional<ScannedPicture> scanned = scanned_;
+        return decode(current_, true, scanned ? &*scanned : nullptr);
       }
+      page_ = wanted;
+      std::vector<std::uint8_t> bytes;
+      if ((scanned_ ? readFound(bytes) : readFileBytes(bytes)) == DecodeStatus::ok) {
+        info_ = describePicture(ByteView(bytes), page_);
+      }
+      choose(bytes);
       reaction.repaint = true;
       reaction = decodeAccuratePage(std::move(reaction));
       reaction.setCaption = true;
@@ -466,6 +459,7 @@ std::vector<std::string> ViewerCore::panelText() const {
   if (!files_.empty()) facts.position = files_.index() + 1, facts.count = files_.size();
   facts.info = info_;
   facts.accurate = accurate_;
+  facts.profileReason = profileReasonText(choice_);
   facts.page = page_;
   facts.zoom = zoomText();
   return panelLines(facts);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "savename.h"
+#include "outputname.h"
 #include "support/tempdir.h"
 #include "viewercore.h"
 
@@ -114,13 +114,25 @@ TEST(Layout, ScalesPlacesAndPans) {
 
 // The scenario saves pic.png, then pic-2.png; a name without extension and a dangling link,
 // which a careless check would write through, are the corners.
-TEST(Save, NeverTakesAnExistingName) {
+// One naming rule for Ctrl+S and the converter; a name taken is never reused.
+TEST(Save, NamesFollowTheConvertersRuleAndNeverTakeAnExistingName) {
+  const struct {
+    PictureOutput which;
+    const char* name;
+  } cases[] = {
+      {{}, "/p/travel.c4.png"},
+      {{std::nullopt, 3}, "/p/travel.c4-3.png"},
+      {{0x1a2b, 1}, "/p/travel.c4@0x1a2b.png"},
+      {{0x1a2b, 2}, "/p/travel.c4@0x1a2b-2.png"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(pictureOutputPath("/p/travel.c4", c.which), c.name);
   const auto taken = [](const std::string& path) { return path == "/p/pic.png"; };
-  EXPECT_EQ(savePathFor("/p/pic", taken), "/p/pic-2.png");
+  EXPECT_EQ(freeOutputPath("/p/pic.png", taken), "/p/pic-2.png");
 #ifndef _WIN32  // Windows makes symbolic links only with a privilege, Wine not at all
   TempDir dir;
   std::filesystem::create_symlink(dir.path("nowhere"), dir.path("link.png"));
-  EXPECT_EQ(savePathFor(dir.path("link.img").string()), dir.path("link-2.png").string());
+  EXPECT_EQ(freeOutputPath(dir.path("link.png").string()), dir.path("link-2.png").string());
 #endif
 }
 

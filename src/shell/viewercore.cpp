@@ -6,8 +6,8 @@
 #include "atomicwrite.h"
 #include "filecopy.h"
 #include "imageencode.h"
+#include "outputname.h"
 #include "picturewarnings.h"
-#include "savename.h"
 #include "utf8path.h"
 
 std::string commandLineText(int argc, const char* const* argv) {
@@ -485,9 +485,10 @@ Reaction ViewerCore::save() {
   const std::vector<std::uint8_t> bytes = encodeImage(image, ImageFormat::png, error);
   // The name is free when chosen; should another program take it before the write lands, the
   // write leaves that file alone and the next free name is tried.
-  const auto freeName = [&] {
-    return scanned_ ? savePathNamed(shownName()) : savePathFor(current_);
-  };
+  PictureOutput which;
+  if (scanned_) which.offset = scanned_->found.offset;
+  which.picture = info_.pictures > 1 ? page_ + 1 : 0;
+  const auto freeName = [&] { return freeOutputPath(pictureOutputPath(current_, which)); };
   std::string path = freeName();
   for (int attempt = 1; error.empty() && attempt <= 100; ++attempt) {
     error = writeNewFileAtomically(path, bytes);

@@ -19,6 +19,7 @@
 #include "filecopy.h"
 #include "frameimage.h"
 #include "imageencode.h"
+#include "outputname.h"
 #include "profileimage.h"
 #include "rawinput.h"
 #include "scancommand.h"
@@ -266,7 +267,9 @@ int plan(const Options& options, std::vector<Job>& jobs) {
     for (const std::string& input : options.paths) {
       const fs::path name = pathFromUtf8(input).filename();
       jobs.push_back(
-          {input, utf8FromPath(pathFromUtf8(options.folder) / name) + extension, format});
+          {input,
+           pictureOutputPath(utf8FromPath(pathFromUtf8(options.folder) / name), {}, extension),
+           format});
     }
     return -1;
   }
@@ -275,7 +278,9 @@ int plan(const Options& options, std::vector<Job>& jobs) {
   const std::string& input = options.paths[0];
   if (options.paths.size() == 1) {
     const ImageFormat format = options.haveFormat ? options.format : kDefaultFormat;
-    jobs.push_back({input, input + (format == ImageFormat::png ? ".png" : ".ppm"), format});
+    jobs.push_back({input,
+                    pictureOutputPath(input, {}, format == ImageFormat::png ? ".png" : ".ppm"),
+                    format});
     return -1;
   }
   Job job{input, options.paths[1], options.format};
@@ -317,14 +322,6 @@ bool pictureInput(const Job& job, const FileCopy& file, const Options& options,
   return true;
 }
 
-// out.png -> out-3.png for picture 3.
-std::string numbered(const std::string& output, int picture) {
-  const std::filesystem::path path = pathFromUtf8(output);
-  return utf8FromPath(path.parent_path() /
-                      pathFromUtf8(utf8FromPath(path.stem()) + "-" + std::to_string(picture) +
-                                   utf8FromPath(path.extension())));
-}
-
 // Every picture of the input (--all), numbered from 1; complains and returns false when any
 // fails.
 bool convertAll(const Job& job, const FileCopy& file, const Options& options) {
@@ -337,7 +334,7 @@ bool convertAll(const Job& job, const FileCopy& file, const Options& options) {
   bool allWritten = true;
   for (int picture = 0; picture < count; ++picture) {
     Job one = job;
-    one.output = numbered(job.output, picture + 1);
+    one.output = numberedOutput(job.output, picture + 1);
     how.picture = picture;
     RgbImage image;
     if (sameFile(one.input, one.output)) {

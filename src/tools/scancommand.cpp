@@ -10,6 +10,7 @@
 #include "finder.h"
 #include "frameimage.h"
 #include "modelnames.h"
+#include "outputname.h"
 #include "profileimage.h"
 #include "utf8path.h"
 
@@ -101,9 +102,8 @@ class Converter {
 
 std::string scanOutputName(const std::string& input, long long offset, int picture,
                            const char* extension) {
-  std::string name = utf8FromPath(pathFromUtf8(input).filename()) + "@" + hex(offset);
-  if (picture > 1) name += "-" + std::to_string(picture);
-  return name + extension;
+  return pictureOutputPath(utf8FromPath(pathFromUtf8(input).filename()), {offset, picture},
+                           extension);
 }
 
 int scanAndConvert(const ScanRequest& request, const std::vector<std::string>& paths) {

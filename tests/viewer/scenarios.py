@@ -395,8 +395,8 @@ SCENARIOS = {
         Step(press("Tab"), found(DUMP_SECOND, " [accurate]"), accurate("rl7-chart")),
     ]),
     "save_never_overwrites": (["to save"], [
-        Step(press("ctrl+s"), named("to save"), then=saved_as("\u65e5\u672c pic.png", "to save")),
-        Step(press("ctrl+s"), named("to save"), then=saved_as("\u65e5\u672c pic-2.png", "to save")),
+        Step(press("ctrl+s"), named("to save"), then=saved_as("\u65e5\u672c pic.img.png", "to save")),
+        Step(press("ctrl+s"), named("to save"), then=saved_as("\u65e5\u672c pic.img-2.png", "to save")),
     ]),
 }
 

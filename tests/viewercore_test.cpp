@@ -37,8 +37,9 @@ TEST(Caption, InvalidUtf8BytesAreReplaced) {
 }
 
 TEST(FileList, NaturalOrder) {
-  const std::vector<std::string> sorted = {"a",      "pic1",   "pic2",   "pic02b", "pic10",
-                                           "pic10a", "pic10b", "pic011", "pic99x", "picture"};
+  const std::vector<std::string> sorted = {
+      "a",      "d@0x9.png", "d@0xA.png", "d@0xff.png", "d@0x100.png", "pic1",   "pic2",
+      "pic02b", "pic10",     "pic10a",    "pic10b",     "pic011",      "pic99x", "picture"};
   for (std::size_t i = 0; i + 1 < sorted.size(); ++i) {
     EXPECT_TRUE(naturalLess(sorted[i], sorted[i + 1])) << sorted[i] << " < " << sorted[i + 1];
     EXPECT_FALSE(naturalLess(sorted[i + 1], sorted[i])) << sorted[i + 1] << " < " << sorted[i];

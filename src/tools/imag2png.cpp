@@ -47,7 +47,8 @@ constexpr char kHelp[] =
     "  OUTPUT        the image to write; its extension names the format: .png or .ppm\n"
     "                (binary P6). Without OUTPUT, INPUT's name with .png added is written\n"
     "                beside it (pic.img -> pic.img.png).\n"
-    "  -o FOLDER     convert every INPUT into FOLDER, as NAME.png for an INPUT named NAME\n"
+    "  -o FOLDER     convert every INPUT into FOLDER, as NAME.png for an INPUT named NAME;\n"
+    "                FOLDER is created when the folder it is in exists\n"
     "  -f, --format png|ppm\n"
     "                write this format whatever the extension (OUTPUT - is standard output)\n"
     "  --crop        write only the part of the classic frame the picture covered\n"
@@ -295,6 +296,23 @@ int plan(const Options& options, std::vector<Job>& jobs) {
 bool writeImage(const Job& job, const RgbImage& image, const Options& options,
                 bool finishLater = true);
 
+// -o FOLDER: an existing folder, or one made in an existing folder (and said so). Returns "" or
+// why there is none.
+std::string prepareFolder(const std::string& folder) {
+  namespace fs = std::filesystem;
+  fs::path path = pathFromUtf8(folder);
+  if (fs::is_directory(path)) return "";
+  if (!path.has_filename()) path = path.parent_path();  // "pngs/"
+  std::error_code error;
+  const fs::path parent = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+  if (fs::exists(fs::symlink_status(path, error)) || !fs::is_directory(parent, error)) {
+    return "not a folder";
+  }
+  if (!fs::create_directory(path, error)) return "cannot create the folder: " + error.message();
+  std::fprintf(stderr, "imag2png: %s: folder created\n", folder.c_str());
+  return "";
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   return std::filesystem::equivalent(pathFromUtf8(a), pathFromUtf8(b), error) && !error;
@@ -452,6 +470,12 @@ int main(int argc, char** argv) {
   if (const int exit = parse(argc, argv, options); exit >= 0) return exit;
   if (options.info)
     return describePictures({options.json, options.scan, options.profile}, options.paths);
+  if (!options.folder.empty()) {
+    if (const std::string error = prepareFolder(options.folder); !error.empty()) {
+      complain(options.folder, error);
+      return kExitFailed;
+    }
+  }
   if (options.scan) {
     return scanAndConvert({options.folder, options.all, options.profile, options.conversion,
                            options.format, options.pngLevel},
@@ -459,10 +483,6 @@ int main(int argc, char** argv) {
   }
   std::vector<Job> jobs;
   if (const int exit = plan(options, jobs); exit >= 0) return exit;
-  if (!options.folder.empty() && !std::filesystem::is_directory(pathFromUtf8(options.folder))) {
-    complain(options.folder, "not a folder");
-    return kExitFailed;
-  }
   removeTemporaryFileOnSignals();
   FolderSyncs folderSyncs;
   options.folderSyncs = &folderSyncs;

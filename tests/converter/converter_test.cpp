@@ -188,8 +188,8 @@ TEST_F(Converter, CropKeepsWhatThePictureCovered) {
   EXPECT_FALSE(fs::exists(dir.path("empty.png")));
 }
 
+// The folder is made when the folder it goes in exists, and said so; not deeper.
 TEST_F(Converter, BatchConvertsWhatItCanAndNamesEachFailure) {
-  fs::create_directory(dir.path("out"));
   fs::create_directory(dir.path("b"));
   const std::string good = dir.write("good.img", colourfulPicture(4, 4));
   const std::string bad = dir.write("bad.img", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a'});
@@ -199,7 +199,9 @@ TEST_F(Converter, BatchConvertsWhatItCanAndNamesEachFailure) {
   EXPECT_EQ(result.exit, 1);
   EXPECT_FALSE(fs::exists(dir.path("out/bad.img.png")));
   EXPECT_NE(result.err.find("imag2png: " + twin + ": would overwrite"), std::string::npos);
-  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2);
+  EXPECT_EQ(result.err.find("imag2png: " + dir.path("out").string() + ": folder created\n"), 0u);
+  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 3);
+  EXPECT_EQ(runImag2png({"-o", dir.path("no/out").string(), good}).exit, 1);
   ASSERT_EQ(runImag2png({good, dir.path("again.png").string()}).exit, 0);
   EXPECT_EQ(readFile(dir.path("out/good.img.png")), readFile(dir.path("again.png")));
 }

@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
-#include "accuratesamples.h"
-#include "bundledsamples.h"
 #include "profile.h"
 
 namespace {
@@ -39,16 +35,10 @@ TEST(AutomaticProfile, HeaderFactsChooseTheProfile) {
        "the header fits the classic frame"},
       {"DYUV from IHDR", picture(ImagHeader::of(3, 384, 280)), Profile::classic,
        "the header fits the classic frame"},
-      {"RL3 full frame", picture(ImagHeader::of(9, 384, 280)), Profile::classic,
-       "the header fits the classic frame"},
       {"width 0", picture(widthLeftOut), Profile::classic,
-       "only the classic reading takes this header"},
-      {"no IHDR", ImagBuilder::form().idat({1}).bytes(), Profile::classic,
        "only the classic reading takes this header"},
       {"palette from 16", picture(ImagHeader::of(4, 96, 64), 16), Profile::accurate,
        "palette starts at entry 16"},
-      {"RL7 palette from 1", picture(ImagHeader::of(8, 96, 64), 1), Profile::accurate,
-       "palette starts at entry 1"},
       {"packed CLUT4", picture(ImagHeader::of(6, 191, 64, 96)), Profile::accurate,
        "lines hold two pixels a byte"},
       {"padded CLUT8 lines", picture(ImagHeader::of(4, 95, 64, 96)), Profile::accurate,
@@ -58,8 +48,6 @@ TEST(AutomaticProfile, HeaderFactsChooseTheProfile) {
       {"YUVS", withLineStarts, Profile::accurate, "lines start from their own YUVS values"},
       {"RGB888", picture(ImagHeader::of(1, 96, 64, 288)), Profile::accurate,
        "the classic frame does not show RGB888 pictures"},
-      {"CLUT3", picture(ImagHeader::of(7, 96, 64, 48)), Profile::accurate,
-       "the classic frame does not show CLUT3 pictures"},
       {"wider than the frame", picture(ImagHeader::of(4, 385, 10)), Profile::accurate,
        "the picture is 385 x 10, larger than the 384 x 280 frame"},
       {"taller than the frame", picture(ImagHeader::of(3, 384, 281)), Profile::accurate,
@@ -72,14 +60,7 @@ TEST(AutomaticProfile, HeaderFactsChooseTheProfile) {
   }
 }
 
-TEST(AutomaticProfile, ForcedProfileHoldsAndLaterPicturesAreAccurate) {
-  const Bytes packed = picture(ImagHeader::of(6, 191, 64, 96));
-  EXPECT_EQ(chooseProfile(packed, ProfileMode::classic).profile, Profile::classic);
-  const Bytes classic = picture(ImagHeader::of(4, 16, 16));
-  const ProfileChoice forced = chooseProfile(classic, ProfileMode::accurate);
-  EXPECT_EQ(forced.profile, Profile::accurate);
-  EXPECT_EQ(profileReasonText(forced), "chosen");
-
+TEST(AutomaticProfile, PicturesAfterTheFirstOfACatAreAccurate) {
   ImagBuilder cat = ImagBuilder::cat();
   cat.plte(colours(16)).ihdr(ImagHeader::of(4, 16, 16)).idat({1});
   cat.raw({'F', 'O', 'R', 'M', 0, 0, 0, 60, 'I', 'M', 'A', 'G'});
@@ -88,22 +69,6 @@ TEST(AutomaticProfile, ForcedProfileHoldsAndLaterPicturesAreAccurate) {
   const ProfileChoice second = chooseProfile(cat.bytes(), ProfileMode::automatic, 1);
   EXPECT_EQ(second.profile, Profile::accurate);
   EXPECT_EQ(profileReasonText(second), "picture 2 of a CAT");
-}
-
-// Every bundled sample keeps its classic frame; the format-layout samples that the classic
-// reading would scramble go to the accurate profile.
-TEST(AutomaticProfile, SamplesGetTheProfileTheirLayoutNeeds) {
-  for (const SamplePicture& sample : bundledSamples()) {
-    EXPECT_EQ(chooseProfile(sample.bytes, ProfileMode::automatic).profile, Profile::classic)
-        << sample.fileName;
-  }
-  const std::set<std::string> scrambledByClassic = {"clut3.imag", "clut4.imag", "dyuv-yuvs.imag",
-                                                    "rgb555.imag", "rgb888.imag"};
-  for (const AccurateSample& sample : accurateSamples()) {
-    if (scrambledByClassic.count(sample.name) == 0) continue;
-    EXPECT_EQ(chooseProfile(sample.bytes, ProfileMode::automatic).profile, Profile::accurate)
-        << sample.name;
-  }
 }
 
 }  // namespace

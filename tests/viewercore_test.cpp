@@ -70,6 +70,7 @@ TEST(Options, CommandLine) {
       {{"-", "--fit"}, A::view, 1, 2},                  // "-" is a file; options end there
       {{"--zoom"}, A::usageError, 1, 0},
       {{"--zoom", "2x"}, A::usageError, 1, 0},
+      {{"--classic", "--accurate"}, A::usageError, 1, 0},  // one profile or the other
   };
   for (const Case& c : cases) {
     const ViewerOptions options = parseViewerOptions(c.args);
@@ -78,6 +79,7 @@ TEST(Options, CommandLine) {
     EXPECT_EQ(options.zoom, c.zoom) << args;
     EXPECT_EQ(options.arguments.size(), c.files) << args;
   }
+  EXPECT_EQ(parseViewerOptions({"--classic"}).profile, ProfileMode::classic);
 }
 
 // The scenarios check 1:1 in small and large windows, zoom, a pan by part of a picture pixel and

@@ -32,10 +32,10 @@ std::string pictureOutputPath(const std::string& path, const PictureOutput& whic
 }
 
 std::string numberedOutput(const std::string& output, int picture) {
-  const fs::path path = pathFromUtf8(output);
-  return utf8FromPath(path.parent_path() /
-                      pathFromUtf8(utf8FromPath(path.stem()) + "-" + std::to_string(picture) +
-                                   utf8FromPath(path.extension())));
+  // Cut as text, so that the folder keeps the separators it was given.
+  const std::string extension = utf8FromPath(pathFromUtf8(output).extension());
+  return output.substr(0, output.size() - extension.size()) + "-" + std::to_string(picture) +
+         extension;
 }
 
 std::string freeOutputPath(const std::string& path,

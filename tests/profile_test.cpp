@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "imagbuilder.h"
 #include "profile.h"
 
 namespace {

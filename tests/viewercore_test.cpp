@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "savename.h"
+#include "outputname.h"
 #include "support/tempdir.h"
 #include "viewercore.h"
 
@@ -37,8 +37,9 @@ TEST(Caption, InvalidUtf8BytesAreReplaced) {
 }
 
 TEST(FileList, NaturalOrder) {
-  const std::vector<std::string> sorted = {"a",      "pic1",   "pic2",   "pic02b", "pic10",
-                                           "pic10a", "pic10b", "pic011", "pic99x", "picture"};
+  const std::vector<std::string> sorted = {
+      "a",      "d@0x9.png", "d@0xA.png", "d@0xff.png", "d@0x100.png", "pic1",   "pic2",
+      "pic02b", "pic10",     "pic10a",    "pic10b",     "pic011",      "pic99x", "picture"};
   for (std::size_t i = 0; i + 1 < sorted.size(); ++i) {
     EXPECT_TRUE(naturalLess(sorted[i], sorted[i + 1])) << sorted[i] << " < " << sorted[i + 1];
     EXPECT_FALSE(naturalLess(sorted[i + 1], sorted[i])) << sorted[i + 1] << " < " << sorted[i];
@@ -69,6 +70,7 @@ TEST(Options, CommandLine) {
       {{"-", "--fit"}, A::view, 1, 2},                  // "-" is a file; options end there
       {{"--zoom"}, A::usageError, 1, 0},
       {{"--zoom", "2x"}, A::usageError, 1, 0},
+      {{"--classic", "--accurate"}, A::usageError, 1, 0},  // one profile or the other
   };
   for (const Case& c : cases) {
     const ViewerOptions options = parseViewerOptions(c.args);
@@ -77,6 +79,7 @@ TEST(Options, CommandLine) {
     EXPECT_EQ(options.zoom, c.zoom) << args;
     EXPECT_EQ(options.arguments.size(), c.files) << args;
   }
+  EXPECT_EQ(parseViewerOptions({"--classic"}).profile, ProfileMode::classic);
 }
 
 // The scenarios check 1:1 in small and large windows, zoom, a pan by part of a picture pixel, fit
@@ -162,13 +165,25 @@ TEST(Layout, BoxShrinkAverages) {
 
 // The scenario saves pic.png, then pic-2.png; a name without extension and a dangling link,
 // which a careless check would write through, are the corners.
-TEST(Save, NeverTakesAnExistingName) {
+// One naming rule for Ctrl+S and the converter; a name taken is never reused.
+TEST(Save, NamesFollowTheConvertersRuleAndNeverTakeAnExistingName) {
+  const struct {
+    PictureOutput which;
+    const char* name;
+  } cases[] = {
+      {{}, "/p/travel.c4.png"},
+      {{std::nullopt, 3}, "/p/travel.c4-3.png"},
+      {{0x1a2b, 1}, "/p/travel.c4@0x1a2b.png"},
+      {{0x1a2b, 2}, "/p/travel.c4@0x1a2b-2.png"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(pictureOutputPath("/p/travel.c4", c.which), c.name);
   const auto taken = [](const std::string& path) { return path == "/p/pic.png"; };
-  EXPECT_EQ(savePathFor("/p/pic", taken), "/p/pic-2.png");
+  EXPECT_EQ(freeOutputPath("/p/pic.png", taken), "/p/pic-2.png");
 #ifndef _WIN32  // Windows makes symbolic links only with a privilege, Wine not at all
   TempDir dir;
   std::filesystem::create_symlink(dir.path("nowhere"), dir.path("link.png"));
-  EXPECT_EQ(savePathFor(dir.path("link.img").string()), dir.path("link-2.png").string());
+  EXPECT_EQ(freeOutputPath(dir.path("link.png").string()), dir.path("link-2.png").string());
 #endif
 }
 
@@ -232,6 +247,8 @@ TEST_F(Viewer, WarnsOfFilesThatShowLittleOrNothing) {
   const auto clut8 = [&](const Bytes& idat) {
     return ImagBuilder::form().plte({{1, 2, 3}}).ihdr(header).idat(idat).bytes();
   };
+  Bytes shortLength = clut8({0, 0, 0, 0});
+  shortLength[7] = 20;
   struct Case {
     std::string path;
     const char* says;  // part of the message; "" for none
@@ -240,10 +257,7 @@ TEST_F(Viewer, WarnsOfFilesThatShowLittleOrNothing) {
       {dir.write("whole.img", clut8({0, 0, 0, 0})), ""},
       {dir.write("short.img", clut8({0, 0, 0})), "ends early"},
       {dir.write("none.img", ImagBuilder::form().ihdr(header).bytes()), "no picture data"},
-      {dir.write(
-           "deep.img",  // RGB888: only the accurate profile shows it
-           ImagBuilder::form().ihdr(ImagHeader::of(1, 2, 1, 6)).idat({1, 2, 3, 4, 5, 6}).bytes()),
-       "press Tab"},
+      {dir.write("length.img", shortLength), "the container length says 20 bytes"},
   };
   for (const Case& c : cases) {
     ViewerCore core(c.path);
@@ -257,6 +271,33 @@ TEST_F(Viewer, WarnsOfFilesThatShowLittleOrNothing) {
       EXPECT_EQ(reaction.report.find(c.path), 0u) << reaction.report;  // for standard error
     }
   }
+}
+
+// By default each file gets the profile its header asks for; after Tab, the one chosen holds.
+TEST_F(Viewer, EachFileGetsItsProfileUntilTabChoosesOne) {
+  const std::vector<Rgb> colours(16, Rgb{0xFF, 0, 0});
+  const std::string packed = dir.write(
+      "packed.img",
+      ImagBuilder::form().plte(colours).ihdr(ImagHeader::of(6, 4, 1, 2)).idat({1, 2}).bytes());
+  const std::string deep = dir.write(
+      "deep.img",
+      ImagBuilder::form().ihdr(ImagHeader::of(1, 2, 1, 6)).idat({1, 2, 3, 4, 5, 6}).bytes());
+  const std::string classic = good("classic.img");
+  ViewerCore core("");
+  EXPECT_EQ(core.onDrop({packed, deep, classic, packed}).caption, packed + kAccurateCaption);
+  EXPECT_EQ(core.view().width, 4);
+  key(core, 'i');
+  EXPECT_NE(core.panelText().back().find("accurate profile (lines hold two pixels a byte)"),
+            std::string::npos);
+  EXPECT_EQ(key(core, 'n').caption, deep + kAccurateCaption);
+  EXPECT_EQ(core.message(), "");
+  EXPECT_EQ(key(core, 'n').caption, classic);
+  EXPECT_EQ(key(core, kKeyTab).caption, classic + kAccurateCaption);
+  EXPECT_EQ(key(core, kKeyTab).caption, classic);
+  EXPECT_EQ(key(core, 'p').caption, deep);  // the classic profile holds: a black frame
+  EXPECT_NE(core.message().find("shows nothing of this RGB888 picture"), std::string::npos);
+  EXPECT_EQ(key(core, kKeyEnd).caption, packed);
+  EXPECT_EQ(core.view().width, kFrameWidth);
 }
 
 // A palette-only model: the classic decoding accepts it, the accurate one has nothing to show.
@@ -290,6 +331,11 @@ TEST_F(Viewer, PanelSaysWhatShows) {
   core.setDesktopDpi(192);  // the zoom as the user sees it, in desktop units
   key(core, '+');
   EXPECT_NE(core.panelText().back().find("zoom 2x"), std::string::npos);
+  // The first picture fits the classic frame; the classic frame shows no other.
+  EXPECT_EQ(core.panelText().back(),
+            "classic profile (the header fits the classic frame), zoom 2x");
+  EXPECT_EQ(key(core, kKeyPageDown).caption, dir.path("two.cat").string() + " [accurate 2/2]");
+  EXPECT_EQ(key(core, kKeyPageUp).caption, dir.path("two.cat").string());
 }
 
 // Before the first picture the window says what to do, and so does the panel.

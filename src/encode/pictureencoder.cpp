@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "accurate.h"
 #include "accuratedyuvencoder.h"
+#include "decode.h"
 #include "dyuvencoder.h"
 
 namespace {
@@ -104,6 +106,37 @@ Bytes rgb555(const RgbPicture& image) {
   return data;
 }
 
+// "" when `file` shows all of `image` in the profile its layout is for: the accurate picture
+// complete at the image's size, or a classic frame that every line reaches in full.
+std::string checkDecodes(const Bytes& file, const RgbPicture& image, bool classic) {
+  const std::string size = std::to_string(image.width) + " x " + std::to_string(image.height);
+  if (!classic) {
+    AccuratePicture picture;
+    if (decodeAccurate(file, {}, picture) == DecodeStatus::ok && picture.complete &&
+        picture.width == image.width && picture.height == image.height) {
+      return "";
+    }
+    return "the picture written does not decode complete at " + size + "; nothing was written";
+  }
+  if (image.width > kFrameWidth || image.height > kFrameHeight) {
+    return "the classic frame shows at most 384 x 280 pixels, not " + size +
+           "; leave out --classic";
+  }
+  std::vector<std::uint8_t> frame(kFrameBytes);
+  FrameCoverage coverage;
+  AccurateSummary header;
+  describeAccurate(file, {}, header);
+  const bool lines =
+      header.model >= 8 || (header.lineSize == image.width &&
+                            header.dataBytes >= std::int64_t{header.lineSize} * header.height);
+  if (decodeImageMemory(file, std::span<std::uint8_t, kFrameBytes>(frame.data(), kFrameBytes),
+                        kClassicThreshold, &coverage) == DecodeStatus::ok &&
+      lines && coverage.width >= image.width && coverage.height >= image.height) {
+    return "";
+  }
+  return "the picture written does not fill " + size + " of the classic frame; nothing was written";
+}
+
 void appendChunk(ImagBuilder& file, std::string_view id, const Bytes& body) {
   file.chunk(id, body);
   if (body.size() % 2 != 0) file.raw({0});
@@ -132,8 +165,9 @@ EncodedPicture encodePicture(const RgbPicture& image, const std::vector<Rgb>* pa
   if (classic && (model.model <= 2 || model.model == 7)) {
     return {{}, "the classic frame does not show " + upper(model.name) + " pictures"};
   }
+  // The classic reading takes a DYUV line as one byte a pixel, whatever the width's parity.
   const int lineSize = model.model == 1   ? 3 * image.width
-                       : model.model == 3 ? dyuvLineSize(image.width)
+                       : model.model == 3 ? (classic ? image.width : dyuvLineSize(image.width))
                        : model.model == 2 ? image.width
                                           : indexLineSize(model.model, image.width, layout);
   if (image.width <= 0 || image.height <= 0 || image.height > kLargestField ||
@@ -180,5 +214,9 @@ EncodedPicture encodePicture(const RgbPicture& image, const std::vector<Rgb>* pa
     data = model.model == 1 ? rgb888(image) : rgb555(image);
   }
   appendChunk(file, "IDAT", data);
-  return {file.bytes(), ""};
+  Bytes bytes = file.bytes();
+  if (std::string error = checkDecodes(bytes, image, classic); !error.empty()) {
+    return {{}, std::move(error)};
+  }
+  return {std::move(bytes), ""};
 }

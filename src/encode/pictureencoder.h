@@ -38,5 +38,8 @@ struct EncodedPicture {
 // entries the model reaches, those entries keep their numbers; otherwise the colours used are
 // numbered in the order of `palette`, or of their values without one. More colours than the
 // model holds is an error that says how many there are.
+// What is made is decoded before it is returned: a file that does not show the whole image in
+// the profile of its layout (the accurate picture complete at its size, or every line of the
+// classic frame) is an error, never a result.
 EncodedPicture encodePicture(const RgbPicture& image, const std::vector<Rgb>* palette,
                              const ModelInfo& model, PictureLayout layout);

@@ -3,7 +3,7 @@
 #include "atomicwrite.h"
 #include "filelist.h"
 #include "imageencode.h"
-#include "savename.h"
+#include "outputname.h"
 
 DecodeStatus DiskFiles::read(const std::string& path, std::int64_t maxBytes, FileCopy& copy) {
   return readFileCopy(path.c_str(), maxBytes, copy);
@@ -13,15 +13,15 @@ std::vector<std::string> DiskFiles::expandFolders(const std::vector<std::string>
   return ::expandFolders(paths);
 }
 
-SaveResult DiskSaver::save(const RgbImage& image, const std::string& stem) {
+SaveResult DiskSaver::save(const RgbImage& image, const std::string& name) {
   SaveResult result;
   const std::vector<std::uint8_t> bytes = encodeImage(image, ImageFormat::png, result.error);
-  result.name = savePathNamed(stem);
+  result.name = freeOutputPath(name);
   for (int attempt = 1; result.error.empty() && attempt <= 100; ++attempt) {
     result.error = writeNewFileAtomically(result.name, bytes);
     if (result.error != kFileExists || attempt == 100) break;
     result.error.clear();
-    result.name = savePathNamed(stem);
+    result.name = freeOutputPath(name);
   }
   return result;
 }

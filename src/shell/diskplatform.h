@@ -15,7 +15,7 @@ class DiskSaver final : public PictureSaver {
  public:
   // Written atomically under the first free name; should another program take that name before
   // the write lands, the write leaves its file alone and the next free name is tried.
-  SaveResult save(const RgbImage& image, const std::string& stem) override;
+  SaveResult save(const RgbImage& image, const std::string& name) override;
 };
 
 // One of each for the program's life, the default of every ViewerCore.

@@ -32,15 +32,27 @@ bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// The digit run at the start of s, without its leading zeros (so that its length orders it).
-std::string_view digitRun(std::string_view s, std::size_t& length) {
-  length = 0;
-  while (length < s.size() && isDigit(s[length]))
+bool isHexDigit(char c) {
+  return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// "0x" and a hexadecimal digit: how --scan names the offset of a picture found.
+bool startsHex(std::string_view s) {
+  return s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X') && isHexDigit(s[2]);
+}
+
+// The number at the start of s (its digits, or its hexadecimal digits after "0x"), in lower
+// case and without leading zeros, so that its length and then its text order it; `length` is
+// what it takes of s.
+std::string numberRun(std::string_view s, bool hex, std::size_t& length) {
+  length = hex ? 2 : 0;
+  while (length < s.size() && (hex ? isHexDigit(s[length]) : isDigit(s[length])))
     ++length;
-  std::string_view run = s.substr(0, length);
-  while (run.size() > 1 && run.front() == '0')
-    run.remove_prefix(1);
-  return run;
+  std::string run(s.substr(hex ? 2 : 0, length - (hex ? 2 : 0)));
+  for (char& c : run)
+    c = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
+  const std::size_t zeros = std::min(run.find_first_not_of('0'), run.size() - 1);
+  return run.substr(zeros);
 }
 
 }  // namespace
@@ -49,8 +61,9 @@ bool naturalLess(std::string_view a, std::string_view b) {
   std::string_view x = a, y = b;
   while (!x.empty() && !y.empty()) {
     if (isDigit(x.front()) && isDigit(y.front())) {
+      const bool hex = startsHex(x) && startsHex(y);
       std::size_t lengthX = 0, lengthY = 0;
-      const std::string_view runX = digitRun(x, lengthX), runY = digitRun(y, lengthY);
+      const std::string runX = numberRun(x, hex, lengthX), runY = numberRun(y, hex, lengthY);
       if (runX.size() != runY.size()) return runX.size() < runY.size();
       if (runX != runY) return runX < runY;
       x.remove_prefix(lengthX), y.remove_prefix(lengthY);

@@ -17,8 +17,10 @@ bool looksLikeCdiImage(const std::string& path);
 // The same test on the first bytes of a file.
 bool looksLikeCdiImage(std::span<const std::uint8_t> head);
 
-// Natural order: runs of digits compare by their value ("pic2" before "pic10"), everything else
-// byte by byte. Equal values with a different number of leading zeros fall back to plain order.
+// Natural order: runs of digits compare by their value ("pic2" before "pic10"), and so do
+// hexadecimal numbers after "0x" ("@0xff" before "@0x100", as --scan names offsets); everything
+// else byte by byte. Equal values with a different number of leading zeros fall back to plain
+// order.
 bool naturalLess(std::string_view a, std::string_view b);
 
 // The CD-i pictures directly in folder (content sniffed, other files skipped, no recursion), in

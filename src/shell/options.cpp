@@ -43,8 +43,12 @@ ViewerOptions parseViewerOptions(const std::vector<std::string>& args) {
       options.action = ViewerOptions::Action::version;
       return options;
     }
-    if (arg == "--accurate") {
-      options.accurate = true;
+    if (arg == "--accurate" || arg == "--classic") {
+      const ProfileMode mode = arg == "--accurate" ? ProfileMode::accurate : ProfileMode::classic;
+      if (options.profile != ProfileMode::automatic && options.profile != mode) {
+        return usageError("--classic and --accurate cannot be combined");
+      }
+      options.profile = mode;
     } else if (arg == "--fit") {
       options.fit = true;
     } else if (arg == "--fullscreen") {
@@ -70,7 +74,10 @@ std::string helpText() {
   return "Usage: dragndrop [OPTION]... [--] [FILE|FOLDER]...\n"
          "Shows CD-i IFF pictures (FORM or CAT of type IMAG). A folder adds the pictures in it.\n"
          "\n"
-         "  --accurate      start in the accurate profile\n"
+         "  --classic       show every picture in the classic 384 x 280 frame\n"
+         "  --accurate      show every picture in the accurate profile, at its own size\n"
+         "                  (without either, each picture gets the profile its header asks\n"
+         "                  for; Tab switches to the other one for the files that follow)\n"
          "  --scan          list the pictures found anywhere in each file (ROM and memory\n"
          "                  dumps, disc images), each shown as FILE@0xOFFSET\n"
          "  --zoom N        start at N times the size (1 to 16)\n"

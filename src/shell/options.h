@@ -2,18 +2,20 @@
 
 // The viewer's command line: options first, then the files.
 //
-//   dragndrop [--accurate] [--scan] [--zoom N] [--fit] [--fullscreen] [--] [FILE|FOLDER]...
-//   dragndrop --help | --version
+//   dragndrop [--classic|--accurate] [--scan] [--zoom N] [--fit] [--fullscreen] [--]
+//   [FILE|FOLDER]... dragndrop --help | --version
 
 #include <string>
 #include <vector>
 
+#include "profile.h"
+
 struct ViewerOptions {
   enum class Action { view, help, version, usageError };
   Action action = Action::view;
-  std::string error;  // for usageError: what was wrong
-  bool accurate = false;
-  int zoom = 1;  // 1 to 16
+  std::string error;                             // for usageError: what was wrong
+  ProfileMode profile = ProfileMode::automatic;  // --classic or --accurate force one
+  int zoom = 1;                                  // 1 to 16
   bool fit = false;
   bool fullScreen = false;
   bool scan = false;  // list the pictures found anywhere in each file, not the files

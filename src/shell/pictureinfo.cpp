@@ -83,6 +83,7 @@ std::vector<std::string> panelLines(const PanelFacts& facts) {
   if (facts.accurate && info.pictures > 1) {
     profile += ", picture " + std::to_string(facts.page + 1) + "/" + std::to_string(info.pictures);
   }
+  if (!facts.profileReason.empty()) profile += " (" + facts.profileReason + ")";
   lines.push_back(profile + ", zoom " + facts.zoom);
   return lines;
 }

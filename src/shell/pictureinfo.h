@@ -31,7 +31,8 @@ struct PanelFacts {
   std::size_t count = 0;
   PictureInfo info;
   bool accurate = false;
-  int page = 0;      // the CAT picture shown in the accurate profile (0-based)
-  std::string zoom;  // "1:1", "3x", "fit (2x)", ...
+  std::string profileReason;  // why that profile: "palette starts at entry 16", ...
+  int page = 0;               // the CAT picture shown in the accurate profile (0-based)
+  std::string zoom;           // "1:1", "3x", "fit (2x)", ...
 };
 std::vector<std::string> panelLines(const PanelFacts& facts);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "outputname.h"
+#include "picturewarnings.h"
 #include "utf8path.h"
 
 std::string commandLineText(int argc, const char* const* argv) {
@@ -77,30 +79,6 @@ std::span<const std::uint8_t> bytesOf(const FileCopy& copy) {
   return {copy.bytes.get(), static_cast<std::size_t>(copy.size)};
 }
 
-// The accurate decoding of a file in the classic profile costs at most this many pixels; larger
-// pictures are judged by their header alone.
-constexpr std::uint64_t kProbePixels = std::uint64_t{1} << 20;
-
-// What to say about a file the classic profile accepted: nothing, that its picture data ends
-// early, that it has none, or that only the accurate profile finds a picture in it.
-std::string classicWarning(std::span<const std::uint8_t> file, const PictureInfo& info,
-                           FrameCoverage coverage) {
-  constexpr char hint[] = "no picture in the classic profile; press Tab for the accurate one";
-  const bool drawn = coverage.width > 0 && coverage.height > 0;
-  const std::uint64_t pixels = std::uint64_t(info.width) * std::uint64_t(info.height);
-  if (file.empty() || !info.header || pixels == 0) return drawn ? "" : "no picture data";
-  if (pixels > kProbePixels) {
-    if (drawn) return "";
-    return info.pixelData && info.model >= 1 && info.model <= 9 ? hint : "no picture data";
-  }
-  AccurateOptions options;
-  options.maxPixels = kProbePixels;
-  AccuratePicture probe;
-  const bool found = info.pixelData && decodeAccurate(file, options, probe) == DecodeStatus::ok;
-  if (!drawn) return found ? hint : "no picture data";
-  return found && !probe.complete ? "the picture data ends early" : "";
-}
-
 }  // namespace
 
 ViewerCore::ViewerCore(std::string argvline, FileSource& files, PictureSaver& saver)
@@ -114,7 +92,7 @@ ViewerCore::ViewerCore(const ViewerOptions& options, FileSource& files, PictureS
       files_(options.scan ? FileList(scanFiles(filesFromArguments(options.arguments)))
                           : FileList(filesFromArguments(options.arguments))),
       scan_(options.scan),
-      accurate_(options.accurate) {
+      profileMode_(options.profile) {
   if (!files_.empty()) argvline_ = files_.current();
   if (files_.empty() && !options.arguments.empty()) {
     std::string named;
@@ -221,6 +199,7 @@ Reaction ViewerCore::decode(const std::string& path, bool repaint, const Scanned
   FileCopy copy;
   const DecodeStatus read = source_.read(path, kMaxFileBytes, copy);
   if (read == DecodeStatus::ok) info_ = describePicture(copy.view(), 0);
+  choose(bytesOf(copy));
   if (accurate_) {
     reaction = decodeAccuratePage(std::move(reaction), read == DecodeStatus::ok ? &copy : nullptr);
   } else {
@@ -235,9 +214,8 @@ Reaction ViewerCore::decode(const std::string& path, bool repaint, const Scanned
     reaction.status = status_;
     if (status_ != DecodeStatus::ok) {
       warn(reaction, path, decodeStatusText(status_));
-    } else if (const std::string warning = classicWarning(bytesOf(copy), info_, coverage);
-               !warning.empty()) {
-      warn(reaction, path, warning);
+    } else {
+      warn(reaction, path, pictureWarnings(bytesOf(copy), false, false, coverage));
     }
   }
   return shown(std::move(reaction));
@@ -275,6 +253,7 @@ Reaction ViewerCore::decodeFound(Reaction reaction) {
     return reaction;
   }
   info_ = describePicture(ByteView(bytes), 0);
+  choose(bytes);
   if (accurate_) return decodeAccuratePage(std::move(reaction));
   FrameCoverage coverage;
   status_ = allocateFrameBuffer();
@@ -286,8 +265,8 @@ Reaction ViewerCore::decodeFound(Reaction reaction) {
   reaction.status = status_;
   if (status_ != DecodeStatus::ok) {
     warn(reaction, shownName(), decodeStatusText(status_));
-  } else if (const std::string warning = classicWarning(bytes, info_, coverage); !warning.empty()) {
-    warn(reaction, shownName(), warning);
+  } else {
+    warn(reaction, shownName(), pictureWarnings(bytes, false, false, coverage));
   }
   return reaction;
 }
@@ -296,29 +275,45 @@ Reaction ViewerCore::decodeAccuratePage(Reaction reaction, const FileCopy* copy)
   AccurateOptions options;
   options.pictureIndex = page_;
   picture_ = AccuratePicture{};
+  std::vector<std::uint8_t> found;
+  FileCopy read;
+  std::span<const std::uint8_t> bytes;
   if (scanned_) {
-    std::vector<std::uint8_t> bytes;
-    status_ = readFound(bytes);
-    if (status_ == DecodeStatus::ok) status_ = decodeAccurate(bytes, options, picture_);
+    status_ = readFound(found);
+    bytes = found;
   } else if (copy != nullptr) {
-    status_ = decodeAccurate(bytesOf(*copy), options, picture_);
+    status_ = DecodeStatus::ok;
+    bytes = bytesOf(*copy);
   } else {
-    FileCopy read;
     status_ = source_.read(current_, kMaxFileBytes, read);
-    if (status_ == DecodeStatus::ok) status_ = decodeAccurate(bytesOf(read), options, picture_);
+    bytes = bytesOf(read);
   }
+  if (status_ == DecodeStatus::ok) status_ = decodeAccurate(bytes, options, picture_);
   reaction.status = status_;
   if (status_ != DecodeStatus::ok) {
     warn(reaction, shownName(), decodeStatusText(status_));
-  } else if (!picture_.complete) {
-    warn(reaction, shownName(), "the picture data ends early");
+  } else {
+    warn(reaction, shownName(), pictureWarnings(bytes, true, picture_.complete, {}));
   }
   return reaction;
 }
 
+void ViewerCore::warn(Reaction& reaction, const std::string& path,
+                      const std::vector<std::string>& warnings) {
+  std::string what;
+  for (const std::string& warning : warnings)
+    what += (what.empty() ? "" : "; ") + warning;
+  if (!what.empty()) warn(reaction, path, what);
+}
+
+void ViewerCore::choose(std::span<const std::uint8_t> file) {
+  choice_ = chooseProfile(file, profileMode_, page_);
+  accurate_ = choice_.profile == Profile::accurate;
+}
+
 Reaction ViewerCore::toggleProfile() {
   if (!decoded_) return {};
-  accurate_ = !accurate_;
+  profileMode_ = accurate_ ? ProfileMode::classic : ProfileMode::accurate;
   const std::optional<ScannedPicture> scanned = scanned_;
   return decode(current_, true, scanned ? &*scanned : nullptr);
 }
@@ -355,18 +350,25 @@ Reaction ViewerCore::run(ViewerCommand command, int argument) {
       return toggleProfile();
     case ViewerCommand::page: {
       const int wanted = std::clamp(page_ + argument, 0, std::max(info_.pictures - 1, 0));
-      if (!accurate_ || !decoded_ || wanted == page_) return reaction;
+      if (profileMode_ == ProfileMode::classic || !decoded_ || wanted == page_) return reaction;
+      if (wanted == 0 &&
+          profileMode_ == ProfileMode::automatic) {  // the first may be classic again
+        const std::optional<ScannedPicture> scanned = scanned_;
+        return decode(current_, true, scanned ? &*scanned : nullptr);
+      }
       page_ = wanted;
       leavePicture();
       if (scanned_) {
         std::vector<std::uint8_t> bytes;
         if (readFound(bytes) == DecodeStatus::ok) info_ = describePicture(ByteView(bytes), page_);
+        choose(bytes);
         reaction.repaint = true;
         reaction = decodeAccuratePage(std::move(reaction));
       } else {
         FileCopy copy;
         const bool read = source_.read(current_, kMaxFileBytes, copy) == DecodeStatus::ok;
         if (read) info_ = describePicture(copy.view(), page_);
+        choose(bytesOf(copy));
         reaction.repaint = true;
         reaction = decodeAccuratePage(std::move(reaction), read ? &copy : nullptr);
       }
@@ -530,6 +532,7 @@ std::vector<std::string> ViewerCore::panelText() const {
   if (!files_.empty()) facts.position = files_.index() + 1, facts.count = files_.size();
   facts.info = info_;
   facts.accurate = accurate_;
+  facts.profileReason = profileReasonText(choice_);
   facts.page = page_;
   facts.zoom = zoomText();
   return panelLines(facts);
@@ -551,14 +554,12 @@ Reaction ViewerCore::save() {
     say("nothing to save");
     return reaction;
   }
-  // A picture found inside a file keeps its whole name, "PATH@0xOFFSET", whether this viewer's
-  // scan found it or the shell handed it over under that name.
-  const std::string name = shownName();
-  const std::size_t at = name.rfind("@0x");
-  const bool found = scanned_ || (at != std::string::npos && at + 3 < name.size() &&
-                                  name.find_first_not_of("0123456789abcdef", at + 3) == name.npos);
-  const std::string stem = found ? name : utf8FromPath(pathFromUtf8(current_).replace_extension());
-  const auto [path, error] = saver_.save(image, stem);
+  // Named as imag2png names it. A picture the shell hands over as "PATH@0xOFFSET" (the page's
+  // scan) keeps that whole name too.
+  PictureOutput which;
+  if (scanned_) which.offset = scanned_->found.offset;
+  which.picture = info_.pictures > 1 ? page_ + 1 : 0;
+  const auto [path, error] = saver_.save(image, pictureOutputPath(current_, which));
   if (error.empty()) {
     say("saved " + path);
   } else {

@@ -19,6 +19,7 @@
 #include "layout.h"
 #include "options.h"
 #include "pictureinfo.h"
+#include "profile.h"
 
 inline constexpr char szAppname[] = "Pelmora 'DragnDrop' viewer";
 inline constexpr int IDM_DECODE_ARGV = 1234;
@@ -163,10 +164,13 @@ class ViewerCore {
 
   // The profile switch (Tab): decodes the file last decoded again, in the accurate profile when
   // the classic one is showing and back. The caption is the path, or the title after a failure,
-  // with " [accurate]" added in the accurate profile; repaint. Nothing happens before the first
-  // decode. The profile holds for the files that follow until it is switched again.
+  // with " [accurate]" added whenever the accurate profile shows, chosen or automatic; repaint.
+  // Nothing happens before the first decode. Until the first Tab (or --classic, --accurate) each
+  // file gets the profile its header asks for (profile.h); after it, the profile chosen holds for
+  // the files that follow until it is switched again.
   Reaction toggleProfile();
-  // In the accurate profile, the CAT picture shown (0-based) and how many the file has.
+  // The CAT picture shown (0-based; the pictures after the first are accurate) and how many the
+  // file has.
   int page() const { return page_; }
   int pages() const { return info_.pictures; }
   bool accurate() const { return accurate_; }
@@ -191,6 +195,10 @@ class ViewerCore {
   std::string caption(DecodeStatus status) const;
   void say(std::string text);
   void warn(Reaction& reaction, const std::string& path, const std::string& what);
+  // Says the warnings, if any, as one message.
+  void warn(Reaction& reaction, const std::string& path, const std::vector<std::string>& warnings);
+  // Sets the profile for picture page_ of `file` as profileMode_ asks.
+  void choose(std::span<const std::uint8_t> file);
   Reaction zoom(int step);
   Reaction toggleFullScreen();
   Reaction save();
@@ -210,7 +218,9 @@ class ViewerCore {
   std::optional<ScannedPicture> scanned_;  // what the last decode showed of current_, if scanned
   bool decoded_ = false;
   DecodeStatus status_ = DecodeStatus::ok;
-  bool accurate_ = false;
+  ProfileMode profileMode_ = ProfileMode::automatic;  // as the options or the last Tab set it
+  ProfileChoice choice_;                              // for the picture shown
+  bool accurate_ = false;                             // the profile of the picture shown
   AccuratePicture picture_;
   int page_ = 0;
   PictureInfo info_;

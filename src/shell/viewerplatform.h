@@ -35,8 +35,7 @@ struct SaveResult {
 class PictureSaver {
  public:
   virtual ~PictureSaver() = default;
-  // Keeps `image` as a PNG named after `stem` (a path without its extension, or "PATH@0xOFFSET"):
-  // STEM.png, or the next of STEM-2.png, STEM-3.png, ... where a name is taken. Never replaces a
-  // file.
-  virtual SaveResult save(const RgbImage& image, const std::string& stem) = 0;
+  // Keeps `image` as a PNG under `name` (the converter's name for it, pictureOutputPath), or
+  // the next of NAME-2.png, NAME-3.png, ... where that is taken. Never replaces a file.
+  virtual SaveResult save(const RgbImage& image, const std::string& name) = 0;
 };

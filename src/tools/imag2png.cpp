@@ -18,6 +18,8 @@
 #include "filecopy.h"
 #include "frameimage.h"
 #include "imageencode.h"
+#include "outputname.h"
+#include "profileimage.h"
 #include "rawinput.h"
 #include "scancommand.h"
 #include "utf8path.h"
@@ -25,39 +27,45 @@
 namespace {
 
 constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
-constexpr int kViewerThreshold = 220;  // what the viewer's window sets
 constexpr int kMaxThreads = 64;
 
 constexpr char kHelp[] =
-    "Usage: imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] INPUT [OUTPUT]\n"
-    "  or:  imag2png [--crop | --accurate [--aspect] [--interpolate] [--all]] -o FOLDER INPUT...\n"
-    "  or:  imag2png --scan [-o FOLDER] [--all | --classic] FILE...\n"
-    "  or:  imag2png --info [--json] [--scan] FILE...\n"
+    "Usage: imag2png [PROFILE] [--crop] [--aspect] [--interpolate] [--all] INPUT [OUTPUT]\n"
+    "  or:  imag2png [PROFILE] [--crop] [--aspect] [--interpolate] [--all] -o FOLDER INPUT...\n"
+    "  or:  imag2png --scan [PROFILE] [-o FOLDER] [--all] FILE...\n"
+    "  or:  imag2png --info [PROFILE] [--json] [--scan] FILE...\n"
     "  or:  imag2png --raw MODEL:WIDTHxHEIGHT [--palette FILE] [--start Y,U,V] INPUT [OUTPUT]\n"
     "\n"
     "Converts CD-i IFF pictures (FORM or CAT of type IMAG) to PNG or PPM images that show\n"
-    "exactly the 384 x 280 frame the viewer shows for them.\n"
+    "exactly what the viewer shows for them. Each picture gets the profile its header asks\n"
+    "for, as in the viewer: the classic 384 x 280 frame when the header fits it (palette from\n"
+    "entry 0, a byte a pixel, the line size equal to the width, no YUVS, a model the frame\n"
+    "shows, no larger than the frame), otherwise the accurate picture at its own size.\n"
+    "PROFILE, --classic or --accurate, forces one profile for every picture.\n"
     "\n"
     "  OUTPUT        the image to write; its extension names the format: .png or .ppm\n"
     "                (binary P6). Without OUTPUT, INPUT's name with .png added is written\n"
     "                beside it (pic.img -> pic.img.png).\n"
-    "  -o FOLDER     convert every INPUT into FOLDER, as NAME.png for an INPUT named NAME\n"
+    "  -o FOLDER     convert every INPUT into FOLDER, as NAME.png for an INPUT named NAME;\n"
+    "                FOLDER is created when the folder it is in exists\n"
     "  -f, --format png|ppm\n"
     "                write this format whatever the extension (OUTPUT - is standard output)\n"
-    "  --crop        write only the part of the frame the picture covered\n"
-    "  --accurate    decode the first picture as CD-i authoring tools wrote it, at its own\n"
-    "                size (width x height from its header, up to 64 Mpixels), instead of\n"
+    "  --crop        write only the part of the classic frame the picture covered\n"
+    "  --classic     always write the viewer's classic 384 x 280 frame\n"
+    "  --accurate    always decode pictures as CD-i authoring tools wrote them, at their own\n"
+    "                size (width x height from the header, up to 64 Mpixels), instead of\n"
     "                the viewer's frame. RGB555 (model 2) takes the upper bytes of all lines\n"
     "                first, then the lower bytes; CLUT3 (model 7) is read as CLUT4 with 3-bit\n"
     "                indices. Both layouts are inferred: no sample file confirms them.\n"
-    "  --aspect      with --accurate: show pixels as a CD-i screen did. Normal-resolution\n"
+    "  --aspect      accurate pictures: show pixels as a CD-i screen did. Normal-resolution\n"
     "                pictures (all models but CLUT4, CLUT3 and RL3) are written twice as\n"
     "                wide, each pixel doubled, so that they line up with double-resolution\n"
     "                ones, which are written as they are\n"
-    "  --interpolate with --accurate: DYUV pictures give the first pixel of each pair the\n"
+    "  --interpolate accurate pictures: DYUV pictures give the first pixel of each pair the\n"
     "                mean of the chroma of its pair and the pair before\n"
-    "  --all         with --accurate: write every picture of a CAT, numbered from 1 before\n"
-    "                the output's extension (out.png -> out-1.png, out-2.png, ...)\n"
+    "  --all         write every picture of a CAT, numbered from 1 before the output's\n"
+    "                extension (out.png -> out-1.png, out-2.png, ...); the pictures after\n"
+    "                the first are accurate, as the classic frame shows the first only\n"
     "  --raw MODEL:WIDTHxHEIGHT\n"
     "                INPUT is headerless picture data (as ripped from a disc), decoded as\n"
     "                --accurate decodes it. MODEL: dyuv, rgb555, rgb888, clut8, clut7, clut4,\n"
@@ -71,19 +79,20 @@ constexpr char kHelp[] =
     "                stands in FILE (beside FILE without -o). One line per picture written:\n"
     "                offset, model, size, output. Container lengths are not trusted: a\n"
     "                picture reaches as far as its chunks; each is read up to 64 MiB.\n"
-    "                Decodes as --accurate does (--aspect, --interpolate apply); with --all\n"
-    "                every picture of a CAT, as NAME@0xOFFSET-2.png and on. Exit status 1\n"
+    "                Each picture gets its profile as above (--aspect and --interpolate\n"
+    "                apply); with --all every picture of a CAT, as NAME@0xOFFSET-2.png and\n"
+    "                on. Exit status 1\n"
     "                when a FILE holds no picture or one failed\n"
-    "  --classic     with --scan: write the viewer's 384 x 280 frame instead\n"
     "  --info        describe each picture, one line each, without converting it: path,\n"
     "                offset (with --scan), container, model, width x height, line size,\n"
     "                palette entries and first entry, picture of pictures in a CAT, IDAT\n"
     "                bytes held of those needed (not fixed for run-length models), whether\n"
-    "                the data is complete, and warnings\n"
+    "                the data is complete, the profile and why, and warnings\n"
     "  --json        with --info: one JSON object a line, with the keys path, offset,\n"
     "                container, picture, pictures, model, model_name, width, height,\n"
     "                line_size, palette_entries, palette_offset, data_bytes, data_needed\n"
-    "                (null for run-length), complete and warnings\n"
+    "                (null for run-length), complete, profile, profile_reason and warnings;\n"
+    "                a file that is refused gives {\"path\", \"error\"}\n"
     "  --level N     PNG compression from 0 (fastest) to 9 (smallest: tries several filter\n"
     "                strategies and keeps the smallest file); default 3\n"
     "  -j N          convert N inputs at a time (default: one more than the processors);\n"
@@ -99,9 +108,9 @@ constexpr char kHelp[] =
 
 struct Options {
   bool crop = false;
-  bool accurate = false;
+  ProfileMode profile = ProfileMode::automatic;
   bool all = false;  // every picture of a CAT
-  bool scan = false, classic = false, info = false, json = false;
+  bool scan = false, info = false, json = false;
   AccurateConversion conversion;
   RawOptions raw;
   bool haveFormat = false;
@@ -150,12 +159,7 @@ bool formatFromName(std::string_view name, ImageFormat& format) {
 }
 
 int checkScanOptions(const Options& options) {
-  if (options.crop || options.accurate) {
-    return usageError("--crop and --accurate do not go with --scan or --info");
-  }
-  if (options.classic && (options.all || options.info || !options.scan)) {
-    return usageError("--classic goes with --scan alone");
-  }
+  if (options.crop) return usageError("--crop does not go with --scan or --info");
   if (options.info && (options.all || !options.folder.empty() || options.haveFormat)) {
     return usageError("--info writes no images");
   }
@@ -189,16 +193,18 @@ int parse(int argc, char** argv, Options& options) {
       return kExitOk;
     } else if (arg == "--crop") {
       options.crop = true;
-    } else if (arg == "--accurate") {
-      options.accurate = true;
+    } else if (arg == "--accurate" || arg == "--classic") {
+      const ProfileMode mode = arg == "--accurate" ? ProfileMode::accurate : ProfileMode::classic;
+      if (options.profile != ProfileMode::automatic && options.profile != mode) {
+        return usageError("--classic and --accurate cannot be combined");
+      }
+      options.profile = mode;
     } else if (arg == "--aspect") {
       options.conversion.aspect = true;
     } else if (arg == "--all") {
       options.all = true;
     } else if (arg == "--scan") {
       options.scan = true;
-    } else if (arg == "--classic") {
-      options.classic = true;
     } else if (arg == "--info") {
       options.info = true;
     } else if (arg == "--json") {
@@ -231,21 +237,20 @@ int parse(int argc, char** argv, Options& options) {
     }
   }
   if (options.paths.empty()) return usageError("no input given");
-  if (options.crop && options.accurate) {
+  if (options.crop && options.profile == ProfileMode::accurate) {
     return usageError("--crop and --accurate cannot be combined");
   }
-  if (const std::string error = checkRawOptions(
-          options.raw, options.crop || options.accurate || options.scan || options.info);
+  if (const std::string error =
+          checkRawOptions(options.raw, options.crop || options.profile != ProfileMode::automatic ||
+                                           options.scan || options.info);
       !error.empty()) {
     return usageError(error);
   }
-  if (options.scan || options.info || options.json || options.classic) {
-    return checkScanOptions(options);
-  }
   if ((options.conversion.aspect || options.conversion.interpolate || options.all) &&
-      !options.accurate) {
-    return usageError("--aspect, --interpolate and --all need --accurate");
+      options.profile == ProfileMode::classic) {
+    return usageError("--aspect, --interpolate and --all do not go with --classic");
   }
+  if (options.scan || options.info || options.json) return checkScanOptions(options);
   if (options.all && options.folder.empty() && options.paths.size() == 2 &&
       options.paths[1] == "-") {
     return usageError("--all writes files: it cannot write to standard output");
@@ -262,7 +267,9 @@ int plan(const Options& options, std::vector<Job>& jobs) {
     for (const std::string& input : options.paths) {
       const fs::path name = pathFromUtf8(input).filename();
       jobs.push_back(
-          {input, utf8FromPath(pathFromUtf8(options.folder) / name) + extension, format});
+          {input,
+           pictureOutputPath(utf8FromPath(pathFromUtf8(options.folder) / name), {}, extension),
+           format});
     }
     return -1;
   }
@@ -271,7 +278,9 @@ int plan(const Options& options, std::vector<Job>& jobs) {
   const std::string& input = options.paths[0];
   if (options.paths.size() == 1) {
     const ImageFormat format = options.haveFormat ? options.format : kDefaultFormat;
-    jobs.push_back({input, input + (format == ImageFormat::png ? ".png" : ".ppm"), format});
+    jobs.push_back({input,
+                    pictureOutputPath(input, {}, format == ImageFormat::png ? ".png" : ".ppm"),
+                    format});
     return -1;
   }
   Job job{input, options.paths[1], options.format};
@@ -286,31 +295,48 @@ int plan(const Options& options, std::vector<Job>& jobs) {
 bool writeImage(const Job& job, const RgbImage& image, const Options& options,
                 bool finishLater = true);
 
+// -o FOLDER: an existing folder, or one made in an existing folder (and said so). Returns "" or
+// why there is none.
+std::string prepareFolder(const std::string& folder) {
+  namespace fs = std::filesystem;
+  fs::path path = pathFromUtf8(folder);
+  if (fs::is_directory(path)) return "";
+  if (!path.has_filename()) path = path.parent_path();  // "pngs/"
+  std::error_code error;
+  const fs::path parent = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+  if (fs::exists(fs::symlink_status(path, error)) || !fs::is_directory(parent, error)) {
+    return "not a folder";
+  }
+  if (!fs::create_directory(path, error)) return "cannot create the folder: " + error.message();
+  std::fprintf(stderr, "imag2png: %s: folder created\n", folder.c_str());
+  return "";
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   return std::filesystem::equivalent(pathFromUtf8(a), pathFromUtf8(b), error) && !error;
 }
 
-// The picture in the accurate profile; complains and returns false on failure.
-bool accurateInput(const Job& job, const FileCopy& file, const AccurateConversion& how,
-                   RgbImage& image) {
-  bool complete = false;
-  const DecodeStatus status =
-      accurateImage({file.bytes.get(), static_cast<std::size_t>(file.size)}, how, image, complete);
+// Picture how.picture of the input in the profile chosen for it; complains and returns false
+// on failure, says every warning on the way.
+bool pictureInput(const Job& job, const FileCopy& file, const Options& options,
+                  const AccurateConversion& how, RgbImage& image) {
+  ProfiledImage picture;
+  const DecodeStatus status = profiledImage({file.bytes.get(), static_cast<std::size_t>(file.size)},
+                                            options.profile, how, options.crop, picture);
+  for (const std::string& warning : picture.warnings)
+    complain(job.input, warning);
+  if (status == DecodeStatus::noPicture && options.crop &&
+      picture.choice.profile == Profile::classic) {
+    complain(job.input, "nothing to crop: the picture drew no pixel of the frame");
+    return false;
+  }
   if (status != DecodeStatus::ok) {
     complain(job.input, decodeStatusText(status));
     return false;
   }
-  if (!complete) complain(job.input, "warning: the picture data ends early; the rest is black");
+  image = std::move(picture.image);
   return true;
-}
-
-// out.png -> out-3.png for picture 3.
-std::string numbered(const std::string& output, int picture) {
-  const std::filesystem::path path = pathFromUtf8(output);
-  return utf8FromPath(path.parent_path() /
-                      pathFromUtf8(utf8FromPath(path.stem()) + "-" + std::to_string(picture) +
-                                   utf8FromPath(path.extension())));
 }
 
 // Every picture of the input (--all), numbered from 1; complains and returns false when any
@@ -325,15 +351,15 @@ bool convertAll(const Job& job, const FileCopy& file, const Options& options) {
   bool allWritten = true;
   for (int picture = 0; picture < count; ++picture) {
     Job one = job;
-    one.output = numbered(job.output, picture + 1);
+    one.output = numberedOutput(job.output, picture + 1);
     how.picture = picture;
     RgbImage image;
     if (sameFile(one.input, one.output)) {
       complain(one.output, "is the input file; refusing to overwrite it");
       allWritten = false;
     } else {
-      allWritten = accurateInput(one, file, how, image) && writeImage(one, image, options, false) &&
-                   allWritten;
+      allWritten = pictureInput(one, file, options, how, image) &&
+                   writeImage(one, image, options, false) && allWritten;
     }
   }
   return allWritten;
@@ -355,38 +381,20 @@ bool convert(const Job& job, const Options& options) {
     return error.empty() && writeImage(job, image, options);
   }
   FileCopy file;
-  DecodeStatus status = readFileCopy(job.input.c_str(), kMaxFileBytes, file);
-  RgbImage image;
-  if (options.accurate) {
-    if (status != DecodeStatus::ok) {
-      complain(job.input, decodeStatusText(status));
-      return false;
-    }
-    if (options.all) return convertAll(job, file, options);
-    if (!accurateInput(job, file, options.conversion, image)) return false;
-    return writeImage(job, image, options);
-  }
-  std::vector<std::uint8_t> frame(kFrameBytes);
-  FrameCoverage coverage;
-  if (status == DecodeStatus::ok) {
-    status = decodeImageMemory({file.bytes.get(), static_cast<std::size_t>(file.size)},
-                               std::span<std::uint8_t, kFrameBytes>(frame.data(), kFrameBytes),
-                               kViewerThreshold, &coverage);
-  }
+  const DecodeStatus status = readFileCopy(job.input.c_str(), kMaxFileBytes, file);
   if (status != DecodeStatus::ok) {
     complain(job.input, decodeStatusText(status));
     return false;
   }
-  int width = kFrameWidth, height = kFrameHeight;
-  if (options.crop) {
-    if (coverage.width == 0 || coverage.height == 0) {
-      complain(job.input, "nothing to crop: the picture drew no pixel of the frame");
-      return false;
-    }
-    width = coverage.width, height = coverage.height;
+  if (options.all) return convertAll(job, file, options);
+  RgbImage image;
+  if (!pictureInput(job, file, options, options.conversion, image)) return false;
+  const int pictures =
+      accuratePictureCount({file.bytes.get(), static_cast<std::size_t>(file.size)});
+  if (pictures > 1 && options.profile != ProfileMode::classic) {
+    complain(job.input,
+             "picture 1 of " + std::to_string(pictures) + " written; --all writes every picture");
   }
-  image = frameToRgb(std::span<const std::uint8_t, kFrameBytes>(frame.data(), kFrameBytes), width,
-                     height);
   return writeImage(job, image, options);
 }
 
@@ -458,18 +466,21 @@ bool convertBatch(const std::vector<Job>& jobs, const Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (const int exit = parse(argc, argv, options); exit >= 0) return exit;
-  if (options.info) return describePictures({options.json, options.scan}, options.paths);
+  if (options.info)
+    return describePictures({options.json, options.scan, options.profile}, options.paths);
+  if (!options.folder.empty()) {
+    if (const std::string error = prepareFolder(options.folder); !error.empty()) {
+      complain(options.folder, error);
+      return kExitFailed;
+    }
+  }
   if (options.scan) {
-    return scanAndConvert({options.folder, options.all, options.classic, options.conversion,
+    return scanAndConvert({options.folder, options.all, options.profile, options.conversion,
                            options.format, options.pngLevel},
                           options.paths);
   }
   std::vector<Job> jobs;
   if (const int exit = plan(options, jobs); exit >= 0) return exit;
-  if (!options.folder.empty() && !std::filesystem::is_directory(pathFromUtf8(options.folder))) {
-    complain(options.folder, "not a folder");
-    return kExitFailed;
-  }
   removeTemporaryFileOnSignals();
   FolderSyncs folderSyncs;
   options.folderSyncs = &folderSyncs;

@@ -25,6 +25,7 @@ struct Description {
   bool complete = false;
   std::optional<std::int64_t> needed;  // IDAT bytes the model needs; unknown for run-length
   std::vector<std::string> warnings;
+  ProfileChoice profile;
 };
 
 void complain(const std::string& what, const std::string& reason) {
@@ -44,7 +45,7 @@ const char* containerName(ContainerKind kind) {
 }
 
 // One description per picture of the container at bytes[0]; `reach` is how far its chunks go.
-std::vector<Description> describeContainer(const std::string& path,
+std::vector<Description> describeContainer(const std::string& path, ProfileMode mode,
                                            std::optional<std::int64_t> offset, ByteView bytes,
                                            std::int64_t reach) {
   const std::span<const std::uint8_t> file(bytes.data(), static_cast<std::size_t>(bytes.size()));
@@ -63,6 +64,7 @@ std::vector<Description> describeContainer(const std::string& path,
       d.complete = picture.complete;
     }
     d.status = status;
+    d.profile = chooseProfile(file, mode, index);
     d.needed = bytesNeeded(d.summary);
     if (status != DecodeStatus::ok) {
       d.warnings.emplace_back(decodeStatusText(status));
@@ -98,6 +100,8 @@ std::string asJson(const Description& d) {
       {"data_bytes", s.dataBytes},
       {"data_needed", d.needed ? nlohmann::json(*d.needed) : nlohmann::json(nullptr)},
       {"complete", d.complete},
+      {"profile", profileName(d.profile.profile)},
+      {"profile_reason", profileReasonText(d.profile)},
       {"warnings", d.warnings},
   };
   // A path that is not UTF-8 is still written: its stray bytes become U+FFFD.
@@ -125,9 +129,20 @@ std::string asText(const Description& d) {
     text += d.needed ? " of " + std::to_string(*d.needed) + " bytes" : " bytes (run-length)";
     text += d.complete ? ", complete" : ", incomplete";
   }
+  text += std::string(", ") + profileName(d.profile.profile) + " profile (" +
+          profileReasonText(d.profile) + ")";
   for (const std::string& warning : d.warnings)
     text += "; warning: " + warning;
   return text;
+}
+
+// A file that gives no description: said on standard error, and in JSON on standard output too,
+// so that a script reading the lines sees every file it named.
+void refuse(const InfoRequest& request, const std::string& path, const std::string& reason) {
+  complain(path, reason);
+  if (!request.json) return;
+  const nlohmann::json line = {{"path", path}, {"error", reason}};
+  std::puts(line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
 }
 
 }  // namespace
@@ -146,11 +161,12 @@ int describePictures(const InfoRequest& request, const std::vector<std::string>&
       const DecodeStatus status =
           scanFile(path.c_str(), [&](const FoundPicture& found, ByteView bytes) {
             ++finds;
-            print(describeContainer(path, found.offset, bytes, found.length));
+            print(describeContainer(path, request.profile, found.offset, bytes, found.length));
             return true;
           });
       if (status != DecodeStatus::ok || finds == 0) {
-        complain(path, status != DecodeStatus::ok ? decodeStatusText(status) : "no picture found");
+        refuse(request, path,
+               status != DecodeStatus::ok ? decodeStatusText(status) : "no picture found");
         allDescribed = false;
       }
       continue;
@@ -165,11 +181,12 @@ int describePictures(const InfoRequest& request, const std::vector<std::string>&
           bytes.size() < kContainerHeaderBytes ? DecodeStatus::tooShort : DecodeStatus::notCdiImage;
     }
     if (status != DecodeStatus::ok) {
-      complain(path, decodeStatusText(status));
+      refuse(request, path, decodeStatusText(status));
       allDescribed = false;
       continue;
     }
-    print(describeContainer(path, std::nullopt, bytes, pictureReach(bytes, kind, true).extent));
+    print(describeContainer(path, request.profile, std::nullopt, bytes,
+                            pictureReach(bytes, kind, true).extent));
   }
   return allDescribed ? 0 : 1;
 }

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
+constexpr int kLargestScreenWidth = 768, kLargestScreenHeight = 560;  // double resolution
 
 constexpr char kHelp[] =
     "Usage: png2imag INPUT.png OUTPUT --model MODEL [--classic]\n"
@@ -34,13 +35,15 @@ constexpr char kHelp[] =
     "\n"
     "  --model MODEL the picture model, one of the above\n"
     "  --classic     write the layout the viewer's classic frame shows right: CLUT4 and RL3\n"
-    "                at one pixel a byte, DYUV for its colour conversion. RGB888, RGB555 and\n"
-    "                CLUT3 have no classic layout\n"
+    "                at one pixel a byte, DYUV for its colour conversion, at most 384 x 280.\n"
+    "                RGB888, RGB555 and CLUT3 have no classic layout\n"
     "  -h, --help    show this help\n"
     "  --version     show the version\n"
     "\n"
     "OUTPUT is written whole or not at all: a temporary file beside it is renamed over it\n"
-    "when complete. OUTPUT - is standard output.\n"
+    "when complete, and only when the picture made decodes whole in the profile of its\n"
+    "layout. OUTPUT - is standard output. An image larger than any CD-i screen (768 x 560)\n"
+    "is converted with a warning.\n"
     "\n"
     "Exit status: 0 when the picture was written, 1 when it was not (one line on standard\n"
     "error: png2imag: PATH: reason), 2 when the command line is wrong.\n";
@@ -107,6 +110,11 @@ int main(int argc, char** argv) {
       output == "-" ? writeStandardOutput(picture.file) : writeFileAtomically(output, picture.file);
   if (!reason.empty()) {
     return complain(output, reason);
+  }
+  if (png.picture.width > kLargestScreenWidth || png.picture.height > kLargestScreenHeight) {
+    complain(input, "the image is " + std::to_string(png.picture.width) + " x " +
+                        std::to_string(png.picture.height) +
+                        ", larger than any CD-i screen (768 x 560); converted all the same");
   }
   return kExitOk;
 }

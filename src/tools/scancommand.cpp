@@ -10,11 +10,11 @@
 #include "finder.h"
 #include "frameimage.h"
 #include "modelnames.h"
+#include "outputname.h"
+#include "profileimage.h"
 #include "utf8path.h"
 
 namespace {
-
-constexpr int kViewerThreshold = 220;  // what the viewer's window sets
 
 void complain(const std::string& what, const std::string& reason) {
   std::fprintf(stderr, "imag2png: %s: %s\n", what.c_str(), reason.c_str());
@@ -30,20 +30,12 @@ std::span<const std::uint8_t> spanOf(ByteView bytes) {
   return {bytes.data(), static_cast<std::size_t>(bytes.size())};
 }
 
-// Picture `index` of a find as the request wants it; `model` is its image model.
-DecodeStatus pictureImage(ByteView bytes, const ScanRequest& request, int index, RgbImage& image,
-                          bool& complete) {
-  if (!request.classic) {
-    AccurateConversion how = request.conversion;
-    how.picture = index;
-    return accurateImage(spanOf(bytes), how, image, complete);
-  }
-  std::vector<std::uint8_t> frame(kFrameBytes);
-  const std::span<std::uint8_t, kFrameBytes> shown(frame.data(), kFrameBytes);
-  const DecodeStatus status = decodeImageMemory(spanOf(bytes), shown, kViewerThreshold);
-  image = frameToRgb(shown, kFrameWidth, kFrameHeight);
-  complete = true;
-  return status;
+// Picture `index` of a find in the profile chosen for it, and what to say about it.
+DecodeStatus pictureImage(ByteView bytes, const ScanRequest& request, int index,
+                          ProfiledImage& picture) {
+  AccurateConversion how = request.conversion;
+  how.picture = index;
+  return profiledImage(spanOf(bytes), request.profile, how, false, picture);
 }
 
 class Converter {
@@ -58,7 +50,7 @@ class Converter {
     const fs::path folder =
         request_.folder.empty() ? pathFromUtf8(input).parent_path() : pathFromUtf8(request_.folder);
     const char* extension = request_.format == ImageFormat::png ? ".png" : ".ppm";
-    const int count = request_.all && !request_.classic ? found.pictures : 1;
+    const int count = request_.all ? found.pictures : 1;
     bool allWritten = true;
     for (int index = 0; index < count; ++index) {
       const std::string output = utf8FromPath(
@@ -72,9 +64,9 @@ class Converter {
   bool convertOne(const std::string& input, const FoundPicture& found, ByteView bytes, int index,
                   const std::string& output) {
     const std::string where = input + "@" + hex(found.offset);
-    RgbImage image;
-    bool complete = false;
-    const DecodeStatus status = pictureImage(bytes, request_, index, image, complete);
+    ProfiledImage picture;
+    const DecodeStatus status = pictureImage(bytes, request_, index, picture);
+    const RgbImage& image = picture.image;
     if (status != DecodeStatus::ok) {
       complain(where, decodeStatusText(status));
       return false;
@@ -97,7 +89,8 @@ class Converter {
     std::printf("%s %s %dx%d %s\n", hex(found.offset).c_str(),
                 std::string(modelName(summary.model)).c_str(), image.width, image.height,
                 output.c_str());
-    if (!complete) complain(where, "warning: the picture data ends early; the rest is black");
+    for (const std::string& warning : picture.warnings)
+      complain(where, warning);
     return true;
   }
 
@@ -109,9 +102,8 @@ class Converter {
 
 std::string scanOutputName(const std::string& input, long long offset, int picture,
                            const char* extension) {
-  std::string name = utf8FromPath(pathFromUtf8(input).filename()) + "@" + hex(offset);
-  if (picture > 1) name += "-" + std::to_string(picture);
-  return name + extension;
+  return pictureOutputPath(utf8FromPath(pathFromUtf8(input).filename()), {offset, picture},
+                           extension);
 }
 
 int scanAndConvert(const ScanRequest& request, const std::vector<std::string>& paths) {

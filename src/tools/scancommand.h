@@ -7,11 +7,12 @@
 
 #include "accurateimage.h"
 #include "imageencode.h"
+#include "profile.h"
 
 struct ScanRequest {
-  std::string folder;    // -o; empty: beside each input
-  bool all = false;      // every picture of a CAT
-  bool classic = false;  // the viewer's 384 x 280 frame instead of the accurate picture
+  std::string folder;                            // -o; empty: beside each input
+  bool all = false;                              // every picture of a CAT
+  ProfileMode profile = ProfileMode::automatic;  // of each picture
   AccurateConversion conversion;
   ImageFormat format = kDefaultFormat;
   int pngLevel = kDefaultPngLevel;  // --level
@@ -25,6 +26,7 @@ int scanAndConvert(const ScanRequest& request, const std::vector<std::string>& p
 struct InfoRequest {
   bool json = false;  // one JSON object a line
   bool scan = false;  // pictures anywhere in the file, not only a picture file
+  ProfileMode profile = ProfileMode::automatic;  // the profile reported for each picture
 };
 
 // Describes each picture of each path on standard output without converting it. Returns 0

@@ -60,14 +60,6 @@ TEST_F(AccurateConverter, AspectDoublesNormalResolutionOnly) {
   EXPECT_EQ(doubled.rgb, (Bytes{1, 2, 3, 2, 3, 4}));
 }
 
-TEST_F(AccurateConverter, ShortDataIsWrittenWithAWarning) {
-  const ToolRun result =
-      run({"--accurate"}, ImagBuilder::form().ihdr(header(4, 4, 4, 4)).idat({1}).bytes(), "short");
-  EXPECT_EQ(result.exit, 0);
-  EXPECT_NE(result.err.find("ends early"), std::string::npos) << result.err;
-  EXPECT_EQ(readPicture(path("short.ppm")).rgb.size(), 48u);
-}
-
 TEST_F(AccurateConverter, RefusedPicturesWriteNothing) {
   const ToolRun result =
       run({"--accurate"}, ImagBuilder::form().ihdr(header(10, 1, 1, 1)).bytes(), "plte");

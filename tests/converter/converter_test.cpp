@@ -3,6 +3,9 @@
 #include <random>
 #include <set>
 
+#include "accurate.h"
+#include "accuratesamples.h"
+#include "bundledsamples.h"
 #include "support/framecheck.h"
 #include "support/picturefile.h"
 #include "support/toolrun.h"
@@ -30,20 +33,87 @@ TEST_F(Converter, PngAndPpmHoldTheViewersFrame) {
   // The viewer's artefact threshold, 220, and no other: the picture tells them apart.
   ASSERT_NE(viewerRgb(dyuv, kFrameWidth, kFrameHeight, 219), viewerRgb(dyuv));
   ASSERT_NE(viewerRgb(dyuv, kFrameWidth, kFrameHeight, 221), viewerRgb(dyuv));
-  for (const Bytes& file : {colourfulPicture(300, 200), dyuv}) {
-    const std::string input = dir.write("pic.img", file);
-    ASSERT_EQ(runImag2png({input, dir.path("pic.ppm").string()}).exit, 0);
-    const std::string header = "P6\n384 280\n255\n";
-    Bytes expected(header.begin(), header.end());
-    const Bytes rgb = viewerRgb(file);
-    expected.insert(expected.end(), rgb.begin(), rgb.end());
-    EXPECT_EQ(readFile(dir.path("pic.ppm")), expected);
+  const std::string input = dir.write("pic.img", dyuv);
+  ASSERT_EQ(runImag2png({input, dir.path("pic.ppm").string()}).exit, 0);
+  const std::string header = "P6\n384 280\n255\n";
+  Bytes expected(header.begin(), header.end());
+  const Bytes rgb = viewerRgb(dyuv);
+  expected.insert(expected.end(), rgb.begin(), rgb.end());
+  EXPECT_EQ(readFile(dir.path("pic.ppm")), expected);
+  ASSERT_EQ(runImag2png({input, dir.path("pic.PNG").string()}).exit, 0);
+  const PictureFile png = readPicture(dir.path("pic.PNG"));
+  EXPECT_EQ(png.rgb, rgb);
+  EXPECT_EQ(png.width, 384);
+  EXPECT_EQ(png.height, 280);
+}
 
-    ASSERT_EQ(runImag2png({input, dir.path("pic.PNG").string()}).exit, 0);
-    const PictureFile png = readPicture(dir.path("pic.PNG"));
-    EXPECT_EQ(png.rgb, rgb);
-    EXPECT_EQ(png.width, 384);
-    EXPECT_EQ(png.height, 280);
+// --classic is the classic frame for every file. By default every bundled sample keeps it too,
+// and the samples of the format's own layout that it would scramble (palette offsets, packed
+// CLUT4, YUVS, models it does not show) come out as the accurate picture.
+TEST_F(Converter, ClassicIsTheFrameAndTheDefaultFollowsTheHeader) {
+  std::vector<std::pair<std::string, Bytes>> files;
+  for (SamplePicture& sample : bundledSamples())
+    files.emplace_back(sample.fileName, std::move(sample.bytes));
+  for (AccurateSample& sample : accurateSamples())
+    files.emplace_back("accurate/" + sample.name, std::move(sample.bytes));
+  const std::set<std::string> accurate = {"accurate/clut3.imag", "accurate/clut4.imag",
+                                          "accurate/dyuv-yuvs.imag", "accurate/rgb555.imag",
+                                          "accurate/rgb888.imag"};
+  for (const auto& [name, file] : files) {
+    const std::string input = dir.write("pic.img", file);
+    ASSERT_EQ(runImag2png({"--classic", input, dir.path("classic.ppm").string()}).exit, 0);
+    EXPECT_EQ(readPicture(dir.path("classic.ppm")).rgb, viewerRgb(file)) << name;
+    ASSERT_EQ(runImag2png({input, dir.path("auto.ppm").string()}).exit, 0);
+    AccuratePicture picture;
+    const bool scrambled = accurate.count(name) != 0;
+    EXPECT_EQ(decodeAccurate(file, {}, picture), DecodeStatus::ok) << name;
+    EXPECT_EQ(readPicture(dir.path("auto.ppm")).rgb, scrambled ? picture.rgb : viewerRgb(file))
+        << name;
+  }
+}
+
+// Files that show less than their header promises are written all the same, with one line each
+// on standard error saying why, in the words the viewer uses.
+TEST_F(Converter, WarnsOfWhatThePictureDoesNotShow) {
+  const ImagHeader clut8 = ImagHeader::of(4, 2, 2);
+  const auto picture = [&](const Bytes& idat) {
+    return ImagBuilder::form().plte({{1, 2, 3}}).ihdr(clut8).idat(idat).bytes();
+  };
+  const Bytes whole = picture({0, 0, 0, 0}), cut = picture({0});
+  Bytes shortLength = whole;
+  shortLength[7] = 20;
+  const Bytes cat =
+      ImagBuilder::cat().raw(Bytes(whole.begin() + 12, whole.end())).raw(whole).bytes();
+  const Bytes rgb888 = ImagBuilder::form().ihdr(ImagHeader::of(1, 2, 1, 6)).idat({1, 2, 3}).bytes();
+  const std::string early = "pic.img: the picture data ends early\n";
+  struct Case {
+    std::vector<std::string> options;
+    Bytes file;
+    std::string says;  // "" for nothing
+  };
+  const Case cases[] = {
+      {{}, whole, ""},
+      {{}, cut, early},
+      {{"--accurate"}, cut, early},
+      {{}, ImagBuilder::form().ihdr(clut8).bytes(), "pic.img: no picture data\n"},
+      {{"--classic"}, rgb888, "pic.img: the classic frame shows nothing of this RGB888 picture"},
+      {{}, shortLength, "pic.img: the container length says 20 bytes; its chunks reach"},
+      {{}, cat, "pic.img: picture 1 of 2 written; --all writes every picture\n"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.options;
+    args.push_back(dir.write("pic.img", c.file));
+    args.push_back(dir.path("out.ppm").string());
+    const ToolRun result = runImag2png(args);
+    EXPECT_EQ(result.exit, 0) << c.says;
+    EXPECT_TRUE(fs::exists(dir.path("out.ppm"))) << c.says;
+    fs::remove(dir.path("out.ppm"));
+    if (c.says.empty()) {
+      EXPECT_EQ(result.err, "");
+    } else {
+      EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+      EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
   }
 }
 
@@ -101,8 +171,8 @@ TEST_F(Converter, CropKeepsWhatThePictureCovered) {
   EXPECT_FALSE(fs::exists(dir.path("empty.png")));
 }
 
+// The folder is made when the folder it goes in exists, and said so; not deeper.
 TEST_F(Converter, BatchConvertsWhatItCanAndNamesEachFailure) {
-  fs::create_directory(dir.path("out"));
   fs::create_directory(dir.path("b"));
   const std::string good = dir.write("good.img", colourfulPicture(4, 4));
   const std::string bad = dir.write("bad.img", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a'});
@@ -112,7 +182,9 @@ TEST_F(Converter, BatchConvertsWhatItCanAndNamesEachFailure) {
   EXPECT_EQ(result.exit, 1);
   EXPECT_FALSE(fs::exists(dir.path("out/bad.img.png")));
   EXPECT_NE(result.err.find("imag2png: " + twin + ": would overwrite"), std::string::npos);
-  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2);
+  EXPECT_EQ(result.err.find("imag2png: " + dir.path("out").string() + ": folder created\n"), 0u);
+  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 3);
+  EXPECT_EQ(runImag2png({"-o", dir.path("no/out").string(), good}).exit, 1);
   ASSERT_EQ(runImag2png({good, dir.path("again.png").string()}).exit, 0);
   EXPECT_EQ(readFile(dir.path("out/good.img.png")), readFile(dir.path("again.png")));
 }
@@ -130,10 +202,11 @@ TEST_F(Converter, UsageErrorsExitWithTwo) {
       {"--format", "gif", input},
       {"-j", "0", input},
       {"--level", "10", input},
-      {"--aspect", input, out},
-      {"--interpolate", input, out},
+      {"--classic", "--aspect", input, out},
+      {"--classic", "--interpolate", input, out},
       {"--crop", "--accurate", input, out},
-      {"--all", input, out},
+      {"--classic", "--accurate", input, out},
+      {"--classic", "--all", input, out},
       {"--accurate", "--all", input, "-"},
       {"--scan", "--crop", input},
       {"--json", input},

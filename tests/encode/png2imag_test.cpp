@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
 class DyuvPhotograph : public testing::TestWithParam<bool> {};
 
 TEST_P(DyuvPhotograph, ComesWithin30DecibelsOfASmoothPhotograph) {
-  const RgbPicture photo = photograph(384, 280, 0);  // the classic frame's size
+  const RgbPicture photo = photograph(383, 280, 0);  // an odd width: DYUV pairs pixels
   Bytes rgb;
   for (const Rgb& c : photo.pixels)
     rgb.insert(rgb.end(), {c.r, c.g, c.b});
@@ -123,6 +123,22 @@ INSTANTIATE_TEST_SUITE_P(Layouts, DyuvPhotograph, testing::Bool(),
                          [](const testing::TestParamInfo<bool>& info) {
                            return std::string(info.param ? "classic" : "accurate");
                          });
+
+// Larger than any CD-i screen: converted with a word; larger than the classic frame: refused
+// with --classic, since that layout cannot show it, and nothing is written.
+TEST(Png2imag, LargePicturesAreWarnedOfOrRefusedByTheClassicLayout) {
+  TempDir dir;
+  writePng(dir, 800, 2, picture(800, 2, 16));
+  const std::string in = dir.path("in.png").string(), out = dir.path("out.imag").string();
+  const ToolRun wide = runTool({PNG2IMAG, in, out, "--model", "clut8"});
+  EXPECT_EQ(wide.exit, 0);
+  EXPECT_NE(wide.err.find("larger than any CD-i screen (768 x 560)"), std::string::npos);
+  std::filesystem::remove(out);
+  const ToolRun classic = runTool({PNG2IMAG, in, out, "--model", "clut8", "--classic"});
+  EXPECT_EQ(classic.exit, 1);
+  EXPECT_NE(classic.err.find("at most 384 x 280"), std::string::npos) << classic.err;
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
 
 TEST(Png2imag, RefusesMoreColoursThanTheModelHolds) {
   TempDir dir;

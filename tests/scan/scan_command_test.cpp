@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "status.h"
+
 #include "support/discimage.h"
 #include "support/picturefile.h"
 #include "support/toolrun.h"
@@ -56,7 +58,7 @@ TEST(ScanCommand, WritesEachFindNamedByItsOffsetAndListsIt) {
   fs::create_directory(dir.path("out"));
   const std::string out = dir.path("out").string(), catAt = hex(0x800 + first.size());
 
-  const Listing once = run({"--scan", "-o", out, dump});
+  const Listing once = run({"--scan", "--accurate", "-o", out, dump});
   EXPECT_EQ(once.exit, 0);
   ASSERT_EQ(once.lines.size(), 2u);
   EXPECT_EQ(once.lines[0], "0x800 CLUT8 8x2 " + out + "/rom.bin@0x800.png");
@@ -68,7 +70,8 @@ TEST(ScanCommand, WritesEachFindNamedByItsOffsetAndListsIt) {
   EXPECT_EQ(all.lines.size(), 3u);
   EXPECT_EQ(pngSize(dir.path("out/rom.bin@" + catAt + "-2.png")), std::make_pair(6, 5));
 
-  EXPECT_EQ(run({"--scan", "--classic", "-o", out, dump}).exit, 0);
+  // By default a picture whose header fits the classic frame is written as that frame.
+  EXPECT_EQ(run({"--scan", "-o", out, dump}).exit, 0);
   EXPECT_EQ(pngSize(dir.path("out/rom.bin@0x800.png")), std::make_pair(384, 280));
 }
 
@@ -119,7 +122,19 @@ TEST(ScanCommand, InfoWithoutScanReadsAPictureFile) {
   ASSERT_EQ(info.lines.size(), 1u);
   EXPECT_NE(info.lines[0].find("model 4 CLUT8, 20 x 10, line size 20"), std::string::npos);
   EXPECT_NE(info.lines[0].find("IDAT 170 of 200 bytes, incomplete"), std::string::npos);
-  EXPECT_EQ(run({"--info", dir.write("not.imag", Bytes(40, 'F'))}).exit, 1);
+  EXPECT_NE(info.lines[0].find("classic profile (the header fits the classic frame)"),
+            std::string::npos);
+  // A refused file is a JSON line too, so that a script sees every file it named.
+  const std::string refused = dir.write("not.imag", Bytes(40, 'F'));
+  const Listing json = run({"--info", "--json", dir.path("cut.imag").string(), refused});
+  EXPECT_EQ(json.exit, 1);
+  ASSERT_EQ(json.lines.size(), 2u);
+  const auto first = nlohmann::json::parse(json.lines[0]);
+  EXPECT_EQ(first["profile"], "classic");
+  EXPECT_EQ(first["profile_reason"], "the header fits the classic frame");
+  EXPECT_EQ(
+      nlohmann::json::parse(json.lines[1]),
+      (nlohmann::json{{"path", refused}, {"error", decodeStatusText(DecodeStatus::notCdiImage)}}));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@ chromium for the web shell).
 """
 
 import argparse
+import json
 import os
 import re
 import shutil
@@ -121,7 +122,7 @@ SEEDS = sorted(os.listdir(os.path.join(HERE, "..", "fuzz", "corpus")))  # each a
 def frame(key, factor=1, left=0, top=0):
     """The 384 x 280 frame, enlarged `factor` times with nearest neighbour, its top-left at
     (left, top), grey around it."""
-    return lambda run, w, h: run.picture(key).scaled(factor).on_grey(w, h, left, top)
+    return lambda run, w, h: run.picture(key, "--classic").scaled(factor).on_grey(w, h, left, top)
 
 
 def accurate(key, factor=1, page=None):
@@ -155,6 +156,19 @@ def grey(run, w, h):
 
 def named(key, suffix=""):
     return lambda run: run.shell.path(run.path(key)) + suffix
+
+
+def named_in_its_profile(key):
+    """The caption of a file shown in the profile the converter's --info chooses for it."""
+    def caption(run):
+        result = subprocess.run(
+            run.shell.command(["--info", "--json", run.path(key)], run.shell.converter),
+            capture_output=True, check=False)
+        first = json.loads(result.stdout.decode().splitlines()[0])
+        accurate = first.get("profile") == "accurate"
+        pages = f" [accurate 1/{first['pictures']}]" if first.get("pictures", 1) > 1 else " [accurate]"
+        return run.shell.path(run.path(key)) + (pages if accurate else "")
+    return caption
 
 
 def found(offset, suffix=""):
@@ -349,7 +363,7 @@ SCENARIOS = {
     # Whatever is dropped, the viewer stays up: each file is shown or refused, and a FIFO is
     # never waited on.
     "hostile_drops": ([], [
-        *(Step(drop(name), named(name)) for name in SEEDS),
+        *(Step(drop(name), named_in_its_profile(name)) for name in SEEDS),
         *(Step(drop(key), title) for key in ("empty", "no pictures", "missing")),
         *(Step(drop(key), title, shells=NATIVE) for key in ("fifo", "/dev/zero")),
         Step(drop("pics", "fifo"), named("pic2"), frame("pic2"), shells=NATIVE),
@@ -418,9 +432,9 @@ SCENARIOS = {
         Step(press("Tab"), named("accurate-clut4"), frame("accurate-clut4")),
         Step(press("p"), named("cat"), frame("cat")),
     ]),
-    # A message (here: the hint that only the accurate profile finds a picture) shows for a
-    # while, then the specified pixels are back exactly; so with the panel.
-    "message_then_exact_pixels": (["rgb888"], [
+    # A message (here: that only the accurate profile shows the picture) shows for a while,
+    # then the specified pixels are back exactly; so with the panel.
+    "message_then_exact_pixels": (["--classic", "rgb888"], [
         Step(None, named("rgb888"), then=text_over("rgb888")),
         Step(None, named("rgb888"), frame("rgb888")),
         Step(press("i"), named("rgb888"), then=text_over("rgb888")),
@@ -464,10 +478,10 @@ SCENARIOS = {
     ]),
     "save_never_overwrites": (["to save"], [
         Step(save_beside("to save"), named("to save"),
-             then=saved_as("\u65e5\u672c pic.png", "to save")),
+             then=saved_as("\u65e5\u672c pic.img.png", "to save")),
         # The browser names a second download itself.
         Step(save_beside("to save"), named("to save"),
-             then=saved_as("\u65e5\u672c pic-2.png", "to save"), shells=DESKTOP),
+             then=saved_as("\u65e5\u672c pic.img-2.png", "to save"), shells=DESKTOP),
     ]),
 }
 

@@ -157,6 +157,7 @@ DecodeStatus describeAccurate(std::span<const std::uint8_t> file, const Accurate
     out.paletteFirst = byteswapsp(plte), out.paletteCount = byteswapsp(plte + 2);
   }
   out.paletteChunks = static_cast<int>(chunks->palettes.size());
+  out.lineStarts = chunks->yuvs.has_value();
   out.hasData = chunks->idat.has_value();
   out.dataBytes = chunks->idat ? chunks->idat->size() : 0;
   return status;

@@ -105,6 +105,7 @@ struct AccurateSummary {
   int width = 0, lineSize = 0, height = 0, model = 0;
   int paletteChunks = 0;                   // PLTE chunks before the data
   int paletteFirst = 0, paletteCount = 0;  // of the last of them: first entry and colours
+  bool lineStarts = false;                 // a YUVS chunk: DYUV lines start apart
   bool hasData = false;                    // an IDAT after the IHDR
   std::int64_t dataBytes = 0;              // its body, cut where the file ends
 };

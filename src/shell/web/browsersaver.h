@@ -10,7 +10,7 @@ class BrowserSaver final : public PictureSaver {
  public:
   // The download's name: the last part of the stem, with ".png" (the browser itself picks
   // "NAME (1).png" when the name is taken in the download folder).
-  SaveResult save(const RgbImage& image, const std::string& stem) override;
+  SaveResult save(const RgbImage& image, const std::string& name) override;
 
   // The picture of the last save not yet taken by the page, as red, green, blue, alpha; null when
   // none waits.
@@ -24,6 +24,5 @@ class BrowserSaver final : public PictureSaver {
   bool pending_ = false;
 };
 
-// The file name of a save of `stem` in the browser: its last path part (after '/' or '\') and
-// ".png".
-std::string downloadName(const std::string& stem);
+// The file name of a save named `name` in the browser: its last path part (after '/' or '\').
+std::string downloadName(const std::string& name);

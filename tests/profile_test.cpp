@@ -1,0 +1,75 @@
+// The automatic profile: which header facts send a picture to the accurate profile.
+
+#include <gtest/gtest.h>
+
+#include "imagbuilder.h"
+#include "profile.h"
+
+namespace {
+
+std::vector<Rgb> colours(int count) {
+  return std::vector<Rgb>(static_cast<std::size_t>(count), Rgb{9, 9, 9});
+}
+
+// One picture: `header`, a palette of 16 colours loading from `first`, and 4 bytes of data.
+Bytes picture(const ImagHeader& header, int first = 0) {
+  return ImagBuilder::form().plte(colours(16), first).ihdr(header).idat({1, 2, 3, 4}).bytes();
+}
+
+struct Case {
+  const char* name;
+  Bytes file;
+  Profile profile;
+  const char* reason;
+};
+
+TEST(AutomaticProfile, HeaderFactsChooseTheProfile) {
+  ImagHeader yuvsHeader = ImagHeader::of(3, 96, 64);
+  const Bytes withLineStarts =
+      ImagBuilder::form().ihdr(yuvsHeader).chunk("YUVS", Bytes(3 * 64, 16)).idat({1}).bytes();
+  ImagHeader widthLeftOut = ImagHeader::of(4, 2, 2);  // files that name only the line size
+  widthLeftOut.width = 0;
+  const Case cases[] = {
+      {"classic CLUT8", picture(ImagHeader::of(4, 256, 192)), Profile::classic,
+       "the header fits the classic frame"},
+      {"CLUT4 a byte a pixel", picture(ImagHeader::of(6, 192, 140)), Profile::classic,
+       "the header fits the classic frame"},
+      {"DYUV from IHDR", picture(ImagHeader::of(3, 384, 280)), Profile::classic,
+       "the header fits the classic frame"},
+      {"width 0", picture(widthLeftOut), Profile::classic,
+       "only the classic reading takes this header"},
+      {"palette from 16", picture(ImagHeader::of(4, 96, 64), 16), Profile::accurate,
+       "palette starts at entry 16"},
+      {"packed CLUT4", picture(ImagHeader::of(6, 191, 64, 96)), Profile::accurate,
+       "lines hold two pixels a byte"},
+      {"padded CLUT8 lines", picture(ImagHeader::of(4, 95, 64, 96)), Profile::accurate,
+       "lines are 96 for a width of 95"},
+      {"RL7 line size 0", picture(ImagHeader::of(8, 96, 64, 0)), Profile::accurate,
+       "lines are 0 for a width of 96"},
+      {"YUVS", withLineStarts, Profile::accurate, "lines start from their own YUVS values"},
+      {"RGB888", picture(ImagHeader::of(1, 96, 64, 288)), Profile::accurate,
+       "the classic frame does not show RGB888 pictures"},
+      {"wider than the frame", picture(ImagHeader::of(4, 385, 10)), Profile::accurate,
+       "the picture is 385 x 10, larger than the 384 x 280 frame"},
+      {"taller than the frame", picture(ImagHeader::of(3, 384, 281)), Profile::accurate,
+       "the picture is 384 x 281, larger than the 384 x 280 frame"},
+  };
+  for (const Case& c : cases) {
+    const ProfileChoice choice = chooseProfile(c.file, ProfileMode::automatic);
+    EXPECT_EQ(choice.profile, c.profile) << c.name;
+    EXPECT_EQ(profileReasonText(choice), c.reason) << c.name;
+  }
+}
+
+TEST(AutomaticProfile, PicturesAfterTheFirstOfACatAreAccurate) {
+  ImagBuilder cat = ImagBuilder::cat();
+  cat.plte(colours(16)).ihdr(ImagHeader::of(4, 16, 16)).idat({1});
+  cat.raw({'F', 'O', 'R', 'M', 0, 0, 0, 60, 'I', 'M', 'A', 'G'});
+  cat.plte(colours(16)).ihdr(ImagHeader::of(4, 16, 16)).idat({1});
+  EXPECT_EQ(chooseProfile(cat.bytes(), ProfileMode::automatic, 0).profile, Profile::classic);
+  const ProfileChoice second = chooseProfile(cat.bytes(), ProfileMode::automatic, 1);
+  EXPECT_EQ(second.profile, Profile::accurate);
+  EXPECT_EQ(profileReasonText(second), "picture 2 of a CAT");
+}
+
+}  // namespace

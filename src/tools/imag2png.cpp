@@ -63,8 +63,9 @@ constexpr char kHelp[] =
     "                INPUT is headerless picture data (as ripped from a disc), decoded as\n"
     "                --accurate decodes it. MODEL: dyuv, rgb555, rgb888, clut8, clut7, clut4,\n"
     "                clut3, rl7 or rl3; lines are the model's natural size\n"
-    "  --palette FILE  with --raw: the palette, from a file of RGB triplets or from the\n"
-    "                PLTE chunks of a CD-i IFF file (without it: greys, black to white)\n"
+    "  --palette FILE  with --raw, --scan or --info: the palette (of real-time pictures with\n"
+    "                --scan), from a file of RGB triplets or from the PLTE chunks of a CD-i\n"
+    "                IFF file (without it: greys, black to white)\n"
     "  --start Y,U,V with --raw: where DYUV lines start (without it: 16,128,128)\n"
     "  --scan        find every picture anywhere in each FILE (a ROM or memory dump, a raw CD\n"
     "                image of 2352- or 2336-byte sectors, whose user data is joined first) and\n"
@@ -75,6 +76,10 @@ constexpr char kHelp[] =
     "                Decodes as --accurate does (--aspect, --interpolate apply); with --all\n"
     "                every picture of a CAT, as NAME@0xOFFSET-2.png and on. Exit status 1\n"
     "                when a FILE holds no picture or one failed\n"
+    "                Also found: the video sectors of real-time files in sector images\n"
+    "                (OFFSET: where the first sector's data starts), pictures stored with the\n"
+    "                bytes of every 16-bit word swapped (ROM dumps), and the data tracks of\n"
+    "                the BIN files a cue sheet (FILE.cue) names, written as BIN@0xOFFSET.png\n"
     "  --classic     with --scan: write the viewer's 384 x 280 frame instead\n"
     "  --info        describe each picture, one line each, without converting it: path,\n"
     "                offset (with --scan), container, model, width x height, line size,\n"
@@ -84,7 +89,9 @@ constexpr char kHelp[] =
     "  --json        with --info: one JSON object a line, with the keys path, offset,\n"
     "                container, picture, pictures, model, model_name, width, height,\n"
     "                line_size, palette_entries, palette_offset, data_bytes, data_needed\n"
-    "                (null for run-length), complete and warnings\n"
+    "                (null for run-length), complete and warnings; with --scan also\n"
+    "                byte_order (straight or swapped), and for real-time pictures container\n"
+    "                \"real-time\", rt_file, rt_channel and rt_coding\n"
     "  --level N     PNG compression from 0 (fastest) to 9 (smallest: tries several filter\n"
     "                strategies and keeps the smallest file); default 3\n"
     "  -j N          convert N inputs at a time (default: one per processor); messages come\n"
@@ -236,7 +243,8 @@ int parse(int argc, char** argv, Options& options) {
     return usageError("--crop and --accurate cannot be combined");
   }
   if (const std::string error = checkRawOptions(
-          options.raw, options.crop || options.accurate || options.scan || options.info);
+          options.raw, options.crop || options.accurate || options.scan || options.info,
+          options.scan || options.info);
       !error.empty()) {
     return usageError(error);
   }
@@ -460,10 +468,12 @@ bool convertBatch(const std::vector<Job>& jobs, const Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (const int exit = parse(argc, argv, options); exit >= 0) return exit;
-  if (options.info) return describePictures({options.json, options.scan}, options.paths);
+  if (options.info) {
+    return describePictures({options.json, options.scan, options.raw.palette}, options.paths);
+  }
   if (options.scan) {
     return scanAndConvert({options.folder, options.all, options.classic, options.conversion,
-                           options.format, options.pngLevel},
+                           options.format, options.pngLevel, options.raw.palette},
                           options.paths);
   }
   std::vector<Job> jobs;

@@ -31,13 +31,15 @@ UserData mode2(ByteView sector, std::int64_t subheader) {
 
 SectorLayout detectSectorLayout(ByteView start, std::int64_t size) {
   if (containerKind(start) != ContainerKind::none) return SectorLayout::plain;
-  if (size > 0 && size % kRawSectorBytes == 0 && hasSync(start)) return SectorLayout::raw2352;
-  if (size <= 0 || size % kHeaderlessSectorBytes != 0) return SectorLayout::plain;
+  // A trailing partial sector, as a copy cut short leaves it, is passed over.
+  if (size >= kRawSectorBytes && hasSync(start)) return SectorLayout::raw2352;
   const std::int64_t sectors = std::min(size / kHeaderlessSectorBytes, kSectorsLooked);
-  for (std::int64_t i = 0; i < sectors; ++i) {
-    if (!subheaderTwice(start, i * kHeaderlessSectorBytes)) return SectorLayout::plain;
-  }
-  return SectorLayout::raw2336;
+  // A subheader whose copies disagree (a bad read of one sector) does not hide the layout.
+  std::int64_t twice = 0;
+  for (std::int64_t i = 0; i < sectors; ++i)
+    twice += subheaderTwice(start, i * kHeaderlessSectorBytes) ? 1 : 0;
+  return sectors > 0 && twice >= sectors - sectors / 8 ? SectorLayout::raw2336
+                                                       : SectorLayout::plain;
 }
 
 std::int64_t sectorBytes(SectorLayout layout) {

@@ -19,6 +19,12 @@ struct ScanSource {
   ReadAt readAt;
 };
 
+// `bytes` bytes of `source` from `start` on (a track of a disc image), read as a file of its own.
+ScanSource partOf(const ScanSource& source, std::int64_t start, std::int64_t bytes);
+// `source` with the two bytes of every 16-bit word exchanged, as a ROM dump read from 16-bit
+// chips byte by byte stores them: bytes 2k and 2k + 1 trade places (an odd last byte stays).
+ScanSource swappedWords(const ScanSource& source);
+
 // Where reading resumes: `skip` bytes into the user data of sector `sector` (for a plain file,
 // of a fixed-size block), which is byte `stream` of the stream.
 struct StreamPos {

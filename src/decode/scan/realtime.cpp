@@ -22,25 +22,6 @@ Subheader subheaderAt(const std::uint8_t* at) {
   return {at[0], at[1], at[2], at[3]};
 }
 
-// How many of file, channel and coding two subheaders share.
-int likeness(const Subheader& a, const std::optional<Subheader>& b) {
-  if (!b) return 0;
-  return (a.file == b->file) + (a.channel == b->channel) + (a.coding == b->coding);
-}
-
-// The subheader of a sector whose two copies may disagree: the copy more like its neighbours',
-// or nothing when neither is.
-std::optional<Subheader> chooseSubheader(const std::uint8_t* at,
-                                         const std::optional<Subheader>& before,
-                                         const std::optional<Subheader>& after) {
-  const Subheader first = subheaderAt(at), second = subheaderAt(at + 4);
-  if (std::memcmp(at, at + 4, 4) == 0) return first;
-  const int a = likeness(first, before) + likeness(first, after);
-  const int b = likeness(second, before) + likeness(second, after);
-  if (a == b) return std::nullopt;
-  return a > b ? first : second;
-}
-
 void appendU16(std::vector<std::uint8_t>& out, int value) {
   out.push_back(static_cast<std::uint8_t>(value >> 8));
   out.push_back(static_cast<std::uint8_t>(value));
@@ -53,14 +34,17 @@ void appendChunk(std::vector<std::uint8_t>& out, const char* id, std::int64_t le
   appendU16(out, static_cast<int>(length & 0xFFFF));
 }
 
-// Lines of run-length data, a last partial line included, up to `most`.
+// Lines of run-length data, a last partial line included, up to `most`. The zeros that pad the
+// last sector are not counted (the byte after the last other one may be a run's count).
 int runLengthLines(const std::vector<std::uint8_t>& data, const VideoCoding& coding, int most) {
   const bool pairs = coding.model == 9;
+  const auto last = std::find_if(data.rbegin(), data.rend(), [](auto b) { return b != 0; });
+  const std::size_t size = std::min(data.size(), std::size_t(data.rend() - last) + 1);
   int lines = 0, x = 0;
-  for (std::size_t i = 0; i < data.size() && lines < most; ++i) {
+  for (std::size_t i = 0; i < size && lines < most; ++i) {
     int pixels = pairs ? 2 : 1;
     if ((data[i] & 0x80) != 0) {
-      if (++i == data.size()) break;
+      if (++i == size) break;
       pixels = data[i] == 0 ? coding.width - x : pixels * data[i];
     }
     x += pixels;
@@ -143,7 +127,7 @@ class RealTimeScanner {
     if (sub < 0) return;
     std::optional<Subheader> after;
     if (next != nullptr && subheaderOffset(next) == sub) after = subheaderAt(next + sub);
-    const auto header = chooseSubheader(at + sub, before_, after);
+    const auto header = chooseSubheader(at + sub, after);
     if (!header) return;
     before_ = header;
     if ((header->submode & kVideo) == 0) return;
@@ -178,6 +162,31 @@ class RealTimeScanner {
       record.cut = n == room;
     }
     if ((header->submode & (kEndOfRecord | kEndOfFile)) != 0) finish(open);
+  }
+
+  // How well a subheader copy fits the sectors around it: 0 when no neighbour and no open
+  // record has its file and channel, 2 when one of them also has its coding, 1 otherwise.
+  int support(const Subheader& copy, const std::optional<Subheader>& after) const {
+    const auto same = [&](const std::optional<Subheader>& other) {
+      return other && other->file == copy.file && other->channel == copy.channel;
+    };
+    const auto open = open_.find({copy.file, copy.channel});
+    if (!same(before_) && !same(after) && open == open_.end()) return 0;
+    const bool coding = (same(before_) && before_->coding == copy.coding) ||
+                        (same(after) && after->coding == copy.coding) ||
+                        (open != open_.end() && open->second.subheader.coding == copy.coding);
+    return coding ? 2 : 1;
+  }
+
+  // The subheader of a sector whose two copies may disagree (a bad read): the copy that fits
+  // its neighbours better, or nothing when neither does.
+  std::optional<Subheader> chooseSubheader(const std::uint8_t* at,
+                                           const std::optional<Subheader>& after) const {
+    const Subheader first = subheaderAt(at), second = subheaderAt(at + 4);
+    if (std::memcmp(at, at + 4, 4) == 0) return first;
+    const int a = support(first, after), b = support(second, after);
+    if (a == b) return std::nullopt;
+    return a > b ? first : second;
   }
 
   void endRecord(const Key& key) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -134,10 +135,15 @@ class RealTimeScanner {
     const Key key{header->file, header->channel};
     const auto coding = videoCoding(header->coding);
     if (!coding) {
-      if (warn_) warn_(sector * sectorBytes(layout_) + sub + 8, header->coding);
+      // One warning for each run of such sectors, not one for each sector.
+      if (warn_ && unknown_.insert(key).second) {
+        warn_(sector * sectorBytes(layout_) + sub + 8, header->coding);
+      }
+      if ((header->submode & (kEndOfRecord | kEndOfFile)) != 0) unknown_.erase(key);
       endRecord(key);
       return;
     }
+    unknown_.erase(key);
     auto open = open_.find(key);
     if (open != open_.end() && open->second.subheader.coding != header->coding) {
       finish(open);
@@ -209,6 +215,11 @@ class RealTimeScanner {
     }
     const auto half = halves_.find(record.subheader.file);
     if (half == halves_.end()) {
+      if (halves_.size() == static_cast<std::size_t>(kOpenRecords)) {
+        Record oldest = std::move(halves_.begin()->second);  // memory stays bounded
+        halves_.erase(halves_.begin());
+        emit(oldest, nullptr);
+      }
       halves_.emplace(record.subheader.file, std::move(record));
       return;
     }
@@ -325,6 +336,7 @@ class RealTimeScanner {
   std::optional<Subheader> before_;  // of the last sector with a subheader
   std::map<Key, Record> open_;
   std::map<int, Record> halves_;  // RGB555 halves waiting for their other half, by file number
+  std::set<Key> unknown_;         // in a run of sectors with an unknown coding, warned of
   bool stopped_ = false;
 };
 

@@ -65,13 +65,15 @@ struct RealTimePicture {
 
 // Called for each picture, in the order their records end; false stops the scan.
 using RealTimeVisitor = std::function<bool(const RealTimePicture& picture)>;
-// Called for each sector skipped for a coding byte no coding defines, with that sector's offset.
+// Called for the first sector of each run of one file and channel skipped for a coding byte no
+// coding defines, with the offset of its data.
 using RealTimeWarning = std::function<void(std::int64_t offset, std::uint8_t coding)>;
 
 // The video pictures of sectors [firstSector, endSector) of `source` (a raw2352 or raw2336
 // layout; none in a plain one). Memory stays bounded: a record is cut at the largest picture a
 // coding holds (the rest of it until its end of record is dropped), and at most kOpenRecords
-// records are gathered at once (the longest-open one is given up for a new one). Returns ok, or
+// records are gathered at once, and as many RGB555 halves wait for their other half (the
+// longest-open one is shown as it is to make room). Returns ok, or
 // shortRead when the file could not be read.
 inline constexpr int kOpenRecords = 16;
 DecodeStatus scanRealTime(const ScanSource& source, SectorLayout layout,

@@ -52,17 +52,12 @@ class FileScan {
   }
 
  private:
+  // IFF pictures and, in a sector image, real-time ones, in one reading of the file.
   DecodeStatus straight(const ScanSource& source, SectorLayout layout, const Place& place,
                         bool& any) {
-    const DecodeStatus status =
-        scanSource(source, layout, [&](const FoundPicture& found, ByteView bytes) {
-          any = true;
-          return pass(found, bytes, place);
-        });
-    if (status != DecodeStatus::ok || stopped_ || layout == SectorLayout::plain) return status;
     const std::string where = place.image;
-    return scanRealTime(
-        source, layout, options_.palette,
+    RealTimeGatherer video(
+        layout, options_.palette,
         [&](const RealTimePicture& picture) {
           any = true;
           return pass(realTimeFind(picture, layout), ByteView(picture.form), place);
@@ -75,6 +70,19 @@ class FileScan {
                         static_cast<long long>(offset + place.start), coding);
           options_.report(where, text, false);
         });
+    const SectorWatch watch = [&](std::int64_t sector, const std::uint8_t* at,
+                                  const std::uint8_t* next) {
+      if (!stopped_) video.sector(sector, at, next);
+    };
+    const DecodeStatus status = scanSource(
+        source, layout,
+        [&](const FoundPicture& found, ByteView bytes) {
+          any = true;
+          return pass(found, bytes, place);
+        },
+        layout == SectorLayout::plain ? SectorWatch() : watch);
+    if (status == DecodeStatus::ok && !stopped_) video.end();
+    return status;
   }
 
   static FoundPicture realTimeFind(const RealTimePicture& picture, SectorLayout layout) {

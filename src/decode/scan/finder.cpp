@@ -40,6 +40,8 @@ class Scanner {
   Scanner(const ScanSource& source, SectorLayout layout, const FoundVisitor& visit)
       : reader_(source, layout), visit_(visit) {}
 
+  void watch(const SectorWatch& watch) { reader_.watch(watch); }
+
   DecodeStatus run() {
     window_.reserve(static_cast<std::size_t>(kWindowBytes + kKeptBytes));
     StreamPos next;
@@ -171,6 +173,9 @@ class Scanner {
 
 }  // namespace
 
-DecodeStatus scanSource(const ScanSource& source, SectorLayout layout, const FoundVisitor& visit) {
-  return Scanner(source, layout, visit).run();
+DecodeStatus scanSource(const ScanSource& source, SectorLayout layout, const FoundVisitor& visit,
+                        const SectorWatch& watch) {
+  Scanner scanner(source, layout, visit);
+  if (watch) scanner.watch(watch);
+  return scanner.run();
 }

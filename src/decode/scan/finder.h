@@ -53,9 +53,11 @@ struct FoundPicture {
 // the call only); returns false to stop the scan.
 using FoundVisitor = std::function<bool(const FoundPicture& found, ByteView bytes)>;
 
-// Scans `source` read as `layout`. Returns ok, or shortRead when the file could not be read to
-// its end (the finds before that were visited).
-DecodeStatus scanSource(const ScanSource& source, SectorLayout layout, const FoundVisitor& visit);
+// Scans `source` read as `layout`, showing `watch` every sector of a sector image on the way.
+// Returns ok, or shortRead when the file could not be read to its end (the finds before that
+// were visited).
+DecodeStatus scanSource(const ScanSource& source, SectorLayout layout, const FoundVisitor& visit,
+                        const SectorWatch& watch = {});
 
 struct ScanOptions {
   PaletteChunks palette;  // for real-time pictures of the palette models; empty: greys
@@ -65,8 +67,9 @@ struct ScanOptions {
 };
 
 // Scans the regular file at path, first telling its layout (sectors.h); `layout` receives it
-// when given. IFF pictures come in file order, then the real-time pictures of a sector image in
-// the order their records end, then, in a plain file, the pictures found in its swapped words.
+// when given. IFF pictures come in file order, the real-time pictures of a sector image among
+// them as their records end (the file is read once for both), then, in a plain file, the
+// pictures found in its swapped words.
 // A cue sheet (its name ends in .cue) is followed to the data tracks of its BIN files, each
 // scanned as its mode lays it out; a BIN that cannot be read is reported and the others are
 // still scanned. The open failures of readFileCopy (cannotOpen, notRegularFile, empty),

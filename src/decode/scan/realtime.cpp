@@ -78,30 +78,31 @@ std::int64_t mostBytes(const VideoCoding& coding) {
   return line * coding.tallest;
 }
 
-class RealTimeScanner {
- public:
-  RealTimeScanner(const ScanSource& source, SectorLayout layout, const PaletteChunks& palette,
-                  const RealTimeVisitor& visit, const RealTimeWarning& warn)
-      : source_(source), layout_(layout), palette_(palette), visit_(visit), warn_(warn) {}
+}  // namespace
 
-  DecodeStatus run(std::int64_t first, std::int64_t end) {
-    if (layout_ == SectorLayout::plain) return DecodeStatus::ok;
-    const std::int64_t bytes = sectorBytes(layout_);
-    end = std::min(end, source_.size / bytes);
-    std::vector<std::uint8_t> batch(static_cast<std::size_t>(kSectorsPerRead * bytes));
-    for (std::int64_t sector = std::max<std::int64_t>(first, 0); sector < end && !stopped_;) {
-      const std::int64_t count = std::min(kSectorsPerRead, end - sector);
-      if (source_.readAt(sector * bytes, batch.data(), count * bytes) != count * bytes) {
-        return DecodeStatus::shortRead;
-      }
-      for (std::int64_t i = 0; i < count && !stopped_; ++i) {
-        const std::uint8_t* at = batch.data() + i * bytes;
-        const std::uint8_t* next = i + 1 < count ? at + bytes : nullptr;
-        look(sector + i, at, next);
-      }
-      sector += count;
-    }
-    // Records the file ends inside are pictures cut short, still worth showing, oldest first.
+class RealTimeGatherer::Gatherer {
+ public:
+  Gatherer(SectorLayout layout, const PaletteChunks& palette, RealTimeVisitor visit,
+           RealTimeWarning warn)
+      : layout_(layout), palette_(palette), visit_(std::move(visit)), warn_(std::move(warn)) {}
+
+  bool stopped() const { return stopped_; }
+
+  void look(std::int64_t sector, const std::uint8_t* at, const std::uint8_t* next) {
+    if (stopped_ || layout_ == SectorLayout::plain) return;
+    const std::int64_t sub = subheaderOffset(at);
+    if (sub < 0) return;
+    std::optional<Subheader> after;
+    if (next != nullptr && subheaderOffset(next) == sub) after = subheaderAt(next + sub);
+    const auto header = chooseSubheader(at + sub, after);
+    if (!header) return;
+    before_ = header;
+    if ((header->submode & kVideo) == 0) return;
+    take(sector, sub + 8, at + sub + 8, *header);
+  }
+
+  // Records the file ends inside are pictures cut short, still worth showing, oldest first.
+  void end() {
     while (!stopped_ && !open_.empty())
       finish(oldestOpen());
     while (!stopped_ && !halves_.empty()) {
@@ -109,7 +110,6 @@ class RealTimeScanner {
       halves_.erase(halves_.begin());
       emit(lone, nullptr);
     }
-    return DecodeStatus::ok;
   }
 
  private:
@@ -123,21 +123,16 @@ class RealTimeScanner {
     return data.length > 0 && sector[15] == 2 ? 16 : -1;
   }
 
-  void look(std::int64_t sector, const std::uint8_t* at, const std::uint8_t* next) {
-    const std::int64_t sub = subheaderOffset(at);
-    if (sub < 0) return;
-    std::optional<Subheader> after;
-    if (next != nullptr && subheaderOffset(next) == sub) after = subheaderAt(next + sub);
-    const auto header = chooseSubheader(at + sub, after);
-    if (!header) return;
-    before_ = header;
-    if ((header->submode & kVideo) == 0) return;
+  // A video sector of subheader `header`, whose data stands at `data`, `dataAt` bytes into it.
+  void take(std::int64_t sector, std::int64_t dataAt, const std::uint8_t* data,
+            const Subheader& chosen) {
+    const Subheader* header = &chosen;
     const Key key{header->file, header->channel};
     const auto coding = videoCoding(header->coding);
     if (!coding) {
       // One warning for each run of such sectors, not one for each sector.
       if (warn_ && unknown_.insert(key).second) {
-        warn_(sector * sectorBytes(layout_) + sub + 8, header->coding);
+        warn_(sector * sectorBytes(layout_) + dataAt, header->coding);
       }
       if ((header->submode & (kEndOfRecord | kEndOfFile)) != 0) unknown_.erase(key);
       endRecord(key);
@@ -154,7 +149,7 @@ class RealTimeScanner {
       Record record;
       record.subheader = *header;
       record.coding = *coding;
-      record.offset = sector * sectorBytes(layout_) + sub + 8;
+      record.offset = sector * sectorBytes(layout_) + dataAt;
       record.firstSector = sector;
       open = open_.emplace(key, std::move(record)).first;
     }
@@ -164,7 +159,7 @@ class RealTimeScanner {
       const std::int64_t length = (header->submode & kForm2) != 0 ? kForm2Bytes : kForm1Bytes;
       const std::int64_t room = mostBytes(record.coding) - std::int64_t(record.data.size());
       const std::int64_t n = std::min(length, room);
-      record.data.insert(record.data.end(), at + sub + 8, at + sub + 8 + n);
+      record.data.insert(record.data.end(), data, data + n);
       record.cut = n == room;
     }
     if ((header->submode & (kEndOfRecord | kEndOfFile)) != 0) finish(open);
@@ -328,19 +323,16 @@ class RealTimeScanner {
       out.insert(out.end(), 3, static_cast<std::uint8_t>(n * 255 / (levels - 1)));
   }
 
-  const ScanSource& source_;
   SectorLayout layout_;
   const PaletteChunks& palette_;
-  const RealTimeVisitor& visit_;
-  const RealTimeWarning& warn_;
+  RealTimeVisitor visit_;
+  RealTimeWarning warn_;
   std::optional<Subheader> before_;  // of the last sector with a subheader
   std::map<Key, Record> open_;
   std::map<int, Record> halves_;  // RGB555 halves waiting for their other half, by file number
   std::set<Key> unknown_;         // in a run of sectors with an unknown coding, warned of
   bool stopped_ = false;
 };
-
-}  // namespace
 
 std::optional<VideoCoding> videoCoding(std::uint8_t coding) {
   constexpr int kModels[] = {6, 5, 4, 9, 8, 3, 2, 2};
@@ -357,9 +349,46 @@ std::optional<VideoCoding> videoCoding(std::uint8_t coding) {
   return out;
 }
 
+RealTimeGatherer::RealTimeGatherer(SectorLayout layout, const PaletteChunks& palette,
+                                   RealTimeVisitor visit, RealTimeWarning warn)
+    : gatherer_(std::make_unique<Gatherer>(layout, palette, std::move(visit), std::move(warn))) {}
+
+RealTimeGatherer::~RealTimeGatherer() = default;
+
+void RealTimeGatherer::sector(std::int64_t index, const std::uint8_t* at,
+                              const std::uint8_t* next) {
+  gatherer_->look(index, at, next);
+}
+
+void RealTimeGatherer::end() {
+  gatherer_->end();
+}
+
+bool RealTimeGatherer::stopped() const {
+  return gatherer_->stopped();
+}
+
 DecodeStatus scanRealTime(const ScanSource& source, SectorLayout layout,
                           const PaletteChunks& palette, const RealTimeVisitor& visit,
                           const RealTimeWarning& warn, std::int64_t firstSector,
                           std::int64_t endSector) {
-  return RealTimeScanner(source, layout, palette, visit, warn).run(firstSector, endSector);
+  if (layout == SectorLayout::plain) return DecodeStatus::ok;
+  RealTimeGatherer gather(layout, palette, visit, warn);
+  const std::int64_t bytes = sectorBytes(layout);
+  endSector = std::min(endSector, source.size / bytes);
+  std::vector<std::uint8_t> batch(static_cast<std::size_t>(kSectorsPerRead * bytes));
+  for (std::int64_t sector = std::max<std::int64_t>(firstSector, 0);
+       sector < endSector && !gather.stopped();) {
+    const std::int64_t count = std::min(kSectorsPerRead, endSector - sector);
+    if (source.readAt(sector * bytes, batch.data(), count * bytes) != count * bytes) {
+      return DecodeStatus::shortRead;
+    }
+    for (std::int64_t i = 0; i < count; ++i) {
+      const std::uint8_t* at = batch.data() + i * bytes;
+      gather.sector(sector + i, at, i + 1 < count ? at + bytes : nullptr);
+    }
+    sector += count;
+  }
+  gather.end();
+  return DecodeStatus::ok;
 }

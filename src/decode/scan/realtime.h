@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -69,13 +70,37 @@ using RealTimeVisitor = std::function<bool(const RealTimePicture& picture)>;
 // coding defines, with the offset of its data.
 using RealTimeWarning = std::function<void(std::int64_t offset, std::uint8_t coding)>;
 
-// The video pictures of sectors [firstSector, endSector) of `source` (a raw2352 or raw2336
-// layout; none in a plain one). Memory stays bounded: a record is cut at the largest picture a
-// coding holds (the rest of it until its end of record is dropped), and at most kOpenRecords
-// records are gathered at once, and as many RGB555 halves wait for their other half (the
-// longest-open one is shown as it is to make room). Returns ok, or
-// shortRead when the file could not be read.
 inline constexpr int kOpenRecords = 16;
+
+// Gathers the records of sectors handed to it in file order, each sector once, and shows each
+// picture to `visit` when its record ends (and at end(), those the file ends inside). Memory
+// stays bounded: a record is cut at the largest picture its coding holds (the rest of it until
+// its end of record is dropped), at most kOpenRecords records are gathered at once, and as many
+// RGB555 halves wait for their other half (the longest-open one is shown as it is to make room).
+class RealTimeGatherer {
+ public:
+  RealTimeGatherer(SectorLayout layout, const PaletteChunks& palette, RealTimeVisitor visit,
+                   RealTimeWarning warn = {});
+  ~RealTimeGatherer();
+  RealTimeGatherer(const RealTimeGatherer&) = delete;
+  RealTimeGatherer& operator=(const RealTimeGatherer&) = delete;
+
+  // Sector `index` of the file, sectorBytes(layout) bytes at `at`; `next` is the sector after
+  // it when at hand (a subheader whose copies disagree is judged by its neighbours), or null.
+  void sector(std::int64_t index, const std::uint8_t* at, const std::uint8_t* next);
+  // The end of the file.
+  void end();
+  // Whether `visit` returned false.
+  bool stopped() const;
+
+ private:
+  class Gatherer;
+  std::unique_ptr<Gatherer> gatherer_;
+};
+
+// The video pictures of sectors [firstSector, endSector) of `source` (a raw2352 or raw2336
+// layout; none in a plain one), read by position. Returns ok, or shortRead when the file could
+// not be read.
 DecodeStatus scanRealTime(const ScanSource& source, SectorLayout layout,
                           const PaletteChunks& palette, const RealTimeVisitor& visit,
                           const RealTimeWarning& warn = {}, std::int64_t firstSector = 0,

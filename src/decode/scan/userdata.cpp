@@ -55,6 +55,11 @@ bool UserDataReader::read(StreamPos& pos, std::int64_t want, std::vector<std::ui
     if (got != batch * bytes) return false;  // the size was taken up front: short is an error
     const ByteView view(std::span<const std::uint8_t>(sectors_.data(), sectors_.size()));
     for (std::int64_t i = 0; i < batch && want > 0; ++i) {
+      if (watch_ && pieces != nullptr && pos.sector >= watched_) {  // pos.sector is sector i's
+        const std::uint8_t* at = sectors_.data() + i * bytes;
+        watch_(pos.sector, at, i + 1 < batch ? at + bytes : nullptr);
+        watched_ = pos.sector + 1;
+      }
       const UserData data = userDataOf(layout_, view.tail(i * bytes));
       const std::int64_t n = std::min(data.length - pos.skip, want);
       if (n > 0) {

@@ -149,7 +149,8 @@ TEST(RealTime, Rgb555HalvesAreJoined) {
 }
 
 // Files as real discs and bad copies have them: records of two channels interleaved, subheader
-// copies that disagree, a coding byte with an unknown bit, a record that never ends.
+// copies that disagree, a coding byte with an unknown bit, a record of nothing but padding, and
+// a record that never ends.
 TEST(RealTime, HostileSectorsAreSkippedOrBounded) {
   TempDir dir;
   const Subheader video{1, 0, kVideoSector, 0x02}, end{1, 0, kVideoSector | kEndOfRecord, 0x02};
@@ -163,6 +164,7 @@ TEST(RealTime, HostileSectorsAreSkippedOrBounded) {
   image.sector(video, pattern(2048, 4), &wrongChannel);  // the first copy fits its neighbours
   image.sector(end, pattern(2048, 5)).sector(otherEnd, pattern(2048, 6));
   image.sector({1, 4, kVideoSector | kEndOfRecord, 0x85}, pattern(2048, 7));  // bit 7: unknown
+  image.sector({1, 6, kVideoSector | kEndOfRecord, 0x04}, {});  // RL7 of padding alone: no line
   for (int n = 0; n < 400; ++n)
     image.sector({1, 5, kVideoSector, 0x05}, pattern(2048, 8));
   const Scanned scanned = scanPath(dir.write("hostile.rtf", image.bytes()));

@@ -36,11 +36,13 @@ void appendChunk(std::vector<std::uint8_t>& out, const char* id, std::int64_t le
 }
 
 // Lines of run-length data, a last partial line included, up to `most`. The zeros that pad the
-// last sector are not counted (the byte after the last other one may be a run's count).
+// last sector are not counted (the byte after the last other one may be a run's count), so a
+// record of zeros alone has no line.
 int runLengthLines(const std::vector<std::uint8_t>& data, const VideoCoding& coding, int most) {
   const bool pairs = coding.model == 9;
   const auto last = std::find_if(data.rbegin(), data.rend(), [](auto b) { return b != 0; });
-  const std::size_t size = std::min(data.size(), std::size_t(data.rend() - last) + 1);
+  const std::size_t size =
+      last == data.rend() ? 0 : std::min(data.size(), std::size_t(data.rend() - last) + 1);
   int lines = 0, x = 0;
   for (std::size_t i = 0; i < size && lines < most; ++i) {
     int pixels = pairs ? 2 : 1;

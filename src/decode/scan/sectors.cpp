@@ -17,9 +17,13 @@ bool hasSync(ByteView sector) {
   return sector.has(0, sizeof kSync) && std::memcmp(sector.data(), kSync, sizeof kSync) == 0;
 }
 
-// A mode 2 subheader stands twice: file, channel, submode, coding.
+constexpr std::uint8_t kChannels = 32;
+
+// A mode 2 subheader stands twice: file, channel (0 to 31), submode, coding. Runs of one byte
+// value, common in dumps, have a doubled "subheader" too, but seldom a channel below 32.
 bool subheaderTwice(ByteView bytes, std::int64_t at) {
-  return bytes.has(at, 8) && std::memcmp(bytes.data() + at, bytes.data() + at + 4, 4) == 0;
+  return bytes.has(at, 8) && std::memcmp(bytes.data() + at, bytes.data() + at + 4, 4) == 0 &&
+         bytes[at + 1] < kChannels;
 }
 
 UserData mode2(ByteView sector, std::int64_t subheader) {

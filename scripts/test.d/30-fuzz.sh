@@ -15,7 +15,7 @@ mkdir -p build-fuzz/corpus/{decode,rows,accurate,scan} build-fuzz/findings
 cp tests/fuzz/corpus/* tests/fuzz/regressions/* build-fuzz/corpus/decode/
 cp tests/fuzz/rows-corpus/* build-fuzz/corpus/rows/
 cp tests/fuzz/corpus/* tests/fuzz/regressions/* tests/fuzz/accurate-corpus/* build-fuzz/corpus/accurate/
-cp build-fuzz/corpus/accurate/* build-fuzz/corpus/scan/
+cp build-fuzz/corpus/accurate/* tests/fuzz/scan-corpus/* build-fuzz/corpus/scan/
 
 fuzz() {  # target seconds max_len
   local log=build-fuzz/$1.log

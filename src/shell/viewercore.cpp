@@ -181,7 +181,9 @@ void ViewerCore::warn(Reaction& reaction, const std::string& path, const std::st
 
 std::string ViewerCore::shownName() const {
   if (!scanned_ || scanned_->status != DecodeStatus::ok) return current_;
-  return foundName(current_, scanned_->found.offset);
+  // A find of a cue sheet is named by the BIN file it stands in.
+  const std::string& image = scanned_->found.image;
+  return foundName(image.empty() ? current_ : image, scanned_->found.offset);
 }
 
 Reaction ViewerCore::decodeCurrent(bool repaint) {

@@ -70,8 +70,9 @@ constexpr char kHelp[] =
     "                INPUT is headerless picture data (as ripped from a disc), decoded as\n"
     "                --accurate decodes it. MODEL: dyuv, rgb555, rgb888, clut8, clut7, clut4,\n"
     "                clut3, rl7 or rl3; lines are the model's natural size\n"
-    "  --palette FILE  with --raw: the palette, from a file of RGB triplets or from the\n"
-    "                PLTE chunks of a CD-i IFF file (without it: greys, black to white)\n"
+    "  --palette FILE  with --raw, --scan or --info: the palette (of real-time pictures with\n"
+    "                --scan), from a file of RGB triplets or from the PLTE chunks of a CD-i\n"
+    "                IFF file (without it: greys, black to white)\n"
     "  --start Y,U,V with --raw: where DYUV lines start (without it: 16,128,128)\n"
     "  --scan        find every picture anywhere in each FILE (a ROM or memory dump, a raw CD\n"
     "                image of 2352- or 2336-byte sectors, whose user data is joined first) and\n"
@@ -83,6 +84,10 @@ constexpr char kHelp[] =
     "                apply); with --all every picture of a CAT, as NAME@0xOFFSET-2.png and\n"
     "                on. Exit status 1\n"
     "                when a FILE holds no picture or one failed\n"
+    "                Also found: the video sectors of real-time files in sector images\n"
+    "                (OFFSET: where the first sector's data starts), pictures stored with the\n"
+    "                bytes of every 16-bit word swapped (ROM dumps), and the data tracks of\n"
+    "                the BIN files a cue sheet (FILE.cue) names, written as BIN@0xOFFSET.png\n"
     "  --info        describe each picture, one line each, without converting it: path,\n"
     "                offset (with --scan), container, model, width x height, line size,\n"
     "                palette entries and first entry, picture of pictures in a CAT, IDAT\n"
@@ -92,6 +97,8 @@ constexpr char kHelp[] =
     "                container, picture, pictures, model, model_name, width, height,\n"
     "                line_size, palette_entries, palette_offset, data_bytes, data_needed\n"
     "                (null for run-length), complete, profile, profile_reason and warnings;\n"
+    "                with --scan also byte_order (straight or swapped), and for real-time\n"
+    "                pictures container \"real-time\", rt_file, rt_channel and rt_coding;\n"
     "                a file that is refused gives {\"path\", \"error\"}\n"
     "  --level N     PNG compression from 0 (fastest) to 9 (smallest: tries several filter\n"
     "                strategies and keeps the smallest file); default 3\n"
@@ -240,9 +247,10 @@ int parse(int argc, char** argv, Options& options) {
   if (options.crop && options.profile == ProfileMode::accurate) {
     return usageError("--crop and --accurate cannot be combined");
   }
-  if (const std::string error =
-          checkRawOptions(options.raw, options.crop || options.profile != ProfileMode::automatic ||
-                                           options.scan || options.info);
+  if (const std::string error = checkRawOptions(
+          options.raw,
+          options.crop || options.profile != ProfileMode::automatic || options.scan || options.info,
+          options.scan || options.info);
       !error.empty()) {
     return usageError(error);
   }
@@ -466,8 +474,10 @@ bool convertBatch(const std::vector<Job>& jobs, const Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (const int exit = parse(argc, argv, options); exit >= 0) return exit;
-  if (options.info)
-    return describePictures({options.json, options.scan, options.profile}, options.paths);
+  if (options.info) {
+    return describePictures({options.json, options.scan, options.raw.palette, options.profile},
+                            options.paths);
+  }
   if (!options.folder.empty()) {
     if (const std::string error = prepareFolder(options.folder); !error.empty()) {
       complain(options.folder, error);
@@ -476,7 +486,7 @@ int main(int argc, char** argv) {
   }
   if (options.scan) {
     return scanAndConvert({options.folder, options.all, options.profile, options.conversion,
-                           options.format, options.pngLevel},
+                           options.format, options.pngLevel, options.raw.palette},
                           options.paths);
   }
   std::vector<Job> jobs;

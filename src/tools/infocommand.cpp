@@ -26,6 +26,7 @@ struct Description {
   std::optional<std::int64_t> needed;  // IDAT bytes the model needs; unknown for run-length
   std::vector<std::string> warnings;
   ProfileChoice profile;
+  const FoundPicture* found = nullptr;  // with --scan
 };
 
 void complain(const std::string& what, const std::string& reason) {
@@ -47,7 +48,8 @@ const char* containerName(ContainerKind kind) {
 // One description per picture of the container at bytes[0]; `reach` is how far its chunks go.
 std::vector<Description> describeContainer(const std::string& path, ProfileMode mode,
                                            std::optional<std::int64_t> offset, ByteView bytes,
-                                           std::int64_t reach) {
+                                           std::int64_t reach,
+                                           const FoundPicture* found = nullptr) {
   const std::span<const std::uint8_t> file(bytes.data(), static_cast<std::size_t>(bytes.size()));
   const int count = std::max(accuratePictureCount(file), 1);
   const std::int64_t declared = bytes.has(0, 8) ? std::int64_t{byteswaplp(bytes.data() + 4)} : 0;
@@ -55,6 +57,7 @@ std::vector<Description> describeContainer(const std::string& path, ProfileMode 
   for (int index = 0; index < count; ++index) {
     Description d;
     d.path = path, d.offset = offset, d.container = containerKind(bytes), d.picture = index + 1;
+    d.found = found;
     AccurateOptions options;
     options.pictureIndex = index;
     DecodeStatus status = describeAccurate(file, options, d.summary);
@@ -73,6 +76,7 @@ std::vector<Description> describeContainer(const std::string& path, ProfileMode 
     } else if (!d.complete) {
       d.warnings.emplace_back("the picture data ends early; the rest is black");
     }
+    if (found != nullptr && !found->note.empty()) d.warnings.push_back(findNote(*found));
     if (declared + 8 < reach) {
       d.warnings.push_back("the container length says " + std::to_string(declared) +
                            " bytes; its chunks reach " + std::to_string(reach - 8));
@@ -104,6 +108,15 @@ std::string asJson(const Description& d) {
       {"profile_reason", profileReasonText(d.profile)},
       {"warnings", d.warnings},
   };
+  if (d.found != nullptr) {
+    line["byte_order"] = d.found->swapped ? "swapped" : "straight";
+    if (d.found->realTime) {
+      line["container"] = "real-time";
+      line["rt_file"] = d.found->rt.file;
+      line["rt_channel"] = d.found->rt.channel;
+      line["rt_coding"] = d.found->rt.coding;
+    }
+  }
   // A path that is not UTF-8 is still written: its stray bytes become U+FFFD.
   return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
@@ -116,6 +129,13 @@ std::string asText(const Description& d) {
     std::snprintf(hex, sizeof hex, " offset 0x%llx,", static_cast<long long>(*d.offset));
     text += hex;
   }
+  if (d.found != nullptr && d.found->realTime) {
+    char where[96];
+    std::snprintf(where, sizeof where, " real-time, file %d, channel %d, coding 0x%02x,",
+                  d.found->rt.file, d.found->rt.channel, d.found->rt.coding);
+    text += where;
+  }
+  if (d.found != nullptr && d.found->swapped) text += " byte-swapped,";
   text += std::string(" ") + containerName(d.container) + ", picture " + std::to_string(d.picture) +
           " of " + std::to_string(std::max(s.pictures, 1));
   if (s.model != 0) {
@@ -148,7 +168,13 @@ void refuse(const InfoRequest& request, const std::string& path, const std::stri
 }  // namespace
 
 int describePictures(const InfoRequest& request, const std::vector<std::string>& paths) {
-  bool allDescribed = true;
+  bool allDescribed = true, passedOver = false;
+  ScanOptions options;
+  if (const std::string error = scanOptionsFor(request.palette, passedOver, options);
+      !error.empty()) {
+    complain("--palette", error);
+    return 1;
+  }
   const auto print = [&](const std::vector<Description>& descriptions) {
     for (const Description& d : descriptions) {
       std::puts((request.json ? asJson(d) : asText(d)).c_str());
@@ -158,12 +184,16 @@ int describePictures(const InfoRequest& request, const std::vector<std::string>&
   for (const std::string& path : paths) {
     if (request.scan) {
       int finds = 0;
-      const DecodeStatus status =
-          scanFile(path.c_str(), [&](const FoundPicture& found, ByteView bytes) {
+      const DecodeStatus status = scanFile(
+          path.c_str(),
+          [&](const FoundPicture& found, ByteView bytes) {
             ++finds;
-            print(describeContainer(path, request.profile, found.offset, bytes, found.length));
+            const std::string& image = found.image.empty() ? path : found.image;
+            print(describeContainer(image, request.profile, found.offset, bytes, found.length,
+                                    &found));
             return true;
-          });
+          },
+          nullptr, options);
       if (status != DecodeStatus::ok || finds == 0) {
         refuse(request, path,
                status != DecodeStatus::ok ? decodeStatusText(status) : "no picture found");
@@ -188,5 +218,5 @@ int describePictures(const InfoRequest& request, const std::vector<std::string>&
     print(describeContainer(path, request.profile, std::nullopt, bytes,
                             pictureReach(bytes, kind, true).extent));
   }
-  return allDescribed ? 0 : 1;
+  return allDescribed && !passedOver ? 0 : 1;
 }

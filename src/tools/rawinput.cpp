@@ -79,29 +79,34 @@ std::string parse(const RawOptions& options, RawPicture& out) {
   return "";
 }
 
-// The PLTE chunks that load the palette: the file's own, or one of its RGB triplets.
-std::string paletteChunks(const std::string& path, ImagBuilder& file) {
+}  // namespace
+
+std::string readPaletteChunks(const std::string& path, PaletteChunks& chunks) {
+  chunks.clear();
   FileCopy copy;
   const DecodeStatus status = readFileCopy(path.c_str(), kMaxFileBytes, copy);
   if (status != DecodeStatus::ok) return decodeStatusText(status);
   const ByteView view = copy.view();
   if (const ContainerKind kind = containerKind(view); kind != ContainerKind::none) {
-    const auto chunks = findPicture(view, kind, 0);
-    if (!chunks || chunks->palettes.empty()) return "no PLTE chunk in this CD-i file";
-    for (const ByteView& body : chunks->palettes)
-      file.chunk("PLTE", Bytes(body.data(), body.data() + body.size()));
+    const auto found = findPicture(view, kind, 0);
+    if (!found || found->palettes.empty()) return "no PLTE chunk in this CD-i file";
+    for (const ByteView& body : found->palettes)
+      chunks.emplace_back(body.data(), body.data() + body.size());
     return "";
   }
   if (copy.size % 3 != 0 || copy.size > kLargestPaletteBytes) {
     return "not a palette: neither a CD-i IFF file nor up to 256 RGB triplets (" +
            std::to_string(copy.size) + " bytes)";
   }
-  std::vector<Rgb> colours;
-  for (std::int64_t i = 0; i < copy.size; i += 3)
-    colours.push_back({copy.bytes[i], copy.bytes[i + 1], copy.bytes[i + 2]});
-  file.plte(colours);
+  Bytes body;
+  appendU16(body, 0);  // from entry 0
+  appendU16(body, static_cast<std::uint32_t>(copy.size / 3));
+  body.insert(body.end(), copy.bytes.get(), copy.bytes.get() + copy.size);
+  chunks.push_back(std::move(body));
   return "";
 }
+
+namespace {
 
 std::vector<Rgb> greys(int count) {
   std::vector<Rgb> colours;
@@ -123,10 +128,10 @@ bool RawOptions::take(const std::string& option, const std::string& value) {
   return field != nullptr;
 }
 
-std::string checkRawOptions(const RawOptions& options, bool otherProfile) {
+std::string checkRawOptions(const RawOptions& options, bool otherProfile, bool scanning) {
   if (!options.active()) {
-    return options.palette.empty() && options.start.empty() ? ""
-                                                            : "--palette and --start need --raw";
+    if (!options.start.empty()) return "--start needs --raw";
+    return options.palette.empty() || scanning ? "" : "--palette needs --raw or --scan";
   }
   if (otherProfile) return "--raw cannot be combined with --accurate, --crop, --scan or --info";
   RawPicture raw;
@@ -153,8 +158,13 @@ std::string rawImage(const std::string& input, const RawOptions& options, RgbIma
   if (const int capacity = paletteCapacity(raw.model.model); capacity != 0) {
     if (options.palette.empty()) {
       file.plte(greys(capacity));
-    } else if (std::string error = paletteChunks(options.palette, file); !error.empty()) {
-      return options.palette + ": " + error;
+    } else {
+      PaletteChunks chunks;
+      if (std::string error = readPaletteChunks(options.palette, chunks); !error.empty()) {
+        return options.palette + ": " + error;
+      }
+      for (const auto& body : chunks)
+        file.chunk("PLTE", body);
     }
   }
   file.idat(Bytes(data.bytes.get(), data.bytes.get() + data.size));

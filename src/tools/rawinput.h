@@ -13,9 +13,10 @@
 #include <string>
 
 #include "frameimage.h"
+#include "realtime.h"
 
 struct RawOptions {
-  std::string shape;     // MODEL:WIDTHxHEIGHT; empty without --raw
+  std::string shape;    // MODEL:WIDTHxHEIGHT; empty without --raw
   std::string palette;  // --palette FILE
   std::string start;    // --start Y,U,V
 
@@ -25,8 +26,13 @@ struct RawOptions {
 };
 
 // "" when the options make sense together (`otherProfile`: --accurate, --crop, --scan or --info
-// was given too), else what is wrong, for a usage error.
-std::string checkRawOptions(const RawOptions& options, bool otherProfile);
+// was given too; `scanning`: --scan or --info, where --palette colours real-time pictures),
+// else what is wrong, for a usage error.
+std::string checkRawOptions(const RawOptions& options, bool otherProfile, bool scanning);
+
+// The PLTE chunk bodies that a palette file loads: the PLTE chunks of a CD-i IFF file, or one
+// holding a file of RGB triplets (at most 256). "" or why the file is no palette.
+std::string readPaletteChunks(const std::string& path, PaletteChunks& chunks);
 
 // Decodes the data in the file at `input`; returns "" or the reason it cannot. `complete` tells
 // whether the data reached every pixel (the rest is black).

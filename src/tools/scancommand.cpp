@@ -12,6 +12,7 @@
 #include "modelnames.h"
 #include "outputname.h"
 #include "profileimage.h"
+#include "rawinput.h"
 #include "utf8path.h"
 
 namespace {
@@ -52,9 +53,10 @@ class Converter {
     const char* extension = request_.format == ImageFormat::png ? ".png" : ".ppm";
     const int count = request_.all ? found.pictures : 1;
     bool allWritten = true;
+    const std::string& image = found.image.empty() ? input : found.image;
     for (int index = 0; index < count; ++index) {
       const std::string output = utf8FromPath(
-          folder / pathFromUtf8(scanOutputName(input, found.offset, index + 1, extension)));
+          folder / pathFromUtf8(scanOutputName(image, found.offset, index + 1, extension)));
       allWritten = convertOne(input, found, bytes, index, output) && allWritten;
     }
     return allWritten;
@@ -63,7 +65,7 @@ class Converter {
  private:
   bool convertOne(const std::string& input, const FoundPicture& found, ByteView bytes, int index,
                   const std::string& output) {
-    const std::string where = input + "@" + hex(found.offset);
+    const std::string where = (found.image.empty() ? input : found.image) + "@" + hex(found.offset);
     ProfiledImage picture;
     const DecodeStatus status = pictureImage(bytes, request_, index, picture);
     const RgbImage& image = picture.image;
@@ -91,6 +93,7 @@ class Converter {
                 output.c_str());
     for (const std::string& warning : picture.warnings)
       complain(where, warning);
+    if (!found.note.empty()) complain(where, findNote(found));
     return true;
   }
 
@@ -99,6 +102,24 @@ class Converter {
 };
 
 }  // namespace
+
+std::string findNote(const FoundPicture& found) {
+  const bool greys = found.realTime && found.note.rfind("no palette", 0) == 0;
+  return greys ? found.note + " (--palette FILE gives one)" : found.note;
+}
+
+std::string scanOptionsFor(const std::string& palette, bool& failed, ScanOptions& options) {
+  if (!palette.empty()) {
+    if (std::string error = readPaletteChunks(palette, options.palette); !error.empty()) {
+      return palette + ": " + error;
+    }
+  }
+  options.report = [&failed](const std::string& where, const std::string& what, bool fault) {
+    complain(where, what);
+    failed = failed || fault;
+  };
+  return "";
+}
 
 std::string scanOutputName(const std::string& input, long long offset, int picture,
                            const char* extension) {
@@ -111,18 +132,27 @@ int scanAndConvert(const ScanRequest& request, const std::vector<std::string>& p
     complain(request.folder, "not a folder");
     return 1;
   }
+  bool passedOver = false;
+  ScanOptions options;
+  if (const std::string error = scanOptionsFor(request.palette, passedOver, options);
+      !error.empty()) {
+    complain("--palette", error);
+    return 1;
+  }
   removeTemporaryFileOnSignals();
   Converter converter(request);
   bool allConverted = true;
   for (const std::string& input : paths) {
     int finds = 0;
-    const DecodeStatus status =
-        scanFile(input.c_str(), [&](const FoundPicture& found, ByteView bytes) {
+    const DecodeStatus status = scanFile(
+        input.c_str(),
+        [&](const FoundPicture& found, ByteView bytes) {
           ++finds;
           allConverted = converter.convertFind(input, found, bytes) && allConverted;
           std::fflush(stdout);
           return true;
-        });
+        },
+        nullptr, options);
     if (status != DecodeStatus::ok) {
       complain(input, decodeStatusText(status));
       allConverted = false;
@@ -135,5 +165,5 @@ int scanAndConvert(const ScanRequest& request, const std::vector<std::string>& p
     std::fprintf(stderr, "imag2png: %s\n", error.c_str());
     allConverted = false;
   }
-  return allConverted ? 0 : 1;
+  return allConverted && !passedOver ? 0 : 1;
 }

@@ -3,8 +3,11 @@
 // file order without overlap; in a plain file its bytes must be the file's own at its offset,
 // in a disc image the header's first byte must stand at its offset.
 //
-// Input: selector (0: the layout told from the file, 1: plain, 2: 2352-byte sectors,
-// 3: 2336-byte sectors), then the file.
+// The video sectors of a sector image must give real-time finds the accurate profile accepts,
+// no larger than the largest picture a coding holds, whose data starts within the file.
+//
+// Input: selector (low two bits 0: the layout told from the file, 1: plain, 2: 2352-byte
+// sectors, 3: 2336-byte sectors), then the file.
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +16,7 @@
 #include "accurate/accurate.h"
 #include "fence.h"
 #include "scan/finder.h"
+#include "scan/realtime.h"
 
 namespace {
 
@@ -74,5 +78,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return true;
       });
   if (status != DecodeStatus::ok) fail("an in-memory scan failed");
+  constexpr std::size_t kLargestForm = 768 * 560 * 2 + 2048;  // RGB555 halves, headers, palette
+  const DecodeStatus video = scanRealTime(source, layout, {}, [&](const RealTimePicture& picture) {
+    if (picture.offset < 0 || picture.offset >= fileSize) fail("a real-time find outside the file");
+    if (picture.form.size() > kLargestForm) fail("a real-time find larger than any picture");
+    AccurateSummary summary;
+    if (describeAccurate(picture.form, {}, summary) != DecodeStatus::ok ||
+        summary.model != picture.coding.model) {
+      fail("a real-time find the accurate profile refuses");
+    }
+    return true;
+  });
+  if (video != DecodeStatus::ok) fail("an in-memory real-time scan failed");
   return 0;
 }

@@ -159,6 +159,28 @@ TEST_F(Finder, PictureDataCutByTheEndOfTheFileIsFoundIncomplete) {
   EXPECT_FALSE(decoded.complete);
 }
 
+// A ROM dump read from 16-bit chips byte by byte has the two bytes of every word swapped. It
+// may hold pictures of both orders; a swapped one is found at its offset as stored, swapped back.
+TEST_F(Finder, PicturesInSwappedWordsAreFoundSwappedBack) {
+  const Bytes straight = colourfulPicture(20, 20), swapped = colourfulPicture(31, 7);
+  Bytes stored = join({noise(1001, 11), swapped, noise(600, 12)});
+  stored.push_back(0);  // a whole number of words
+  for (std::size_t i = 0; i + 1 < stored.size(); i += 2)
+    std::swap(stored[i], stored[i + 1]);
+  const Bytes dump = join({stored, straight});
+  const auto finds = scan(dump);
+  ASSERT_EQ(finds.size(), 2u);
+  EXPECT_FALSE(finds[0].found.swapped);
+  EXPECT_EQ(finds[0].bytes, straight);
+  EXPECT_TRUE(finds[1].found.swapped);
+  EXPECT_EQ(finds[1].found.offset, 1001);  // an odd offset: the header starts mid-word
+  EXPECT_EQ(finds[1].bytes, swapped);
+  std::vector<std::uint8_t> again;
+  ASSERT_EQ(readFoundPicture(dir.path("dump.bin").c_str(), finds[1].found, again),
+            DecodeStatus::ok);
+  EXPECT_EQ(again, swapped);
+}
+
 // A hostile file: tens of thousands of headers the decoder refuses, each with picture data
 // claiming to run on for megabytes. Each header must not read the rest of the file again.
 TEST(FinderCost, HeadersClaimingHugeDataDoNotRereadTheFile) {

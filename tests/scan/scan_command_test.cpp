@@ -10,6 +10,7 @@
 
 #include "support/discimage.h"
 #include "support/picturefile.h"
+#include "support/realtimesectors.h"
 #include "support/toolrun.h"
 
 namespace {
@@ -111,6 +112,46 @@ TEST(ScanCommand, InfoJsonDescribesEachPictureOnOneLine) {
   EXPECT_EQ(second["model_name"], "RL7");
   EXPECT_TRUE(second["data_needed"].is_null());
   EXPECT_EQ(second["complete"], false);  // one line of eight
+}
+
+// Finds that are not IFF files as stored say so: real-time records, swapped words, and the BIN
+// file a cue sheet names, whose name the written picture takes.
+TEST(ScanCommand, DiscAndDumpFindsAreNamedAndDescribed) {
+  TempDir dir;
+  SectorImage video;
+  video.record(Bytes(384 * 240, 7), 0x12, 3);  // CLUT8, double resolution, channel 3
+  dir.write("movie.bin", video.bytes());
+  const std::string sheet = "FILE \"movie.bin\" BINARY\n TRACK 01 MODE2/2336\n INDEX 01 00:00:00\n";
+  const std::string cue = dir.write("movie.cue", Bytes(sheet.begin(), sheet.end()));
+  Bytes rom = join({Bytes(10, 0), picture(4, 8, 2)});
+  for (std::size_t i = 0; i + 1 < rom.size(); i += 2)
+    std::swap(rom[i], rom[i + 1]);
+  const std::string dump = dir.write("rom.bin", rom);
+
+  const Listing info = run({"--info", "--json", "--scan", cue, dump});
+  EXPECT_EQ(info.exit, 0);
+  ASSERT_EQ(info.lines.size(), 2u);
+  const auto film = nlohmann::json::parse(info.lines[0]),
+             swapped = nlohmann::json::parse(info.lines[1]);
+  EXPECT_EQ(film["path"], dir.path("movie.bin").string());
+  EXPECT_EQ(film["container"], "real-time");
+  EXPECT_EQ(film["rt_file"], 1);
+  EXPECT_EQ(film["rt_channel"], 3);
+  EXPECT_EQ(film["rt_coding"], 0x12);
+  EXPECT_EQ(film["offset"], 8);
+  EXPECT_EQ(film["width"], 768);
+  EXPECT_EQ(film["byte_order"], "straight");
+  ASSERT_EQ(film["warnings"].size(), 1u);  // no palette: greys
+  EXPECT_EQ(swapped["byte_order"], "swapped");
+  EXPECT_EQ(swapped["container"], "FORM");
+  EXPECT_FALSE(swapped.contains("rt_coding"));
+
+  const std::string palette = dir.write("palette.rgb", Bytes(3 * 8, 0x40));
+  const Listing written = run({"--scan", "--palette", palette, "-o", dir.root().string(), cue});
+  EXPECT_EQ(written.exit, 0);
+  const PictureFile png = readPicture(dir.path("movie.bin@0x8.png"));
+  ASSERT_EQ(png.width, 768);
+  EXPECT_EQ(png.rgb[0], 0x40);  // entry 7 of the palette given, not a grey of the ramp
 }
 
 TEST(ScanCommand, InfoWithoutScanReadsAPictureFile) {

@@ -13,14 +13,6 @@ std::vector<Rgb> palette(int entries) {
   return colours;
 }
 
-// count bytes 0, step, 2 * step, ... (mod 256).
-Bytes ramp(int count, int step) {
-  Bytes bytes;
-  for (int i = 0; i < count; ++i)
-    bytes.push_back(static_cast<std::uint8_t>(i * step));
-  return bytes;
-}
-
 Bytes repeat(const Bytes& part, int times) {
   Bytes bytes;
   for (int i = 0; i < times; ++i)
@@ -54,6 +46,13 @@ ImagBuilder picture(int model, int width, int height, const Bytes& data) {
 }
 
 }  // namespace
+
+Bytes ramp(int count, int step) {
+  Bytes bytes;
+  for (int i = 0; i < count; ++i)
+    bytes.push_back(static_cast<std::uint8_t>(i * step));
+  return bytes;
+}
 
 std::vector<Sample> samplePictures() {
   std::vector<Sample> s;

@@ -16,3 +16,6 @@ struct Sample {
 };
 
 std::vector<Sample> samplePictures();
+
+// count bytes 0, step, 2 * step, ... (mod 256).
+Bytes ramp(int count, int step);

@@ -6,6 +6,7 @@
 #include "bundledsamples.h"
 #include "fuzzinput.h"
 #include "fuzzsamples.h"
+#include "realtimesectors.h"
 
 namespace {
 
@@ -51,5 +52,24 @@ std::vector<RepositoryFile> repositoryFiles() {
     seed("accurate-corpus", stem, 0, sample.bytes);
     if (has(stem, "dyuv") || has(stem, "cat")) seed("accurate-corpus", stem, 3, sample.bytes);
   }
+  // fuzz_scan's sector seeds: real-time records in 2336-byte (selector 3) and 2352-byte
+  // (selector 2) sectors, between audio, with a subheader whose copies disagree, RGB555 halves
+  // and a record that never ends.
+  const Bytes lines = ramp(2 * 2324, 0x1D);
+  const Subheader other{1, 5, kVideoSector, 0x02};
+  SectorImage mixed;
+  mixed.sector({1, 1, 0x64, 0}, lines).record(lines, 0x02, 0, false);
+  mixed.sector({1, 0, kVideoSector | kEndOfRecord, 0x02}, lines, &other);
+  seed("scan-corpus", "realtime-clut8", 3, mixed.bytes());
+  SectorImage raw(true);
+  raw.record({0x85, 0x00, 0x81, 0x10, 0x05}, 0x04).record(lines, 0x13, 1);
+  seed("scan-corpus", "realtime-rl", 2, raw.bytes());
+  SectorImage halves;
+  halves.record(lines, 0x06, 0).record(lines, 0x07, 1).record(lines, 0x06, 2);
+  seed("scan-corpus", "realtime-rgb555", 3, halves.bytes());
+  SectorImage endless;
+  for (int n = 0; n < 7; ++n)
+    endless.sector({1, 0, kVideoSector | kForm2Sector, 0x35}, lines);
+  seed("scan-corpus", "realtime-endless", 3, endless.bytes());
   return files;
 }

@@ -7,7 +7,6 @@
 
 #include "accurate/accurate.h"
 #include "picturereach.h"
-#include "scanfile.h"
 
 namespace {
 
@@ -49,6 +48,8 @@ class Scanner {
  public:
   Scanner(const ScanSource& source, SectorLayout layout, const FoundVisitor& visit)
       : reader_(source, layout), visit_(visit) {}
+
+  void watch(const SectorWatch& watch) { reader_.watch(watch); }
 
   DecodeStatus run() {
     window_.reserve(static_cast<std::size_t>(kWindowBytes + kKeptBytes));
@@ -181,50 +182,9 @@ class Scanner {
 
 }  // namespace
 
-DecodeStatus scanSource(const ScanSource& source, SectorLayout layout, const FoundVisitor& visit) {
-  return Scanner(source, layout, visit).run();
-}
-
-DecodeStatus scanFile(const char* path, const FoundVisitor& visit, SectorLayout* layout) {
-  ScanFile file;
-  const DecodeStatus opened = file.open(path);
-  if (opened != DecodeStatus::ok) return opened;
-  std::vector<std::uint8_t> start;
-  const SectorLayout told = file.detectLayout(start);
-  if (layout != nullptr) *layout = told;
-  bool any = false;
-  const FoundVisitor counting = [&](const FoundPicture& found, ByteView bytes) {
-    any = true;
-    return visit(found, bytes);
-  };
-  const DecodeStatus status = scanSource(file.source(), told, counting);
-  // 2336-byte sectors are told only by their doubled subheaders, which some plain files have
-  // too: when their user data holds no picture, the file is scanned as it stands.
-  if (status != DecodeStatus::ok || any || told != SectorLayout::raw2336) return status;
-  if (layout != nullptr) *layout = SectorLayout::plain;
-  return scanSource(file.source(), SectorLayout::plain, visit);
-}
-
-DecodeStatus findPictures(const char* path, std::vector<FoundPicture>& found) {
-  found.clear();
-  return scanFile(path, [&](const FoundPicture& picture, ByteView) {
-    found.push_back(picture);
-    return true;
-  });
-}
-
-DecodeStatus readFoundPicture(const char* path, const FoundPicture& found,
-                              std::vector<std::uint8_t>& bytes) {
-  bytes.clear();
-  ScanFile file;
-  const DecodeStatus opened = file.open(path);
-  if (opened != DecodeStatus::ok) return opened;
-  UserDataReader reader(file.source(), found.layout);
-  StreamPos pos = found.start;
-  if (!reader.read(pos, found.length, bytes, nullptr) ||
-      static_cast<std::int64_t>(bytes.size()) != found.length) {
-    bytes.clear();
-    return DecodeStatus::shortRead;
-  }
-  return DecodeStatus::ok;
+DecodeStatus scanSource(const ScanSource& source, SectorLayout layout, const FoundVisitor& visit,
+                        const SectorWatch& watch) {
+  Scanner scanner(source, layout, visit);
+  if (watch) scanner.watch(watch);
+  return scanner.run();
 }

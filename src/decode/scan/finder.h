@@ -15,12 +15,18 @@
 // is read up to kScanPictureBytes from its header, however large the scanned file, and walked
 // for at most kScanPictureChunks chunks (picturereach.h). Bytes read ahead for one header serve
 // the headers after it, so a file full of headers is read about twice, not once per header.
+//
+// scanFile looks further: at the video sectors of real-time files in sector images
+// (realtime.h), at plain files read with the bytes of every 16-bit word swapped (ROM dumps of
+// 16-bit chips), and through cue sheets at the tracks of their BIN files (cuesheet.h).
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "container.h"
+#include "realtime.h"
 #include "status.h"
 #include "userdata.h"
 
@@ -34,19 +40,42 @@ struct FoundPicture {
   int model = 0, width = 0, height = 0;
   SectorLayout layout = SectorLayout::plain;  // of the file it was found in
   StreamPos start;                            // where readFoundPicture finds it again
+  bool swapped = false;   // found with the bytes of every 16-bit word exchanged; these are its
+                          // bytes swapped back
+  bool realTime = false;  // video sectors of a real-time file (`rt` says which), shown as a FORM
+  RealTimeFind rt;
+  std::string image;  // the file it stands in when that is not the one scanned (a cue sheet's BIN)
+  std::int64_t trackStart = 0, trackBytes = -1;  // the track of `image` it was found in (-1: all)
+  std::string note;                              // a warning about the find, or empty
 };
 
 // Called for each find in file order with the picture's bytes (`length` of them, valid during
 // the call only); returns false to stop the scan.
 using FoundVisitor = std::function<bool(const FoundPicture& found, ByteView bytes)>;
 
-// Scans `source` read as `layout`. Returns ok, or shortRead when the file could not be read to
-// its end (the finds before that were visited).
-DecodeStatus scanSource(const ScanSource& source, SectorLayout layout, const FoundVisitor& visit);
+// Scans `source` read as `layout`, showing `watch` every sector of a sector image on the way.
+// Returns ok, or shortRead when the file could not be read to its end (the finds before that
+// were visited).
+DecodeStatus scanSource(const ScanSource& source, SectorLayout layout, const FoundVisitor& visit,
+                        const SectorWatch& watch = {});
+
+struct ScanOptions {
+  PaletteChunks palette;  // for real-time pictures of the palette models; empty: greys
+  // Told of what the scan passed over: a file a cue sheet names that cannot be read (`failed`),
+  // a sector skipped for its coding byte (not failed). `where` is the file concerned.
+  std::function<void(const std::string& where, const std::string& what, bool failed)> report;
+};
 
 // Scans the regular file at path, first telling its layout (sectors.h); `layout` receives it
-// when given. The open failures of readFileCopy (cannotOpen, notRegularFile, empty), shortRead.
-DecodeStatus scanFile(const char* path, const FoundVisitor& visit, SectorLayout* layout = nullptr);
+// when given. IFF pictures come in file order, the real-time pictures of a sector image among
+// them as their records end (the file is read once for both), then, in a plain file, the
+// pictures found in its swapped words.
+// A cue sheet (its name ends in .cue) is followed to the data tracks of its BIN files, each
+// scanned as its mode lays it out; a BIN that cannot be read is reported and the others are
+// still scanned. The open failures of readFileCopy (cannotOpen, notRegularFile, empty),
+// shortRead.
+DecodeStatus scanFile(const char* path, const FoundVisitor& visit, SectorLayout* layout = nullptr,
+                      const ScanOptions& options = {});
 
 // Every picture of the file at path, for a list to pick from.
 DecodeStatus findPictures(const char* path, std::vector<FoundPicture>& found);
@@ -54,4 +83,4 @@ DecodeStatus findPictures(const char* path, std::vector<FoundPicture>& found);
 // The bytes of a picture findPictures found in the same file, read again: they decode with
 // decodeAccurate. shortRead when the file no longer holds them.
 DecodeStatus readFoundPicture(const char* path, const FoundPicture& found,
-                              std::vector<std::uint8_t>& bytes);
+                              std::vector<std::uint8_t>& bytes, const PaletteChunks& palette = {});

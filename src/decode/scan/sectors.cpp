@@ -17,9 +17,13 @@ bool hasSync(ByteView sector) {
   return sector.has(0, sizeof kSync) && std::memcmp(sector.data(), kSync, sizeof kSync) == 0;
 }
 
-// A mode 2 subheader stands twice: file, channel, submode, coding.
+constexpr std::uint8_t kChannels = 32;
+
+// A mode 2 subheader stands twice: file, channel (0 to 31), submode, coding. Runs of one byte
+// value, common in dumps, have a doubled "subheader" too, but seldom a channel below 32.
 bool subheaderTwice(ByteView bytes, std::int64_t at) {
-  return bytes.has(at, 8) && std::memcmp(bytes.data() + at, bytes.data() + at + 4, 4) == 0;
+  return bytes.has(at, 8) && std::memcmp(bytes.data() + at, bytes.data() + at + 4, 4) == 0 &&
+         bytes[at + 1] < kChannels;
 }
 
 UserData mode2(ByteView sector, std::int64_t subheader) {
@@ -31,13 +35,15 @@ UserData mode2(ByteView sector, std::int64_t subheader) {
 
 SectorLayout detectSectorLayout(ByteView start, std::int64_t size) {
   if (containerKind(start) != ContainerKind::none) return SectorLayout::plain;
-  if (size > 0 && size % kRawSectorBytes == 0 && hasSync(start)) return SectorLayout::raw2352;
-  if (size <= 0 || size % kHeaderlessSectorBytes != 0) return SectorLayout::plain;
+  // A trailing partial sector, as a copy cut short leaves it, is passed over.
+  if (size >= kRawSectorBytes && hasSync(start)) return SectorLayout::raw2352;
   const std::int64_t sectors = std::min(size / kHeaderlessSectorBytes, kSectorsLooked);
-  for (std::int64_t i = 0; i < sectors; ++i) {
-    if (!subheaderTwice(start, i * kHeaderlessSectorBytes)) return SectorLayout::plain;
-  }
-  return SectorLayout::raw2336;
+  // A subheader whose copies disagree (a bad read of one sector) does not hide the layout.
+  std::int64_t twice = 0;
+  for (std::int64_t i = 0; i < sectors; ++i)
+    twice += subheaderTwice(start, i * kHeaderlessSectorBytes) ? 1 : 0;
+  return sectors > 0 && twice >= sectors - sectors / 8 ? SectorLayout::raw2336
+                                                       : SectorLayout::plain;
 }
 
 std::int64_t sectorBytes(SectorLayout layout) {

@@ -28,9 +28,10 @@ struct UserData {
 };
 
 // The layout of a file of `size` bytes that begins with `start` (its first bytes, up to 16
-// sectors): raw2352 when it is a whole number of sectors and the first begins with the sync
-// pattern; raw2336 when it is a whole number of 2336-byte sectors whose subheaders each stand
-// twice; plain otherwise, and always when the file itself begins with a picture header.
+// sectors): raw2352 when it holds a whole sector and begins with the sync
+// pattern; raw2336 when the subheaders of its first 2336-byte sectors stand twice with a
+// channel below 32 (all but one in eight of them); plain otherwise, and always when the file itself
+// begins with a picture header. A trailing partial sector does not count against a layout.
 SectorLayout detectSectorLayout(ByteView start, std::int64_t size);
 
 // The bytes of one sector of the layout (kRawSectorBytes or kHeaderlessSectorBytes).

@@ -55,6 +55,11 @@ bool UserDataReader::read(StreamPos& pos, std::int64_t want, std::vector<std::ui
     if (got != batch * bytes) return false;  // the size was taken up front: short is an error
     const ByteView view(std::span<const std::uint8_t>(sectors_.data(), sectors_.size()));
     for (std::int64_t i = 0; i < batch && want > 0; ++i) {
+      if (watch_ && pieces != nullptr && pos.sector >= watched_) {  // pos.sector is sector i's
+        const std::uint8_t* at = sectors_.data() + i * bytes;
+        watch_(pos.sector, at, i + 1 < batch ? at + bytes : nullptr);
+        watched_ = pos.sector + 1;
+      }
       const UserData data = userDataOf(layout_, view.tail(i * bytes));
       const std::int64_t n = std::min(data.length - pos.skip, want);
       if (n > 0) {
@@ -75,6 +80,37 @@ bool UserDataReader::read(StreamPos& pos, std::int64_t want, std::vector<std::ui
     }
   }
   return true;
+}
+
+ScanSource partOf(const ScanSource& source, std::int64_t start, std::int64_t bytes) {
+  ScanSource part;
+  part.size = std::clamp<std::int64_t>(source.size - start, 0, bytes);
+  part.readAt = [whole = source.readAt, start, size = part.size](
+                    std::int64_t offset, std::uint8_t* into, std::int64_t n) {
+    if (offset < 0 || offset > size) return std::int64_t{-1};
+    return whole(start + offset, into, std::min(n, size - offset));
+  };
+  return part;
+}
+
+ScanSource swappedWords(const ScanSource& source) {
+  ScanSource swapped;
+  swapped.size = source.size;
+  swapped.readAt = [whole = source.readAt, words = std::vector<std::uint8_t>()](
+                       std::int64_t offset, std::uint8_t* into, std::int64_t n) mutable {
+    if (offset < 0 || n < 0) return std::int64_t{-1};
+    const std::int64_t from = offset & ~std::int64_t{1};  // the word the first byte is part of
+    words.resize(static_cast<std::size_t>(n + 2));
+    const std::int64_t got =
+        whole(from, words.data(), ((offset + n + 1) & ~std::int64_t{1}) - from);
+    if (got < 0) return got;
+    for (std::int64_t i = 0; i + 1 < got; i += 2)
+      std::swap(words[i], words[i + 1]);
+    const std::int64_t out = std::clamp<std::int64_t>(got - (offset - from), 0, n);
+    std::memcpy(into, words.data() + (offset - from), static_cast<std::size_t>(out));
+    return out;
+  };
+  return swapped;
 }
 
 std::int64_t fileOffsetOf(const std::vector<Piece>& pieces, std::int64_t stream) {

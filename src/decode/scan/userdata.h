@@ -19,6 +19,12 @@ struct ScanSource {
   ReadAt readAt;
 };
 
+// `bytes` bytes of `source` from `start` on (a track of a disc image), read as a file of its own.
+ScanSource partOf(const ScanSource& source, std::int64_t start, std::int64_t bytes);
+// `source` with the two bytes of every 16-bit word exchanged, as a ROM dump read from 16-bit
+// chips byte by byte stores them: bytes 2k and 2k + 1 trade places (an odd last byte stays).
+ScanSource swappedWords(const ScanSource& source);
+
 // Where reading resumes: `skip` bytes into the user data of sector `sector` (for a plain file,
 // of a fixed-size block), which is byte `stream` of the stream.
 struct StreamPos {
@@ -34,9 +40,18 @@ struct Piece {
   std::int64_t length = 0;
 };
 
+// Shown each sector of a sector image as a reader passes it: its index, its bytes, and the
+// sector after it when at hand (null otherwise).
+using SectorWatch =
+    std::function<void(std::int64_t sector, const std::uint8_t* at, const std::uint8_t* next)>;
+
 class UserDataReader {
  public:
   UserDataReader(const ScanSource& source, SectorLayout layout);
+
+  // Shows `watch` every sector that reads noting pieces pass, each once, in file order, as long
+  // as those reads go forward from sector 0 (as the scan's windows do).
+  void watch(SectorWatch watch) { watch_ = std::move(watch); }
 
   // Appends to `out` the stream from `pos` on, until `want` bytes were added or the stream ends,
   // and moves `pos` past them. Notes each piece in `pieces` when given. False on a read error.
@@ -52,6 +67,8 @@ class UserDataReader {
   const ScanSource& source_;
   SectorLayout layout_;
   std::vector<std::uint8_t> sectors_;  // a batch of whole sectors, as the file holds them
+  SectorWatch watch_;
+  std::int64_t watched_ = 0;  // sectors shown to watch_
 };
 
 // The file offset of stream position `stream`, which lies in one of `pieces`; -1 otherwise.

@@ -1,0 +1,218 @@
+// Pictures in the video sectors of real-time files, and discs read through cue sheets.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
+#include "accurate.h"
+#include "finder.h"
+#include "support/discimage.h"
+#include "support/realtimesectors.h"
+#include "support/tempdir.h"
+
+namespace {
+
+Bytes pattern(std::size_t n, unsigned seed) {
+  Bytes bytes(n);
+  for (std::size_t i = 0; i < n; ++i)
+    bytes[i] = static_cast<std::uint8_t>((i * 131 + seed * 7 + i / 383) % 256);
+  return bytes;
+}
+
+struct Find {
+  FoundPicture found;
+  Bytes bytes;
+};
+
+struct Scanned {
+  std::vector<Find> finds;
+  std::vector<std::string> reports;
+};
+
+Scanned scanPath(const std::string& path) {
+  Scanned out;
+  ScanOptions options;
+  options.report = [&](const std::string& where, const std::string& what, bool failed) {
+    out.reports.push_back(where + (failed ? " failed: " : ": ") + what);
+  };
+  const DecodeStatus status = scanFile(
+      path.c_str(),
+      [&](const FoundPicture& found, ByteView bytes) {
+        out.finds.push_back({found, Bytes(bytes.data(), bytes.data() + bytes.size())});
+        return true;
+      },
+      nullptr, options);
+  EXPECT_EQ(status, DecodeStatus::ok);
+  // Real-time pictures are found among the others as their records end: put in file order.
+  std::stable_sort(out.finds.begin(), out.finds.end(), [](const Find& a, const Find& b) {
+    return std::tie(a.found.image, a.found.offset) < std::tie(b.found.image, b.found.offset);
+  });
+  for (const Find& find : out.finds) {  // as the viewer reads them again
+    Bytes again;
+    EXPECT_EQ(readFoundPicture(path.c_str(), find.found, again), DecodeStatus::ok);
+    EXPECT_EQ(again, find.bytes);
+  }
+  return out;
+}
+
+// What the accurate profile shows for a picture with this header and data, greys in its palette.
+AccuratePicture reference(const ImagHeader& header, const Bytes& data, int greys) {
+  ImagBuilder file = ImagBuilder::form().ihdr(header);
+  if (greys > 0) {
+    std::vector<Rgb> ramp;
+    for (int n = 0; n < greys; ++n) {
+      const auto level = static_cast<std::uint8_t>(n * 255 / (greys - 1));
+      ramp.push_back({level, level, level});
+    }
+    file.plte(ramp);
+  }
+  AccuratePicture picture;
+  EXPECT_EQ(decodeAccurate(file.idat(data).bytes(), {}, picture), DecodeStatus::ok);
+  return picture;
+}
+
+struct CodingCase {
+  const char* name;
+  std::uint8_t coding;
+  bool raw, form2;
+  Bytes data;  // of the record
+  int model, width, height, lineSize, greys;
+};
+
+Bytes runLines(std::uint8_t code, int lines) {
+  Bytes data;
+  for (int n = 0; n < lines; ++n)
+    data.insert(data.end(), {code, 0});  // one colour to the end of the line
+  return data;
+}
+
+class RealTimeCoding : public ::testing::TestWithParam<CodingCase> {};
+
+// Each coding gives its model and size; the height is the tallest standard one the data holds
+// (so the padding of the last sector is not shown), and the picture is the data's.
+TEST_P(RealTimeCoding, RecordDecodesAsItsCodingSays) {
+  const CodingCase& c = GetParam();
+  TempDir dir;
+  SectorImage image(c.raw);
+  image.sector({1, 3, 0x64, 0}, pattern(100, 9));  // an audio sector before it
+  image.record(c.data, c.coding, 2, c.form2);
+  const Scanned scanned = scanPath(dir.write("movie.rtf", image.bytes()));
+  ASSERT_EQ(scanned.finds.size(), 1u);
+  const FoundPicture& found = scanned.finds[0].found;
+  EXPECT_TRUE(found.realTime);
+  EXPECT_EQ(found.offset, image.dataOffset(1));
+  EXPECT_EQ(found.rt.channel, 2);
+  EXPECT_EQ(found.rt.coding, c.coding);
+  EXPECT_EQ(found.model, c.model);
+  EXPECT_EQ(found.width, c.width);
+  EXPECT_EQ(found.height, c.height);
+  EXPECT_EQ(found.note.empty(), c.greys == 0);
+
+  AccuratePicture shown;
+  ASSERT_EQ(decodeAccurate(scanned.finds[0].bytes, {}, shown), DecodeStatus::ok);
+  const auto expected =
+      reference(ImagHeader::of(c.model, c.width, c.height, c.lineSize), c.data, c.greys);
+  EXPECT_EQ(shown.rgb, expected.rgb);
+  EXPECT_TRUE(shown.complete);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codings, RealTimeCoding,
+    ::testing::Values(
+        CodingCase{"dyuv625", 0x05, false, true, pattern(384 * 280, 1), 3, 384, 280, 384, 0},
+        CodingCase{"dyuv525", 0x05, true, true, pattern(384 * 240 + 3000, 2), 3, 384, 240, 384, 0},
+        CodingCase{"dyuvTooLong", 0x05, false, false, pattern(384 * 300, 3), 3, 384, 280, 384, 0},
+        CodingCase{"clut8Short", 0x02, true, false, pattern(384 * 100, 4), 4, 384, 101, 384, 256},
+        CodingCase{"clut7Double", 0x11, false, true, pattern(768 * 240, 5), 5, 768, 240, 768, 128},
+        CodingCase{"clut4Normal", 0x00, false, true, pattern(192 * 280, 6), 6, 384, 280, 192, 16},
+        CodingCase{"clut8High", 0x32, false, true, pattern(768 * 560, 7), 4, 768, 560, 768, 256},
+        CodingCase{"oddLines", 0x45, false, true, pattern(384 * 280, 8), 3, 384, 280, 384, 0},
+        CodingCase{"rl7", 0x04, false, true, runLines(0x85, 12), 8, 384, 12, 384, 128},
+        CodingCase{"rl3Double", 0x13, true, false, runLines(0xA3, 7), 9, 768, 7, 768, 8}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// RGB555 comes as a record of lower bytes and one of upper bytes; joined, they are one picture.
+TEST(RealTime, Rgb555HalvesAreJoined) {
+  TempDir dir;
+  const Bytes lower = pattern(384 * 280, 11), upper = pattern(384 * 280, 12);
+  SectorImage image;
+  image.record(lower, 0x06, 0).record(upper, 0x07, 1);
+  const Scanned scanned = scanPath(dir.write("rgb.rtf", image.bytes()));
+  ASSERT_EQ(scanned.finds.size(), 1u);
+  EXPECT_EQ(scanned.finds[0].found.offset, image.dataOffset(0));
+  AccuratePicture shown;
+  ASSERT_EQ(decodeAccurate(scanned.finds[0].bytes, {}, shown), DecodeStatus::ok);
+  EXPECT_EQ(shown.rgb,
+            reference(ImagHeader::of(2, 384, 280, 384, 16), join({upper, lower}), 0).rgb);
+}
+
+// Files as real discs and bad copies have them: records of two channels interleaved, subheader
+// copies that disagree, a coding byte with an unknown bit, a record of nothing but padding, and
+// a record that never ends.
+TEST(RealTime, HostileSectorsAreSkippedOrBounded) {
+  TempDir dir;
+  const Subheader video{1, 0, kVideoSector, 0x02}, end{1, 0, kVideoSector | kEndOfRecord, 0x02};
+  const Subheader other{1, 1, kVideoSector, 0x05},
+      otherEnd{1, 1, kVideoSector | kEndOfRecord, 0x05};
+  const Subheader wrongChannel{1, 7, kVideoSector, 0x02}, wrongFile{9, 0, kVideoSector, 0x22};
+  SectorImage image;
+  image.sector(video, pattern(2048, 1));
+  image.sector(wrongChannel, pattern(2048, 2), &wrongFile);  // neither copy fits: skipped
+  image.sector(other, pattern(2048, 3));
+  image.sector(video, pattern(2048, 4), &wrongChannel);  // the first copy fits its neighbours
+  image.sector(end, pattern(2048, 5)).sector(otherEnd, pattern(2048, 6));
+  image.sector({1, 4, kVideoSector | kEndOfRecord, 0x85}, pattern(2048, 7));  // bit 7: unknown
+  image.sector({1, 6, kVideoSector | kEndOfRecord, 0x04}, {});  // RL7 of padding alone: no line
+  for (int n = 0; n < 400; ++n)
+    image.sector({1, 5, kVideoSector, 0x05}, pattern(2048, 8));
+  const Scanned scanned = scanPath(dir.write("hostile.rtf", image.bytes()));
+
+  ASSERT_EQ(scanned.finds.size(), 3u);
+  EXPECT_EQ(scanned.finds[0].found.rt.channel, 0);
+  EXPECT_EQ(scanned.finds[0].found.height, 3 * 2048 / 384);  // three of its four sectors
+  EXPECT_EQ(scanned.finds[1].found.rt.channel, 1);
+  EXPECT_EQ(scanned.finds[1].found.height, 2 * 2048 / 384);
+  EXPECT_EQ(scanned.finds[2].found.height, 280);  // cut at the tallest picture
+  ASSERT_EQ(scanned.reports.size(), 1u);
+  EXPECT_NE(scanned.reports[0].find("coding 0x85 is not known"), std::string::npos);
+}
+
+// A cue sheet leads to the data tracks of its BIN files, read as their modes lay them out; an
+// audio track is not read, and a missing BIN is reported while the others are still scanned.
+TEST(CueSheet, FollowsDataTracksOfItsFiles) {
+  TempDir dir;
+  const Bytes picture =
+      ImagBuilder::form().ihdr(ImagHeader::of(3, 16, 4)).idat(pattern(64, 3)).bytes();
+  SectorImage video(true);
+  video.record(pattern(384 * 240, 4), 0x05);
+  const Bytes data = discImage(join({Bytes(3000, 0), picture}), SectorFormat::mode2Form1);
+  const Bytes audio = join({Bytes(2352 * 2, 0), picture, Bytes(2352 - picture.size() % 2352, 0)});
+  const Bytes track1 = join({data, video.bytes()});
+  dir.write("disc.bin", join({track1, audio}));
+  dir.write("extra.bin", join({Bytes(4096, 0), picture, Bytes(100, 0)}));
+  const int audioAt = int(track1.size() / 2352);
+  char sheet[512];
+  std::snprintf(sheet, sizeof sheet,
+                "FILE \"disc.bin\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:00:00\n"
+                "  TRACK 02 AUDIO\n    INDEX 00 00:00:%02d\n    INDEX 01 00:00:%02d\n"
+                "FILE \"gone.bin\" BINARY\n  TRACK 03 MODE1/2048\n    INDEX 01 00:00:00\n"
+                "FILE extra.bin BINARY\n  TRACK 04 MODE1/2048\n    INDEX 01 00:00:00\n",
+                audioAt, audioAt + 1);
+  const std::string cue = dir.write("disc.cue", Bytes(sheet, sheet + std::strlen(sheet)));
+
+  const Scanned scanned = scanPath(cue);
+  ASSERT_EQ(scanned.finds.size(), 3u);
+  const std::string disc = dir.path("disc.bin").string();
+  EXPECT_EQ(scanned.finds[0].found.image, disc);
+  EXPECT_EQ(scanned.finds[0].found.offset, imageOffsetOf(SectorFormat::mode2Form1, 3000));
+  EXPECT_TRUE(scanned.finds[1].found.realTime);
+  EXPECT_EQ(scanned.finds[1].found.offset, std::int64_t(data.size()) + 24);
+  EXPECT_EQ(scanned.finds[2].found.image, dir.path("extra.bin").string());
+  EXPECT_EQ(scanned.finds[2].found.offset, 4096);
+  ASSERT_EQ(scanned.reports.size(), 1u);
+  EXPECT_EQ(scanned.reports[0].find(dir.path("gone.bin").string() + " failed: "), 0u);
+}
+
+}  // namespace

@@ -56,7 +56,6 @@ def make_files(folder, samples, shell):
     files = {stem: os.path.join(samples, name) for stem, name in bundled(samples)}
     files["accurate-clut4"] = os.path.join(samples, "accurate", "clut4.imag")
     files["cat"] = os.path.join(samples, "accurate", "cat-two-pictures.imag")
-    files["rgb888"] = os.path.join(samples, "accurate", "rgb888.imag")
 
     def copy(key, *parts, source="clut8-chart"):
         files[key] = os.path.join(folder, *parts)
@@ -434,13 +433,13 @@ SCENARIOS = {
         Step(press("Tab"), named("accurate-clut4"), frame("accurate-clut4")),
         Step(press("p"), named("cat"), frame("cat")),
     ]),
-    # A message (here: that only the accurate profile shows the picture) shows for a while,
-    # then the specified pixels are back exactly; so with the panel.
-    "message_then_exact_pixels": (["--classic", "rgb888"], [
-        Step(None, named("rgb888"), then=text_over("rgb888")),
-        Step(None, named("rgb888"), frame("rgb888")),
-        Step(press("i"), named("rgb888"), then=text_over("rgb888")),
-        Step(press("i"), named("rgb888"), frame("rgb888")),
+    # A message (here: that the picture data ends early) shows for a while, then the specified
+    # pixels are back exactly; so with the panel.
+    "message_then_exact_pixels": (["cut short"], [
+        Step(None, named("cut short"), then=text_over("cut short")),
+        Step(None, named("cut short"), frame("cut short")),
+        Step(press("i"), named("cut short"), then=text_over("cut short")),
+        Step(press("i"), named("cut short"), frame("cut short")),
     ]),
     # A picture's message goes with it: the next picture shows without it, at once.
     "message_belongs_to_its_picture": (["cut short", "clut8-chart"], [

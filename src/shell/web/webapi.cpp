@@ -160,6 +160,14 @@ EMSCRIPTEN_KEEPALIVE int pm_expire() {
   return viewer().core.expireMessage(ViewerCore::Clock::now()) ? kRepaint : 0;
 }
 
+// What the empty page says until the first picture, one line per line (the first the larger);
+// "" once a picture was shown. A page is given files by a drop or by its button, not by a command.
+EMSCRIPTEN_KEEPALIVE const char* pm_hint() {
+  const std::vector<std::string> hint = viewer().core.emptyHint();
+  return viewer().hand(hint.empty() ? std::string()
+                                    : hint[0] + "\nor open them with the button above");
+}
+
 // The info panel's lines, one per line; "" while it is off.
 EMSCRIPTEN_KEEPALIVE const char* pm_panel() {
   std::string lines;

@@ -75,11 +75,29 @@ async function startViewer(createModule, moduleSource) {
       context.imageSmoothingEnabled = false;  // whole-number scales stay exact
       context.drawImage(picture, sx, sy, sw, sh, dx, dy, dw, dh);
     }
+    const hint = text(m._pm_hint());
+    if (hint) centredLines(hint.split("\n"));
     const panel = text(m._pm_panel());
     if (panel) textBox(panel.split("\n"), "bottom");
     const message = text(m._pm_message());
     if (message) textBox([message], "top");
     measured("repaint", {start: started});
+  }
+
+  // The empty page's hint: the first line, the larger, across the canvas's middle; the others
+  // below it.
+  function centredLines(lines) {
+    const unit = ratio(), sizes = lines.map((_, i) => (i === 0 ? 20 : 13) * unit);
+    let y = canvas.height / 2 - sizes[0] / 2;
+    context.fillStyle = "#fff";
+    context.textAlign = "center";
+    context.textBaseline = "top";
+    lines.forEach((line, i) => {
+      context.font = `${sizes[i]}px sans-serif`;
+      context.fillText(line, canvas.width / 2, y);
+      y += sizes[i] * 1.4;
+    });
+    context.textAlign = "start";
   }
 
   // Lines in a dark strip across the top or the bottom, wrapped to the canvas's width.

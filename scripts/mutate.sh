@@ -140,19 +140,24 @@ git ls-files -z | while IFS= read -r -d '' f; do
   [ -f "$f" ] && ! cmp -s "$f" "$tree/$f" && install -D -m "$(stat -c %a "$f")" "$f" "$tree/$f"
 done
 
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-# -O1 compiles and links about twice as fast as -O3 and keeps every behaviour the tests see.
-cmake -S "$tree" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" \
-  -DPELMORA_TESTS=ON -DPELMORA_BENCH=OFF -DPELMORA_PIXBUF_LOADER=OFF "${launcher[@]}" \
-  >"$work/configure.log" 2>&1 ||
+# Each fault rebuilds one file and relinks every program above it: Ninja checks the tree in a
+# fraction of a second where Make takes tens, lld links several times faster, ccache rebuilds
+# the unmutated file from its cache, and -O1 compiles about twice as fast as -O3.
+options=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" -DPELMORA_TESTS=ON
+  -DPELMORA_BENCH=OFF -DPELMORA_PIXBUF_LOADER=OFF)
+command -v ninja >/dev/null && options+=(-G Ninja)
+command -v ld.lld >/dev/null && options+=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld)
+command -v ccache >/dev/null && options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+grep -qs "CMAKE_GENERATOR:INTERNAL=$(command -v ninja >/dev/null && echo Ninja || echo Unix)" \
+  "$build/CMakeCache.txt" || rm -rf "$build"  # a kept build of another generator
+cmake -S "$tree" -B "$build" "${options[@]}" >"$work/configure.log" 2>&1 ||
   { cat "$work/configure.log"; exit 1; }
 targets=()
 made=$(cmake --build "$build" --target help)
 for t in "${tests[@]}"; do
   t=${t%% *}
   # A program the configuration does not make (no viewer library without SDL2) is left out.
-  grep -q "^\.\.\. ${t##*/}\$" <<<"$made" && targets+=("${t##*/}")
+  grep -Eq "^(\.\.\. )?${t##*/}(: phony)?\$" <<<"$made" && targets+=("${t##*/}")
 done
 for t in "${tools[@]}"; do targets+=("${t##*/}"); done
 build() { timeout 900 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" >"$work/build.log" 2>&1; }

@@ -91,21 +91,24 @@ TEST(AccurateDyuv, KindZeroIgnoresYuvs) {
 TEST(AccurateClut, PalettesLoadFromTheirFirstEntryUntilThePicture) {
   struct Case {
     std::uint16_t later;
+    std::size_t cut;  // bytes cut from the end of the later PLTE
     std::vector<Pixel> row;
   };
   const Case cases[] = {
-      {1, {{1, 2, 3}, {7, 8, 9}, kBlack, kBlack}},
-      {254, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}}},  // the third colour is dropped
+      {1, 0, {{1, 2, 3}, {7, 8, 9}, kBlack, kBlack}},
+      {254, 0, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}}},  // the third colour is dropped
+      {254, 4, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, kBlack}},  // a colour cut short is not loaded
   };
   for (const Case& c : cases) {
-    const Bytes file =
-        ImagBuilder::form()
-            .chunk("PLTE", plteBody(0, {{1, 2, 3}, {4, 5, 6}}))
-            .chunk("PLTE", plteBody(c.later, {{7, 8, 9}, {10, 11, 12}, {13, 14, 15}}))
-            .ihdr(header(4, 4, 4, 1))
-            .idat({0, 1, 254, 255})
-            .chunk("PLTE", plteBody(0, {{9, 9, 9}}))
-            .bytes();
+    Bytes later = plteBody(c.later, {{7, 8, 9}, {10, 11, 12}, {13, 14, 15}});
+    later.resize(later.size() - c.cut);
+    const Bytes file = ImagBuilder::form()
+                           .chunk("PLTE", plteBody(0, {{1, 2, 3}, {4, 5, 6}}))
+                           .chunk("PLTE", later)
+                           .ihdr(header(4, 4, 4, 1))
+                           .idat({0, 1, 254, 255})
+                           .chunk("PLTE", plteBody(0, {{9, 9, 9}}))
+                           .bytes();
     EXPECT_EQ(rowOf(decodeOk(file), 0), c.row) << c.later;
   }
 }

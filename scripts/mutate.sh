@@ -172,7 +172,7 @@ run_one() {
   local program=${1%% *} args=() a
   for a in ${1#"$program"}; do args+=("${a/#@/$tree/}"); done
   [[ $program == *_tests ]] && args+=(--gtest_brief=1 --gtest_fail_fast)
-  (cd "$build" && exec timeout "${limit[$program]:-600}" "$program" "${args[@]}" >/dev/null 2>&1)
+  { (cd "$build" && exec timeout "${limit[$program]:-600}" "$program" "${args[@]}" >/dev/null 2>&1); } 2>/dev/null
 }
 # The programs in order of their time on the unmutated tree, the quickest first; each may take
 # five times that, and at least 30 seconds, before it counts as hung. A test program also runs

@@ -98,6 +98,7 @@ TEST(AccurateClut, PalettesLoadFromTheirFirstEntryUntilThePicture) {
       {1, 0, {{1, 2, 3}, {7, 8, 9}, kBlack, kBlack}},
       {254, 0, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}}},  // the third colour is dropped
       {254, 4, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, kBlack}},  // a colour cut short is not loaded
+      {254, 9, {{1, 2, 3}, {4, 5, 6}, kBlack, kBlack}},     // no colour at all
   };
   for (const Case& c : cases) {
     Bytes later = plteBody(c.later, {{7, 8, 9}, {10, 11, 12}, {13, 14, 15}});
@@ -110,6 +111,10 @@ TEST(AccurateClut, PalettesLoadFromTheirFirstEntryUntilThePicture) {
                            .chunk("PLTE", plteBody(0, {{9, 9, 9}}))
                            .bytes();
     EXPECT_EQ(rowOf(decodeOk(file), 0), c.row) << c.later;
+    AccurateSummary summary;  // what --info says of the palette: the last one before the picture
+    EXPECT_EQ(describeAccurate(file, {}, summary), DecodeStatus::ok);
+    EXPECT_EQ(summary.paletteFirst, c.later);
+    EXPECT_EQ(summary.paletteChunks, 2);
   }
 }
 

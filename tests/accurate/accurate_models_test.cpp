@@ -67,14 +67,14 @@ TEST(AccurateDyuv, YuvsGivesEachLineItsStartAndClampsBelowZero) {
   h.y = 0;  // not used with per-line starts
   const Bytes file = ImagBuilder::form()
                          .ihdr(h)
-                         .chunk("YUVS", {16, 128, 4, 40, 250, 128})
+                         .chunk("YUVS", {16, 128, 4, 43, 250, 128})
                          .idat({0, 0, 0, 0})
                          .bytes();
   const auto picture = decodeOk(file);
   // (16, 128, 4): R = 16 - 170 -> 0, G = 16 + 86
   EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{{0, 102, 16}, {0, 102, 16}}));
-  // (40, 250, 128): B = 40 + 54168/256 (211), G = 40 - 10492/256 (40)
-  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{40, 0, 251}, {40, 0, 251}}));
+  // (43, 250, 128): B = 43 + 54168/256 (211), G = 43 - 10492/256 (40, where 87/256 would give 41)
+  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{43, 3, 254}, {43, 3, 254}}));
 }
 
 TEST(AccurateDyuv, KindZeroIgnoresYuvs) {
@@ -131,9 +131,10 @@ TEST(AccurateIndexed, WorkedExamples) {
   // clang-format off
   const Case cases[] = {
       {"CLUT7 masks the top bit", header(5, 2, 2, 1), 128, {0x81, 0x05}, {{1, 5}}, true},
-      // 3 pixels a line from 2 bytes a line; the low nibble of each line's last byte is unused
-      {"CLUT4: two pixels a byte, high nibble first", header(6, 3, 2, 2), 16,
-       {0x12, 0x3F, 0x45, 0x6F}, {{1, 2, 3}, {4, 5, 6}}, true},
+      // 3 pixels a line from 2 bytes a line; the low nibble of each line's last byte is unused,
+      // not drawn on the next line (the third has no data)
+      {"CLUT4: two pixels a byte, high nibble first", header(6, 3, 2, 3), 16,
+       {0x12, 0x3F, 0x45, 0x6F}, {{1, 2, 3}, {4, 5, 6}, {-1, -1, -1}}, false},
       {"CLUT4, last line one byte short", header(6, 3, 2, 2), 16, {0x12, 0x3F, 0x45},
        {{1, 2, 3}, {4, 5, -1}}, false},
       // CLUT3 is taken to be CLUT4 with 3-bit indices; no sample file confirms it

@@ -117,6 +117,9 @@ TEST(ChunkWalk, OddChunks) {
       {"a second IDAT continues below the first",
        greyForm().ihdr(clut8(2, 100)).idat(Bytes(200, 1)).idat(Bytes(200, 2)).bytes(),
        {{1, 99, 1}, {1, 100, 2}, {1, 199, 2}, {1, 200, 0}}},
+      {"an IDAT below one that ran past the frame draws nothing",
+       greyForm().ihdr(clut8(1, 290)).idat(Bytes(290, 7)).ihdr(clut8(1, 1)).idat({9}).bytes(),
+       {{0, 278, 7}, {0, 279, 7}}},
       {"rows of no pixels move the cursor",
        greyForm()
            .ihdr(clut8(4, 0))

@@ -56,6 +56,15 @@ TEST(RunLength, WorkedExamples) {
   }
 }
 
+// A run is stored rounded up to blocks of 16 pixels only where the row goes on past the blocks:
+// 33 pixels take 3 blocks, which a row of 40 has no room for, so nothing lands past pixel 39.
+TEST(RunLength, RoundedRunsStayInsideTheRow) {
+  Bytes data = {0x85, 33, 1, 1, 1, 1, 1, 1, 1};
+  data.resize(100, 0);  // codes for the whole row, so that runs may be rounded up
+  EXPECT_EQ(entries(decodeRuns(8, 40, 1, data), 0, 9, 32),
+            (std::vector<int>{5, 1, 1, 1, 1, 1, 1, 1, 0}));
+}
+
 TEST(RunLength, RunsPastTheBlockAreDropped) {
   // 300 rows, each one to-the-end run, then runs to or past the end of row 283, the last of the
   // block, with plenty of codes after it (as the rows below the block would have): nothing lands

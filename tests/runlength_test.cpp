@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "support/framecheck.h"
@@ -59,8 +60,9 @@ TEST(RunLength, WorkedExamples) {
 // A run is stored rounded up to blocks of 16 pixels only where the row goes on past the blocks:
 // 33 pixels take 3 blocks, which a row of 40 has no room for, so nothing lands past pixel 39.
 TEST(RunLength, RoundedRunsStayInsideTheRow) {
-  Bytes data = {0x85, 33, 1, 1, 1, 1, 1, 1, 1};
-  data.resize(100, 0);  // codes for the whole row, so that runs may be rounded up
+  Bytes data(100, 0);            // codes for the whole row, so that runs may be rounded up
+  data[0] = 0x85, data[1] = 33;  // 33 of entry 5, then 7 single pixels of entry 1
+  std::fill(data.begin() + 2, data.begin() + 9, 1);
   EXPECT_EQ(entries(decodeRuns(8, 40, 1, data), 0, 9, 32),
             (std::vector<int>{5, 1, 1, 1, 1, 1, 1, 1, 0}));
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 
 #include "support/framecheck.h"
@@ -57,16 +56,6 @@ TEST(RunLength, WorkedExamples) {
   }
 }
 
-// A run is stored rounded up to blocks of 16 pixels only where the row goes on past the blocks:
-// 33 pixels take 3 blocks, which a row of 40 has no room for, so nothing lands past pixel 39.
-TEST(RunLength, RoundedRunsStayInsideTheRow) {
-  Bytes data(100, 0);            // codes for the whole row, so that runs may be rounded up
-  data[0] = 0x85, data[1] = 33;  // 33 of entry 5, then 7 single pixels of entry 1
-  std::fill(data.begin() + 2, data.begin() + 9, 1);
-  EXPECT_EQ(entries(decodeRuns(8, 40, 1, data), 0, 9, 32),
-            (std::vector<int>{5, 1, 1, 1, 1, 1, 1, 1, 0}));
-}
-
 TEST(RunLength, RunsPastTheBlockAreDropped) {
   // 300 rows, each one to-the-end run, then runs to or past the end of row 283, the last of the
   // block, with plenty of codes after it (as the rows below the block would have): nothing lands
@@ -78,6 +67,7 @@ TEST(RunLength, RunsPastTheBlockAreDropped) {
   };
   const Case cases[] = {
       {8, 384, {0x81, 0x00}, {0x01, 0x82, 0xFF, 0x82, 0xFF}, 1, 2},  // 1 + 255 + 255 pixels
+      {8, 384, {0x81, 0x00}, {0x01, 0x82, 0xFF, 0x82, 0x7E, 0x02, 0x02}, 1, 2},  // 2 single last
       {9, 384, {0x90}, {0x10, 0xAF, 0xAF, 0xAF}, 1, 2},  // 1 + 15 + 15 + 15, then to 384
       {8, 400, {0x81, 0x00}, {0x82, 0x00}, 2, 2},
       {9, 400, {0x90}, {0xA0}, 2, 2},

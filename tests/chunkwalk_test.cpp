@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "container.h"
 #include "support/framecheck.h"
 
 namespace {
@@ -28,7 +29,7 @@ TEST(Container, AcceptsFormAndCatOfImagOnly) {
   const Case cases[] = {
       {header("FORM\x12\x34\x56\x78IMAG"), DecodeStatus::ok},
       {header("CAT \xFF\xFF\xFF\xFFIMAG"), DecodeStatus::ok},
-      {header("FORM\0\0\0\0ILBM"), DecodeStatus::notCdiImage},
+      {header("FORM\0\0\0\0IMAX"), DecodeStatus::notCdiImage},
       {header("CAT\0\0\0\0\0IMAG"), DecodeStatus::notCdiImage},
   };
   for (const Case& c : cases) {
@@ -37,6 +38,16 @@ TEST(Container, AcceptsFormAndCatOfImagOnly) {
     EXPECT_TRUE(allBlack(frame));  // cleared before the test, drawn on by nothing
     EXPECT_TRUE(frame.guardIntact());
   }
+}
+
+// Where a writer may have left out an odd chunk's pad byte, the walk looks for an identifier:
+// four printable bytes (space to tilde) inside the file.
+TEST(Container, IdentifiersAreFourPrintableBytesInTheFile) {
+  const Bytes bytes = {0x1F, 'A', ' ', '~', 'C', 0x7F};
+  EXPECT_FALSE(printableIdentifier(ByteView(bytes), 0));
+  EXPECT_TRUE(printableIdentifier(ByteView(bytes), 1));
+  EXPECT_FALSE(printableIdentifier(ByteView(bytes), 2));
+  EXPECT_FALSE(printableIdentifier(ByteView(std::span(bytes).first(4)), 1));  // the file ends
 }
 
 TEST(ChunkWalk, TheHiddenRowsAreNeverCleared) {
@@ -106,6 +117,9 @@ TEST(ChunkWalk, OddChunks) {
       {"a second IDAT continues below the first",
        greyForm().ihdr(clut8(2, 100)).idat(Bytes(200, 1)).idat(Bytes(200, 2)).bytes(),
        {{1, 99, 1}, {1, 100, 2}, {1, 199, 2}, {1, 200, 0}}},
+      {"an IDAT below one that ran past the frame draws nothing",
+       greyForm().ihdr(clut8(1, 290)).idat(Bytes(290, 7)).ihdr(clut8(1, 1)).idat({9}).bytes(),
+       {{0, 278, 7}, {0, 279, 7}}},
       {"rows of no pixels move the cursor",
        greyForm()
            .ihdr(clut8(4, 0))

@@ -193,21 +193,16 @@ EncodedPicture encodePicture(const RgbPicture& image, const std::vector<Rgb>* pa
     file.ihdr(header);
     data = encodeDyuv(image, DyuvStart{}, kClassicThreshold);
   } else if (model.model == 3) {
+    // Line starts always go in a YUVS chunk, equal or not: a header without one reads as the
+    // classic layout, so the viewer's automatic profile would show these lines scrambled.
     const std::vector<DyuvStart> starts = dyuvLineStarts(image);
-    const bool same = std::all_of(starts.begin(), starts.end(), [&](const DyuvStart& s) {
-      return s.y == starts[0].y && s.u == starts[0].u && s.v == starts[0].v;
-    });
     header.y = starts[0].y, header.u = starts[0].u, header.v = starts[0].v;
-    if (same) {
-      file.ihdr(header);
-    } else {
-      header.dyuvKind = 1;
-      Bytes yuvs;
-      for (const DyuvStart& s : starts)
-        yuvs.insert(yuvs.end(), {s.y, s.u, s.v});
-      file.ihdr(header);
-      appendChunk(file, "YUVS", yuvs);
-    }
+    header.dyuvKind = 1;
+    Bytes yuvs;
+    for (const DyuvStart& s : starts)
+      yuvs.insert(yuvs.end(), {s.y, s.u, s.v});
+    file.ihdr(header);
+    appendChunk(file, "YUVS", yuvs);
     data = encodeDyuvPairs(image, starts);
   } else {
     file.ihdr(header);

@@ -139,11 +139,13 @@ TEST(AccurateContainer, ShortDataLeavesTheRestBlack) {
   }
 }
 
-TEST(AccurateAspect, WideningRespectsThePixelCap) {
+TEST(AccurateAspect, WideningRespectsThePixelCapAndHappensOnce) {
   ImagBuilder form = ImagBuilder::form();
   AccuratePicture picture = decodeOk(smallPicture(form).bytes());
   EXPECT_FALSE(widenToScreenAspect(picture, 3));
   EXPECT_EQ(picture.width, 2);
+  EXPECT_TRUE(widenToScreenAspect(picture) && widenToScreenAspect(picture));
+  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(1), grey(2), grey(2)}));
 }
 
 }  // namespace

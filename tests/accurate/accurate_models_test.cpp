@@ -67,14 +67,14 @@ TEST(AccurateDyuv, YuvsGivesEachLineItsStartAndClampsBelowZero) {
   h.y = 0;  // not used with per-line starts
   const Bytes file = ImagBuilder::form()
                          .ihdr(h)
-                         .chunk("YUVS", {16, 128, 4, 40, 250, 128})
+                         .chunk("YUVS", {16, 128, 4, 43, 250, 128})
                          .idat({0, 0, 0, 0})
                          .bytes();
   const auto picture = decodeOk(file);
   // (16, 128, 4): R = 16 - 170 -> 0, G = 16 + 86
   EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{{0, 102, 16}, {0, 102, 16}}));
-  // (40, 250, 128): B = 40 + 54168/256 (211), G = 40 - 10492/256 (40)
-  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{40, 0, 251}, {40, 0, 251}}));
+  // (43, 250, 128): B = 43 + 54168/256 (211), G = 43 - 10492/256 (40, where 87/256 would give 41)
+  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{43, 3, 254}, {43, 3, 254}}));
 }
 
 TEST(AccurateDyuv, KindZeroIgnoresYuvs) {
@@ -91,22 +91,30 @@ TEST(AccurateDyuv, KindZeroIgnoresYuvs) {
 TEST(AccurateClut, PalettesLoadFromTheirFirstEntryUntilThePicture) {
   struct Case {
     std::uint16_t later;
+    std::size_t cut;  // bytes cut from the end of the later PLTE
     std::vector<Pixel> row;
   };
   const Case cases[] = {
-      {1, {{1, 2, 3}, {7, 8, 9}, kBlack, kBlack}},
-      {254, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}}},  // the third colour is dropped
+      {1, 0, {{1, 2, 3}, {7, 8, 9}, kBlack, kBlack}},
+      {254, 0, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}}},  // the third colour is dropped
+      {254, 4, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, kBlack}},  // a colour cut short is not loaded
+      {254, 9, {{1, 2, 3}, {4, 5, 6}, kBlack, kBlack}},     // no colour at all
   };
   for (const Case& c : cases) {
-    const Bytes file =
-        ImagBuilder::form()
-            .chunk("PLTE", plteBody(0, {{1, 2, 3}, {4, 5, 6}}))
-            .chunk("PLTE", plteBody(c.later, {{7, 8, 9}, {10, 11, 12}, {13, 14, 15}}))
-            .ihdr(header(4, 4, 4, 1))
-            .idat({0, 1, 254, 255})
-            .chunk("PLTE", plteBody(0, {{9, 9, 9}}))
-            .bytes();
+    Bytes later = plteBody(c.later, {{7, 8, 9}, {10, 11, 12}, {13, 14, 15}});
+    later.resize(later.size() - c.cut);
+    const Bytes file = ImagBuilder::form()
+                           .chunk("PLTE", plteBody(0, {{1, 2, 3}, {4, 5, 6}}))
+                           .chunk("PLTE", later)
+                           .ihdr(header(4, 4, 4, 1))
+                           .idat({0, 1, 254, 255})
+                           .chunk("PLTE", plteBody(0, {{9, 9, 9}}))
+                           .bytes();
     EXPECT_EQ(rowOf(decodeOk(file), 0), c.row) << c.later;
+    AccurateSummary summary;  // what --info says of the palette: the last one before the picture
+    EXPECT_EQ(describeAccurate(file, {}, summary), DecodeStatus::ok);
+    EXPECT_EQ(summary.paletteFirst, c.later);
+    EXPECT_EQ(summary.paletteChunks, 2);
   }
 }
 
@@ -123,9 +131,10 @@ TEST(AccurateIndexed, WorkedExamples) {
   // clang-format off
   const Case cases[] = {
       {"CLUT7 masks the top bit", header(5, 2, 2, 1), 128, {0x81, 0x05}, {{1, 5}}, true},
-      // 3 pixels a line from 2 bytes a line; the low nibble of each line's last byte is unused
-      {"CLUT4: two pixels a byte, high nibble first", header(6, 3, 2, 2), 16,
-       {0x12, 0x3F, 0x45, 0x6F}, {{1, 2, 3}, {4, 5, 6}}, true},
+      // 3 pixels a line from 2 bytes a line; the low nibble of each line's last byte is unused,
+      // not drawn on the next line (the third has no data)
+      {"CLUT4: two pixels a byte, high nibble first", header(6, 3, 2, 3), 16,
+       {0x12, 0x3F, 0x45, 0x6F}, {{1, 2, 3}, {4, 5, 6}, {-1, -1, -1}}, false},
       {"CLUT4, last line one byte short", header(6, 3, 2, 2), 16, {0x12, 0x3F, 0x45},
        {{1, 2, 3}, {4, 5, -1}}, false},
       // CLUT3 is taken to be CLUT4 with 3-bit indices; no sample file confirms it

@@ -56,9 +56,9 @@ TEST_F(Converter, ClassicIsTheFrameAndTheDefaultFollowsTheHeader) {
     files.emplace_back(sample.fileName, std::move(sample.bytes));
   for (AccurateSample& sample : accurateSamples())
     files.emplace_back("accurate/" + sample.name, std::move(sample.bytes));
-  const std::set<std::string> accurate = {"accurate/clut3.imag", "accurate/clut4.imag",
-                                          "accurate/dyuv-yuvs.imag", "accurate/rgb555.imag",
-                                          "accurate/rgb888.imag"};
+  const std::set<std::string> accurate = {"accurate/clut3.imag",  "accurate/clut4.imag",
+                                          "accurate/dyuv.imag",   "accurate/dyuv-yuvs.imag",
+                                          "accurate/rgb555.imag", "accurate/rgb888.imag"};
   for (const auto& [name, file] : files) {
     const std::string input = dir.write("pic.img", file);
     ASSERT_EQ(runImag2png({"--classic", input, dir.path("classic.ppm").string()}).exit, 0);

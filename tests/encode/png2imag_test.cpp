@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "accurate.h"
 #include "imageencode.h"
+#include "profile.h"
 #include "support/framecheck.h"
 #include "support/tempdir.h"
 #include "support/toolrun.h"
@@ -32,6 +34,11 @@ Bytes convertAndDecode(const TempDir& dir, const char* model, bool classic, int 
   if (classic) args.push_back("--classic");
   const ToolRun run = runTool(args);
   EXPECT_EQ(run.exit, 0) << run.err;
+  // By default the viewer and imag2png show it in the layout it was written in.
+  const Profile shown = chooseProfile(readFile(out), ProfileMode::automatic).profile;
+  if (classic || std::string_view(model) == "dyuv") {
+    EXPECT_EQ(shown, classic ? Profile::classic : Profile::accurate) << model;
+  }
   Bytes rgb;
   if (classic) {
     rgb = viewerRgb(readFile(out), width, height);

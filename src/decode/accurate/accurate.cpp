@@ -11,7 +11,6 @@
 namespace {
 
 constexpr std::int64_t kIhdrBytes = 14;
-constexpr std::int64_t kIparBytes = 22;
 constexpr int kPaletteOnlyModel = 10;
 
 AccurateHeader readHeader(ByteView body) {
@@ -25,19 +24,6 @@ AccurateHeader readHeader(ByteView body) {
   header.dyuvKind = p[10];
   header.y = p[11], header.u = p[12], header.v = p[13];
   return header;
-}
-
-PictureParameters readParameters(std::optional<ByteView> body) {
-  PictureParameters ipar;
-  if (!body || body->size() < kIparBytes) return ipar;  // a short IPAR says nothing reliable
-  const std::uint8_t* p = body->data();
-  ipar.present = true;
-  ipar.xOffset = byteswapsp(p), ipar.yOffset = byteswapsp(p + 2);
-  ipar.yRatio = p[4], ipar.xRatio = p[5];
-  ipar.pageWidth = byteswapsp(p + 6), ipar.pageHeight = byteswapsp(p + 8);
-  ipar.hotSpotX = byteswapsp(p + 10), ipar.hotSpotY = byteswapsp(p + 12);
-  ipar.transparent = byteswaplp(p + 14), ipar.mask = byteswaplp(p + 18);
-  return ipar;
 }
 
 // PLTE: entries from `first` on take the chunk's colours; those below keep theirs. At most the
@@ -125,7 +111,6 @@ DecodeStatus decode(ByteView file, const AccurateOptions& options, AccuratePictu
   out.height = header.height;
   out.model = header.model;
   out.doubleResolution = isDoubleResolution(header.model);
-  out.parameters = readParameters(chunks->ipar);
   PictureWriter writer(out);
   const ByteView idat = chunks->idat.value_or(ByteView());
   out.complete = decodeModel(idat, header, *chunks, options, writer) && chunks->idat.has_value();

@@ -14,8 +14,8 @@
 //
 //   IHDR (14):  +0 width  +2 line size  +4 height  +6 model  +8 depth  +10 DYUV kind
 //               +11 start Y  +12 start U  +13 start V                     (16-bit fields)
-//   IPAR (22):  +0 x offset  +2 y offset  +4 y ratio  +5 x ratio  +6 page width  +8 page height
-//               +10 hot spot x  +12 hot spot y  +14 transparent colour  +18 mask colour
+//   IPAR (22):  placement on the page, pixel aspect, hot spot, transparent and mask colours;
+//               nothing shown depends on it, so it is passed over like any other chunk
 //   PLTE:       +0 first entry  +2 count  +4 count x (R, G, B); entries below the first keep
 //               their colour, at most 256 - first entries load; a later PLTE loads over it
 //   YUVS:       height x (Y, U, V): the start values of each line, for DYUV kind 1
@@ -65,16 +65,6 @@ struct AccurateOptions {
   int pictureIndex = 0;  // which picture of a CAT (0: the first)
 };
 
-// The IPAR chunk, kept for the caller; it changes nothing in the decoding.
-struct PictureParameters {
-  bool present = false;
-  int xOffset = 0, yOffset = 0;
-  int yRatio = 1, xRatio = 1;  // pixel aspect y_ratio / x_ratio
-  int pageWidth = 0, pageHeight = 0;
-  int hotSpotX = 0, hotSpotY = 0;
-  std::uint32_t transparent = 0, mask = 0;
-};
-
 // A decoded picture: width x height pixels, 3 bytes each in the order red, green, blue, rows top
 // to bottom with no gap between them (a row is 3 x width bytes).
 struct AccuratePicture {
@@ -83,7 +73,6 @@ struct AccuratePicture {
   int model = 0;
   bool doubleResolution = false;  // models 6, 7, 9: pixels half as wide as the others on screen
   bool complete = false;          // false when the data ended before the last pixel
-  PictureParameters parameters;
   std::vector<std::uint8_t> rgb;
 
   std::size_t rowBytes() const { return static_cast<std::size_t>(width) * 3; }

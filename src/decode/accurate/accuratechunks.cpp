@@ -49,8 +49,6 @@ std::optional<PictureChunks> findPicture(ByteView file, ContainerKind kind, int 
     const ByteView body = sliceOf(file, chunk.bodyAt(), chunk.length);
     if (chunk.is("IHDR") && !found.ihdr) {
       found.ihdr = body;
-    } else if (chunk.is("IPAR")) {
-      found.ipar = body;
     } else if (chunk.is("YUVS")) {
       found.yuvs = body;
     } else if (chunk.is("PLTE") && !found.idat) {

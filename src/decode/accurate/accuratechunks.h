@@ -10,7 +10,6 @@
 
 struct PictureChunks {
   std::optional<ByteView> ihdr;    // the first IHDR
-  std::optional<ByteView> ipar;    // the last IPAR
   std::optional<ByteView> yuvs;    // the last YUVS
   std::optional<ByteView> idat;    // the first IDAT after the IHDR
   std::vector<ByteView> palettes;  // the PLTE bodies before that IDAT, in file order

@@ -81,11 +81,15 @@ struct CodingCase {
   int model, width, height, lineSize, greys;
 };
 
-Bytes runLines(std::uint8_t code, int lines) {
+Bytes repeated(const Bytes& line, int lines) {
   Bytes data;
   for (int n = 0; n < lines; ++n)
-    data.insert(data.end(), {code, 0});  // one colour to the end of the line
+    data.insert(data.end(), line.begin(), line.end());
   return data;
+}
+
+Bytes runLines(std::uint8_t code, int lines) {
+  return repeated({code, 0}, lines);  // one colour to the end of the line
 }
 
 class RealTimeCoding : public ::testing::TestWithParam<CodingCase> {};
@@ -130,7 +134,9 @@ INSTANTIATE_TEST_SUITE_P(
         CodingCase{"clut8High", 0x32, false, true, pattern(768 * 560, 7), 4, 768, 560, 768, 256},
         CodingCase{"oddLines", 0x45, false, true, pattern(384 * 280, 8), 3, 384, 280, 384, 0},
         CodingCase{"rl7", 0x04, false, true, runLines(0x85, 12), 8, 384, 12, 384, 128},
-        CodingCase{"rl3Double", 0x13, true, false, runLines(0xA3, 7), 9, 768, 7, 768, 8}),
+        // RL3 counts pairs: two runs of 192 pairs fill a 768-pixel line.
+        CodingCase{"rl3Double", 0x13, true, false, repeated({0xA3, 192, 0xA5, 192}, 7), 9, 768, 7,
+                   768, 8}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // RGB555 comes as a record of lower bytes and one of upper bytes; joined, they are one picture.

@@ -36,18 +36,17 @@ void appendChunk(std::vector<std::uint8_t>& out, const char* id, std::int64_t le
 }
 
 // Lines of run-length data, a last partial line included, up to `most`. The zeros that pad the
-// last sector are not counted (the byte after the last other one may be a run's count), so a
-// record of zeros alone has no line.
+// last sector are not counted, except as the count of a run that ends the data (0: to the end of
+// the line), so a record of zeros alone has no line.
 int runLengthLines(const std::vector<std::uint8_t>& data, const VideoCoding& coding, int most) {
   const bool pairs = coding.model == 9;
   const auto last = std::find_if(data.rbegin(), data.rend(), [](auto b) { return b != 0; });
-  const std::size_t size =
-      last == data.rend() ? 0 : std::min(data.size(), std::size_t(data.rend() - last) + 1);
+  const std::size_t end = static_cast<std::size_t>(data.rend() - last);
   int lines = 0, x = 0;
-  for (std::size_t i = 0; i < size && lines < most; ++i) {
+  for (std::size_t i = 0; i < end && lines < most; ++i) {
     int pixels = pairs ? 2 : 1;
     if ((data[i] & 0x80) != 0) {
-      if (++i == size) break;
+      if (++i == data.size()) break;
       pixels = data[i] == 0 ? coding.width - x : pixels * data[i];
     }
     x += pixels;

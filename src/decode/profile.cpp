@@ -49,7 +49,7 @@ ProfileChoice chooseProfile(std::span<const std::uint8_t> file, ProfileMode mode
     return choice;
   }
   // A header the accurate reading refuses gets the classic frame, which takes any file: the
-  // spec-minimal files that leave the width 0, palette-only pictures, unknown models.
+  // minimal files that leave the width 0, palette-only pictures, unknown models.
   if (status != DecodeStatus::ok) {
     choice.reason = ProfileReason::noAccurateView;
     return choice;

@@ -3,6 +3,7 @@
 #include "accurate.h"
 #include "byteswap.h"
 #include "container.h"
+#include "modelnames.h"
 #include "picturereach.h"
 
 namespace {
@@ -12,12 +13,6 @@ namespace {
 constexpr std::uint64_t kProbePixels = std::uint64_t{1} << 20;
 
 constexpr char kEndsEarly[] = "the picture data ends early";
-
-const char* modelText(int model) {
-  static const char* const names[] = {"RGB888", "RGB555", "DYUV", "CLUT8", "CLUT7",
-                                      "CLUT4",  "CLUT3",  "RL7",  "RL3"};
-  return model >= 1 && model <= 9 ? names[model - 1] : "";
-}
 
 }  // namespace
 
@@ -31,8 +26,8 @@ std::string classicWarning(std::span<const std::uint8_t> file, FrameCoverage cov
       header.hasData && (status == DecodeStatus::ok || status == DecodeStatus::pictureTooLarge);
   if (!drawn) {
     if (!picture) return "no picture data";
-    return std::string("the classic frame shows nothing of this ") + modelText(header.model) +
-           " picture; the accurate profile shows it";
+    return std::string("the classic frame shows nothing of this ") +
+           std::string(modelName(header.model)) + " picture; the accurate profile shows it";
   }
   if (status != DecodeStatus::ok || !header.hasData) return "";
   AccuratePicture probe;

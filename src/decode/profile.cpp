@@ -2,17 +2,12 @@
 
 #include "accurate.h"
 #include "decode.h"
+#include "modelnames.h"
 
 namespace {
 
 bool classicFrameShows(int model) {
   return model == 3 || model == 4 || model == 5 || model == 6 || model == 8 || model == 9;
-}
-
-const char* modelText(int model) {
-  static const char* const names[] = {"RGB888", "RGB555", "DYUV", "CLUT8", "CLUT7",
-                                      "CLUT4",  "CLUT3",  "RL7",  "RL3",   "palette-only"};
-  return model >= 1 && model <= 10 ? names[model - 1] : "unknown";
 }
 
 ProfileReason accurateReason(const AccurateSummary& header, int picture) {
@@ -76,8 +71,8 @@ std::string profileReasonText(const ProfileChoice& choice) {
     case ProfileReason::laterPicture:
       return "picture " + number(choice.picture + 1) + " of a CAT";
     case ProfileReason::modelNotShown:
-      return std::string("the classic frame does not show ") + modelText(choice.model) +
-             " pictures";
+      return std::string("the classic frame does not show ") +
+             std::string(modelName(choice.model)) + " pictures";
     case ProfileReason::paletteOffset:
       return "palette starts at entry " + number(choice.paletteFirst);
     case ProfileReason::lineStarts:

@@ -16,6 +16,15 @@ Bytes picture(const ImagHeader& header, int first = 0) {
   return ImagBuilder::form().plte(colours(16), first).ihdr(header).idat({1, 2, 3, 4}).bytes();
 }
 
+// An RL3 picture of `width` x `height` (line size = width) with the codes `data`.
+Bytes rl3(int width, int height, const Bytes& data) {
+  return ImagBuilder::form()
+      .plte(colours(8))
+      .ihdr(ImagHeader::of(9, width, height))
+      .idat(data)
+      .bytes();
+}
+
 struct Case {
   const char* name;
   Bytes file;
@@ -53,6 +62,22 @@ TEST(AutomaticProfile, HeaderFactsChooseTheProfile) {
        "the picture is 385 x 10, larger than the 384 x 280 frame"},
       {"taller than the frame", picture(ImagHeader::of(3, 384, 281)), Profile::accurate,
        "the picture is 384 x 281, larger than the 384 x 280 frame"},
+      // RL3: which coding the codes read cleanly in; codes that read cleanly both ways stay
+      // classic.
+      {"RL3 classic codes", rl3(6, 2, {0x35, 0xA2, 0x80, 0x70, 0xF3, 0xC0}), Profile::classic,
+       "the header fits the classic frame"},
+      {"RL3 both ways", rl3(2, 1, {0x91, 0x00}), Profile::classic,
+       "the header fits the classic frame"},
+      {"RL3 pairs", rl3(6, 2, {0x12, 0x93, 0, 0x14, 0x15, 0x16}), Profile::accurate,
+       "the RL3 codes hold pairs of pixels"},
+      {"RL3 pairs, odd width", rl3(5, 1, {0x12, 0x94, 0x02, 0, 0}), Profile::accurate,
+       "the RL3 codes hold pairs of pixels"},
+      {"RL3 pairs cut short", rl3(6, 2, {0x12, 0x93, 0, 0x14, 0x15}), Profile::classic,
+       "the header fits the classic frame"},
+      {"RL3 pairs and more", rl3(6, 2, {0x12, 0x93, 0, 0x14, 0x15, 0x16, 0x17}), Profile::classic,
+       "the header fits the classic frame"},
+      {"RL3 pair run over the end", rl3(6, 1, {0x12, 0x93, 0x03}), Profile::classic,
+       "the header fits the classic frame"},
   };
   for (const Case& c : cases) {
     const ProfileChoice choice = chooseProfile(c.file, ProfileMode::automatic);

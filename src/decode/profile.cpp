@@ -3,6 +3,7 @@
 #include "accurate.h"
 #include "decode.h"
 #include "modelnames.h"
+#include "rl3codings.h"
 
 namespace {
 
@@ -23,6 +24,11 @@ ProfileReason accurateReason(const AccurateSummary& header, int picture) {
   if (header.lineSize != header.width) return ProfileReason::lineSize;
   if (header.width > kFrameWidth || header.height > kFrameHeight) {
     return ProfileReason::largerThanFrame;
+  }
+  if (header.model == 9 &&
+      rl3Fit(header.data, header.width, header.height, Rl3Coding::pairs) == Rl3Fit::clean &&
+      rl3Fit(header.data, header.width, header.height, Rl3Coding::classic) != Rl3Fit::clean) {
+    return ProfileReason::pairCodes;
   }
   return ProfileReason::classicLayout;
 }
@@ -81,6 +87,8 @@ std::string profileReasonText(const ProfileChoice& choice) {
       return "lines hold two pixels a byte";
     case ProfileReason::lineSize:
       return "lines are " + number(choice.lineSize) + " for a width of " + number(choice.width);
+    case ProfileReason::pairCodes:
+      return "the RL3 codes hold pairs of pixels";
     case ProfileReason::largerThanFrame:
       return "the picture is " + number(choice.width) + " x " + number(choice.height) +
              ", larger than the 384 x 280 frame";

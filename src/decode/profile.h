@@ -10,8 +10,9 @@
 // before; when it says otherwise, the classic frame would show it scrambled, and the accurate
 // profile is the one that shows it.
 //
-// The choice is made from the header alone (IHDR, PLTE, YUVS), never by comparing pixels, so
-// that the same file always gets the same profile whatever its data holds.
+// The choice is made from the header (IHDR, PLTE, YUVS), never by comparing pixels. RL3 alone
+// has two codings under one header; there the codes are walked, without drawing, to see which
+// coding they read cleanly in.
 
 #include <cstdint>
 #include <span>
@@ -34,6 +35,7 @@ enum class ProfileReason {
   packedLines,      // CLUT4 lines hold two pixels a byte
   lineSize,         // the line size differs from the width
   largerThanFrame,  // the picture is wider or taller than the 384 x 280 frame
+  pairCodes,        // RL3 codes that read cleanly as pairs of pixels, and not one by one
 };
 
 struct ProfileChoice {

@@ -27,15 +27,17 @@ void appendRun(Bytes& out, int model, int index, int length, bool toRowEnd) {
 }
 
 // Runs of equal values in `row`, each at most `longest` long; the row's last run is a
-// to-the-end run whatever its length. put(value, length, toRowEnd) writes one.
+// to-the-end run whatever its length, unless `ends` asks for counted runs to the last.
+// put(value, length, toRowEnd) writes one.
 template <class T, class Put>
-void forEachRun(const std::vector<T>& row, int longest, Put put) {
+void forEachRun(const std::vector<T>& row, int longest, Put put,
+                LineEnds ends = LineEnds::toTheEnd) {
   std::size_t x = 0;
   while (x < row.size()) {
     std::size_t end = x;
     while (end < row.size() && row[end] == row[x])
       ++end;
-    if (end == row.size()) {
+    if (end == row.size() && ends == LineEnds::toTheEnd) {
       put(row[x], static_cast<int>(end - x), true);
       return;
     }
@@ -53,23 +55,27 @@ void appendRunLengthRow(Bytes& out, const std::vector<int>& row, int model) {
 }
 
 // RL3 as the format has it: pairs of 3-bit indices (an odd line's last pair repeats its pixel).
-void appendPairRow(Bytes& out, const std::vector<int>& row) {
+void appendPairRow(Bytes& out, const std::vector<int>& row, LineEnds ends) {
   std::vector<int> pairs;
   for (std::size_t x = 0; x < row.size(); x += 2) {
     const int right = x + 1 < row.size() ? row[x + 1] : row[x];
     pairs.push_back((row[x] & 7) << 4 | (right & 7));
   }
-  forEachRun(pairs, kRl3LongestPairRun, [&](int pair, int length, bool toRowEnd) {
-    if (length == 1 && !toRowEnd) {
-      out.push_back(static_cast<std::uint8_t>(pair));
-    } else {
-      out.push_back(static_cast<std::uint8_t>(0x80 | pair));
-      out.push_back(static_cast<std::uint8_t>(toRowEnd ? 0 : length));
-    }
-  });
+  forEachRun(
+      pairs, kRl3LongestPairRun,
+      [&](int pair, int length, bool toRowEnd) {
+        if (length == 1 && !toRowEnd) {
+          out.push_back(static_cast<std::uint8_t>(pair));
+        } else {
+          out.push_back(static_cast<std::uint8_t>(0x80 | pair));
+          out.push_back(static_cast<std::uint8_t>(toRowEnd ? 0 : length));
+        }
+      },
+      ends);
 }
 
-void appendRow(Bytes& out, const std::vector<int>& row, int model, PictureLayout layout) {
+void appendRow(Bytes& out, const std::vector<int>& row, int model, PictureLayout layout,
+               LineEnds ends) {
   const bool classic = layout == PictureLayout::classic;
   switch (model) {
     case 4:
@@ -96,7 +102,7 @@ void appendRow(Bytes& out, const std::vector<int>& row, int model, PictureLayout
       if (classic)
         appendRunLengthRow(out, row, model);
       else
-        appendPairRow(out, row);
+        appendPairRow(out, row, ends);
       break;
     default:
       break;
@@ -131,14 +137,14 @@ int indexLineSize(int model, int width, PictureLayout layout) {
   return width;
 }
 
-Bytes encodeIndices(const IndexPicture& picture, int model, PictureLayout layout) {
+Bytes encodeIndices(const IndexPicture& picture, int model, PictureLayout layout, LineEnds ends) {
   Bytes out;
   if (!encodable(model, layout)) return out;
   std::vector<int> row(static_cast<std::size_t>(picture.width));
   for (int y = 0; y < picture.height; ++y) {
     for (int x = 0; x < picture.width; ++x)
       row[x] = picture.indices[static_cast<std::size_t>(y) * picture.width + x];
-    appendRow(out, row, model, layout);
+    appendRow(out, row, model, layout, ends);
   }
   return out;
 }

@@ -37,9 +37,14 @@ int paletteCapacity(int model);
 // decoding reads it.
 int indexLineSize(int model, int width, PictureLayout layout);
 
+// How the pairs of RL3 in the format's own layout end a line: with a to-the-end run, or with
+// runs counted to the last pixel (another stream for the same picture).
+enum class LineEnds { toTheEnd, counted };
+
 // The IDAT body of `picture` in palette model `model` (4 to 9) laid out as `layout` says; empty
 // for other models and for CLUT3 in the classic layout.
-Bytes encodeIndices(const IndexPicture& picture, int model, PictureLayout layout);
+Bytes encodeIndices(const IndexPicture& picture, int model, PictureLayout layout,
+                    LineEnds ends = LineEnds::toTheEnd);
 
 // Index of the palette colour nearest to `colour` (the first of equals).
 int nearestIndex(const std::vector<Rgb>& palette, Rgb colour);

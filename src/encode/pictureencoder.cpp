@@ -7,6 +7,7 @@
 #include "accuratedyuvencoder.h"
 #include "decode.h"
 #include "dyuvencoder.h"
+#include "profile.h"
 
 namespace {
 
@@ -184,8 +185,9 @@ EncodedPicture encodePicture(const RgbPicture& image, const std::vector<Rgb>* pa
   header.depth = static_cast<std::uint16_t>(model.depth);
   ImagBuilder file = ImagBuilder::form();
   Bytes data;
+  Indexed indexed;
   if (paletteCapacity(model.model) != 0) {
-    Indexed indexed = toIndices(image, palette, model);
+    indexed = toIndices(image, palette, model);
     if (!indexed.error.empty()) return {{}, indexed.error};
     file.ihdr(header).plte(indexed.palette);
     data = encodeIndices(indexed.picture, model.model, layout);
@@ -208,8 +210,19 @@ EncodedPicture encodePicture(const RgbPicture& image, const std::vector<Rgb>* pa
     file.ihdr(header);
     data = model.model == 1 ? rgb888(image) : rgb555(image);
   }
+  const ImagBuilder head = file;
   appendChunk(file, "IDAT", data);
   Bytes bytes = file.bytes();
+  if (model.model == 9 && !classic &&
+      chooseProfile(bytes, ProfileMode::automatic).profile == Profile::classic) {
+    // These pairs happen to read cleanly as classic codes too, so viewers would show them in
+    // the classic frame; the same lines counted to their ends make another stream.
+    ImagBuilder counted = head;
+    appendChunk(counted, "IDAT", encodeIndices(indexed.picture, 9, layout, LineEnds::counted));
+    if (chooseProfile(counted.bytes(), ProfileMode::automatic).profile == Profile::accurate) {
+      bytes = counted.bytes();
+    }
+  }
   if (std::string error = checkDecodes(bytes, image, classic); !error.empty()) {
     return {{}, std::move(error)};
   }

@@ -1,10 +1,10 @@
 #pragma once
 
 // Whole CD-i pictures from RGB pictures: a FORM IMAG with IHDR, a PLTE for the palette models
-// (loading from entry 0), YUVS for the line starts of DYUV in the format's layout, and IDAT, in the layout of the
-// format (the accurate decoding's) or of the viewer's classic frame. Odd chunks get their pad
-// byte; palettes get an even number of entries, so that the classic chunk walk, which knows no
-// pad bytes, never meets one before the IDAT.
+// (loading from entry 0), YUVS for the line starts of DYUV in the format's layout, and IDAT, in the
+// layout of the format (the accurate decoding's) or of the viewer's classic frame. Odd chunks get
+// their pad byte; palettes get an even number of entries, so that the classic chunk walk, which
+// knows no pad bytes, never meets one before the IDAT.
 
 #include <optional>
 #include <string>

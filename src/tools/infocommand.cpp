@@ -11,6 +11,7 @@
 #include "finder.h"
 #include "modelnames.h"
 #include "picturereach.h"
+#include "rl3codings.h"
 #include "scancommand.h"
 
 namespace {
@@ -68,6 +69,11 @@ std::vector<Description> describeContainer(const std::string& path, ProfileMode 
     }
     d.status = status;
     d.profile = chooseProfile(file, mode, index);
+    if (status == DecodeStatus::ok && d.profile.profile == Profile::classic &&
+        d.summary.model == 9) {  // classic RL3 codes: the accurate reading takes them as pairs
+      d.complete = rl3Fit(d.summary.data, d.summary.lineSize, d.summary.height,
+                          Rl3Coding::classic) != Rl3Fit::endsEarly;
+    }
     d.needed = bytesNeeded(d.summary);
     if (status != DecodeStatus::ok) {
       d.warnings.emplace_back(decodeStatusText(status));

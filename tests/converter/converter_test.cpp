@@ -49,7 +49,7 @@ TEST_F(Converter, PngAndPpmHoldTheViewersFrame) {
 
 // --classic is the classic frame for every file. By default every bundled sample keeps it too,
 // and the samples of the format's own layout that it would scramble (palette offsets, packed
-// CLUT4, YUVS, models it does not show) come out as the accurate picture.
+// CLUT4, YUVS, RL3 pairs, models it does not show) come out as the accurate picture.
 TEST_F(Converter, ClassicIsTheFrameAndTheDefaultFollowsTheHeader) {
   std::vector<std::pair<std::string, Bytes>> files;
   for (SamplePicture& sample : bundledSamples())
@@ -58,7 +58,8 @@ TEST_F(Converter, ClassicIsTheFrameAndTheDefaultFollowsTheHeader) {
     files.emplace_back("accurate/" + sample.name, std::move(sample.bytes));
   const std::set<std::string> accurate = {"accurate/clut3.imag",  "accurate/clut4.imag",
                                           "accurate/dyuv.imag",   "accurate/dyuv-yuvs.imag",
-                                          "accurate/rgb555.imag", "accurate/rgb888.imag"};
+                                          "accurate/rgb555.imag", "accurate/rgb888.imag",
+                                          "accurate/rl3.imag"};
   for (const auto& [name, file] : files) {
     const std::string input = dir.write("pic.img", file);
     ASSERT_EQ(runImag2png({"--classic", input, dir.path("classic.ppm").string()}).exit, 0);

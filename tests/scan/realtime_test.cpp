@@ -8,6 +8,7 @@
 
 #include "accurate.h"
 #include "finder.h"
+#include "profile.h"
 #include "support/discimage.h"
 #include "support/realtimesectors.h"
 #include "support/tempdir.h"
@@ -120,6 +121,10 @@ TEST_P(RealTimeCoding, RecordDecodesAsItsCodingSays) {
       reference(ImagHeader::of(c.model, c.width, c.height, c.lineSize), c.data, c.greys);
   EXPECT_EQ(shown.rgb, expected.rgb);
   EXPECT_TRUE(shown.complete);
+  if (c.model == 9) {  // RL3 from a disc is pairs, and the viewer has to see that by itself
+    EXPECT_EQ(chooseProfile(scanned.finds[0].bytes, ProfileMode::automatic).profile,
+              Profile::accurate);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -134,9 +139,12 @@ INSTANTIATE_TEST_SUITE_P(
         CodingCase{"clut8High", 0x32, false, true, pattern(768 * 560, 7), 4, 768, 560, 768, 256},
         CodingCase{"oddLines", 0x45, false, true, pattern(384 * 280, 8), 3, 384, 280, 384, 0},
         CodingCase{"rl7", 0x04, false, true, runLines(0x85, 12), 8, 384, 12, 384, 128},
-        // RL3 counts pairs: two runs of 192 pairs fill a 768-pixel line.
+        // RL3 counts pairs: two runs of 192 pairs fill a 768-pixel line. Codes past the
+        // tallest picture are the next one's.
         CodingCase{"rl3Double", 0x13, true, false, repeated({0xA3, 192, 0xA5, 192}, 7), 9, 768, 7,
-                   768, 8}),
+                   768, 8},
+        CodingCase{"rl3TooLong", 0x03, false, true, repeated({0xA3, 96, 0xA5, 96}, 300), 9, 384,
+                   280, 384, 8}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // RGB555 comes as a record of lower bytes and one of upper bytes; joined, they are one picture.

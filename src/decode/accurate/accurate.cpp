@@ -145,6 +145,7 @@ DecodeStatus describeAccurate(std::span<const std::uint8_t> file, const Accurate
   out.lineStarts = chunks->yuvs.has_value();
   out.hasData = chunks->idat.has_value();
   out.dataBytes = chunks->idat ? chunks->idat->size() : 0;
+  if (chunks->idat) out.data = {chunks->idat->data(), static_cast<std::size_t>(out.dataBytes)};
   return status;
 }
 

@@ -97,6 +97,7 @@ struct AccurateSummary {
   bool lineStarts = false;                 // a YUVS chunk: DYUV lines start apart
   bool hasData = false;                    // an IDAT after the IHDR
   std::int64_t dataBytes = 0;              // its body, cut where the file ends
+  std::span<const std::uint8_t> data;      // that body, inside the file
 };
 
 // Fails exactly where decodeAccurate fails before decoding (every reason but outOfMemory). When

@@ -35,15 +35,24 @@ void appendChunk(std::vector<std::uint8_t>& out, const char* id, std::int64_t le
   appendU16(out, static_cast<int>(length & 0xFFFF));
 }
 
-// Lines of run-length data, a last partial line included, up to `most`. The zeros that pad the
-// last sector are not counted, except as the count of a run that ends the data (0: to the end of
-// the line), so a record of zeros alone has no line.
-int runLengthLines(const std::vector<std::uint8_t>& data, const VideoCoding& coding, int most) {
+// The lines of run-length data, a last partial line included, up to `most`, and the bytes they
+// take: a record cut at the largest picture of its coding holds the next picture's codes after
+// its last line, and they are no part of this one. The zeros that pad the last sector are not
+// counted, except as the count of a run that ends the data (0: to the end of the line), so a
+// record of zeros alone has no line.
+struct RunLengthExtent {
+  int lines = 0;
+  std::size_t bytes = 0;
+};
+
+RunLengthExtent runLengthLines(const std::vector<std::uint8_t>& data, const VideoCoding& coding,
+                               int most) {
   const bool pairs = coding.model == 9;
   const auto last = std::find_if(data.rbegin(), data.rend(), [](auto b) { return b != 0; });
   const std::size_t end = static_cast<std::size_t>(data.rend() - last);
   int lines = 0, x = 0;
-  for (std::size_t i = 0; i < end && lines < most; ++i) {
+  std::size_t i = 0;
+  for (; i < end && lines < most; ++i) {
     int pixels = pairs ? 2 : 1;
     if ((data[i] & 0x80) != 0) {
       if (++i == data.size()) break;
@@ -52,7 +61,8 @@ int runLengthLines(const std::vector<std::uint8_t>& data, const VideoCoding& cod
     x += pixels;
     if (x >= coding.width) ++lines, x = 0;
   }
-  return x > 0 && lines < most ? lines + 1 : lines;
+  if (lines < most) return {x > 0 ? lines + 1 : lines, data.size()};
+  return {lines, i};
 }
 
 // Lines a record of `bytes` shows: the tallest standard height it holds, so that the padding of
@@ -249,8 +259,10 @@ class RealTimeGatherer::Gatherer {
       if (coding.rgbHalf == 0) std::swap(upper, lower);
     }
     int height = 0;
+    std::size_t codes = record.data.size();
     if (coding.lineSize == 0) {
-      height = runLengthLines(record.data, coding, coding.tallest);
+      const RunLengthExtent extent = runLengthLines(record.data, coding, coding.tallest);
+      height = extent.lines, codes = extent.bytes;
     } else if (coding.rgbHalf < 0) {
       height = standardLines(std::int64_t(record.data.size()), coding);
     } else {
@@ -262,7 +274,8 @@ class RealTimeGatherer::Gatherer {
       }
     }
     if (height == 0) return;  // not one line: nothing to show
-    picture.form = form(coding, height, *upper, lower, coding.rgbHalf == 0 && lower == nullptr);
+    picture.form =
+        form(coding, height, codes, *upper, lower, coding.rgbHalf == 0 && lower == nullptr);
     if (palette_.empty() && coding.model >= 4) {
       picture.note = "no palette: shown in greys";
     }
@@ -270,13 +283,14 @@ class RealTimeGatherer::Gatherer {
   }
 
   // The FORM...IMAG of a picture. An RGB555 picture holds its upper halves, then its lower ones;
-  // a lone half has zeros for the other (`lowerOnly`: `first` is the lower half).
-  std::vector<std::uint8_t> form(const VideoCoding& coding, int height,
+  // a lone half has zeros for the other (`lowerOnly`: `first` is the lower half). Run-length
+  // data is its first `codes` bytes.
+  std::vector<std::uint8_t> form(const VideoCoding& coding, int height, std::size_t codes,
                                  const std::vector<std::uint8_t>& first,
                                  const std::vector<std::uint8_t>* second, bool lowerOnly) const {
     std::vector<std::uint8_t> data;
     if (coding.lineSize == 0) {
-      data = first;
+      data.assign(first.begin(), first.begin() + std::min(codes, first.size()));
     } else {
       const auto half = static_cast<std::size_t>(coding.lineSize) * height;
       const std::vector<std::uint8_t> zeros;

@@ -36,6 +36,8 @@ TEST(AutomaticProfile, HeaderFactsChooseTheProfile) {
   ImagHeader yuvsHeader = ImagHeader::of(3, 96, 64);
   const Bytes withLineStarts =
       ImagBuilder::form().ihdr(yuvsHeader).chunk("YUVS", Bytes(3 * 64, 16)).idat({1}).bytes();
+  const Bytes shortPalette =
+      ImagBuilder::form().chunk("PLTE", {0, 16}).ihdr(ImagHeader::of(4, 96, 64)).idat({1}).bytes();
   ImagHeader widthLeftOut = ImagHeader::of(4, 2, 2);  // files that name only the line size
   widthLeftOut.width = 0;
   const Case cases[] = {
@@ -49,6 +51,8 @@ TEST(AutomaticProfile, HeaderFactsChooseTheProfile) {
        "only the classic reading takes this header"},
       {"palette from 16", picture(ImagHeader::of(4, 96, 64), 16), Profile::accurate,
        "palette starts at entry 16"},
+      {"PLTE too short to say", shortPalette, Profile::classic,
+       "the header fits the classic frame"},
       {"packed CLUT4", picture(ImagHeader::of(6, 191, 64, 96)), Profile::accurate,
        "lines hold two pixels a byte"},
       {"padded CLUT8 lines", picture(ImagHeader::of(4, 95, 64, 96)), Profile::accurate,

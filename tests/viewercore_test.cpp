@@ -34,12 +34,14 @@ TEST(Caption, InvalidUtf8BytesAreReplaced) {
   EXPECT_EQ(validUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");                  // overlong
   EXPECT_EQ(validUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
   EXPECT_EQ(validUtf8("\xF0\x9F\x98"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // cut short
+  EXPECT_EQ(validUtf8("\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"), "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
 }
 
 TEST(FileList, NaturalOrder) {
   const std::vector<std::string> sorted = {
-      "a",      "d@0x9.png", "d@0xA.png", "d@0xff.png", "d@0x100.png", "pic1",   "pic2",
-      "pic02b", "pic10",     "pic10a",    "pic10b",     "pic011",      "pic99x", "picture"};
+      "a",           "d@0x9.png", "d@0xA.png", "d@0xa0.png", "d@0xF0.png", "d@0xff.png",
+      "d@0x100.png", "e@0xf.png", "e@0x10",    "pic1",       "pic2",       "pic02b",
+      "pic10",       "pic10a",    "pic10b",    "pic011",     "pic99x",     "picture"};
   for (std::size_t i = 0; i + 1 < sorted.size(); ++i) {
     EXPECT_TRUE(naturalLess(sorted[i], sorted[i + 1])) << sorted[i] << " < " << sorted[i + 1];
     EXPECT_FALSE(naturalLess(sorted[i + 1], sorted[i])) << sorted[i + 1] << " < " << sorted[i];
@@ -53,6 +55,7 @@ TEST(Keys, OneCommandPerKey) {
   for (const KeyBinding& binding : keyBindings())
     EXPECT_TRUE(seen.insert({binding.key, binding.modifiers}).second) << keyName(binding);
   EXPECT_EQ(findBinding('s', kModNone), nullptr);  // only Ctrl+S saves
+  EXPECT_EQ(keyName(*findBinding('s', kModCtrl)), "Ctrl+S");
 }
 
 // The viewer scenarios run --help, --version, --bogus, --zoom 17, --zoom 2 --, --accurate, --fit
@@ -69,6 +72,7 @@ TEST(Options, CommandLine) {
       {{"--zoom=16", "--", "--help"}, A::view, 16, 1},  // after --, a file
       {{"-", "--fit"}, A::view, 1, 2},                  // "-" is a file; options end there
       {{"--zoom"}, A::usageError, 1, 0},
+      {{"--zoom", "1"}, A::view, 1, 0},
       {{"--zoom", "2x"}, A::usageError, 1, 0},
       {{"--classic", "--accurate"}, A::usageError, 1, 0},  // one profile or the other
   };
@@ -319,6 +323,9 @@ TEST_F(Viewer, FailedFileOfTheListSaysWhy) {
   EXPECT_EQ(next.caption, szAppname);
   EXPECT_EQ(next.report, bad + ": " + decodeStatusText(DecodeStatus::tooShort));
   EXPECT_NE(core.message().find("bad.img"), std::string::npos);
+  EXPECT_FALSE(core.expireMessage(ViewerCore::Clock::now()));  // it stays a while, then goes
+  EXPECT_TRUE(core.expireMessage(*core.messageDeadline()));
+  EXPECT_EQ(core.message(), "");
 }
 
 TEST_F(Viewer, PanelSaysWhatShows) {
@@ -334,13 +341,20 @@ TEST_F(Viewer, PanelSaysWhatShows) {
   // The first picture fits the classic frame; the classic frame shows no other.
   EXPECT_EQ(core.panelText().back(),
             "classic profile (the header fits the classic frame), zoom 2x");
+  key(core, 's', kModCtrl);  // each page under its own name, the classic frame too
+  EXPECT_EQ(core.message(), "saved " + dir.path("two.cat-1.png").string());
   EXPECT_EQ(key(core, kKeyPageDown).caption, dir.path("two.cat").string() + " [accurate 2/2]");
+  key(core, 's', kModCtrl);
+  EXPECT_EQ(core.message(), "saved " + dir.path("two.cat-2.png").string());
   EXPECT_EQ(key(core, kKeyPageUp).caption, dir.path("two.cat").string());
+  core.onDrop({dir.write("one.cat", red(ImagBuilder::cat()).bytes())});
+  EXPECT_EQ(core.panelText()[1], "CAT with 1 picture");
 }
 
 // Before the first picture the window says what to do, and so does the panel.
 TEST_F(Viewer, EmptyStartSaysWhatToDo) {
   ViewerCore core("");
+  EXPECT_FALSE(key(core, 'n').repaint);  // nothing to move to
   EXPECT_EQ(core.emptyHint().front(), "Drop CD-i pictures here");
   key(core, 'i');
   EXPECT_EQ(core.panelText(), std::vector<std::string>{"no picture yet"});
@@ -364,6 +378,9 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   key(core, 'w');
   core.onResize(1200, 900);
   EXPECT_EQ(key(core, '-').resizeTo, (ClientSize{768, 560}));  // out from the fitted 3x
+  EXPECT_EQ(key(core, kKeyF11).fullScreen, true);
+  EXPECT_TRUE(core.fullScreen());
+  EXPECT_EQ(key(core, kKeyF11).fullScreen, false);
 }
 
 // --scan: each picture found inside a file is an entry of its own. The scenarios check the

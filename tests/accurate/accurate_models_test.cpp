@@ -61,20 +61,23 @@ TEST(AccurateDyuv, InterpolationAveragesChromaWithoutByteWrap) {
       (std::vector<Pixel>{{146, 143, 144}, {228, 221, 224}, {141, 255, 223}, {52, 255, 222}}));
 }
 
+// The third line's start is cut short, so it takes the IHDR's.
 TEST(AccurateDyuv, YuvsGivesEachLineItsStartAndClampsBelowZero) {
-  ImagHeader h = header(3, 2, 2, 2);
+  ImagHeader h = header(3, 2, 2, 3);
   h.dyuvKind = 1;
-  h.y = 0;  // not used with per-line starts
+  h.y = 50, h.v = 248;
   const Bytes file = ImagBuilder::form()
                          .ihdr(h)
-                         .chunk("YUVS", {16, 128, 4, 43, 250, 128})
-                         .idat({0, 0, 0, 0})
+                         .chunk("YUVS", {16, 128, 4, 43, 250, 128, 99, 99})
+                         .idat({0, 0, 0, 0, 0, 0})
                          .bytes();
   const auto picture = decodeOk(file);
   // (16, 128, 4): R = 16 - 170 -> 0, G = 16 + 86
   EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{{0, 102, 16}, {0, 102, 16}}));
   // (43, 250, 128): B = 43 + 54168/256 (211), G = 43 - 10492/256 (40, where 87/256 would give 41)
   EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{43, 3, 254}, {43, 3, 254}}));
+  // (50, 128, 248): R = 50 + 42120/256 (164, where 352/256 would give 165)
+  EXPECT_EQ(rowOf(picture, 2), (std::vector<Pixel>{{214, 0, 50}, {214, 0, 50}}));
 }
 
 TEST(AccurateDyuv, KindZeroIgnoresYuvs) {
@@ -93,9 +96,11 @@ TEST(AccurateClut, PalettesLoadFromTheirFirstEntryUntilThePicture) {
     std::uint16_t later;
     std::size_t cut;  // bytes cut from the end of the later PLTE
     std::vector<Pixel> row;
+    std::uint8_t count = 3;  // colours the later PLTE says it holds; it holds three
   };
   const Case cases[] = {
       {1, 0, {{1, 2, 3}, {7, 8, 9}, kBlack, kBlack}},
+      {254, 0, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, kBlack}, 1},     // only the colours it counts
       {254, 0, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}}},  // the third colour is dropped
       {254, 4, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, kBlack}},  // a colour cut short is not loaded
       {254, 9, {{1, 2, 3}, {4, 5, 6}, kBlack, kBlack}},     // no colour at all
@@ -103,6 +108,7 @@ TEST(AccurateClut, PalettesLoadFromTheirFirstEntryUntilThePicture) {
   for (const Case& c : cases) {
     Bytes later = plteBody(c.later, {{7, 8, 9}, {10, 11, 12}, {13, 14, 15}});
     later.resize(later.size() - c.cut);
+    later[3] = c.count;
     const Bytes file = ImagBuilder::form()
                            .chunk("PLTE", plteBody(0, {{1, 2, 3}, {4, 5, 6}}))
                            .chunk("PLTE", later)

@@ -219,6 +219,7 @@ TEST_F(Converter, UsageErrorsExitWithTwo) {
   }
   EXPECT_EQ(namesIn(dir.root()), std::set<std::string>{"pic.img"});
   EXPECT_EQ(runImag2png({"--help"}).exit, 0);
+  EXPECT_EQ(runImag2png({"--version"}).out.rfind("imag2png ", 0), 0u);
 }
 
 TEST_F(Converter, NeverOverwritesItsInput) {

@@ -87,10 +87,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // A large disc image: a header across the boundary of the scanner's 1 MiB windows, a picture
-// larger than a window, and one past it.
+// larger than a window, holding in its data, a window later, the bytes of a picture (part of its
+// data, no find), and one past it.
 TEST_F(Finder, PicturesAcrossScanWindowsAreFoundWhole) {
-  const Bytes straddling = colourfulPicture(100, 100), large = colourfulPicture(1200, 1000),
-              last = colourfulPicture(10, 10);
+  const Bytes straddling = colourfulPicture(100, 100), last = colourfulPicture(10, 10);
+  Bytes large = colourfulPicture(1200, 1000);
+  std::copy(last.begin(), last.end(), large.end() - 1000);
   const std::int64_t first = (std::int64_t{1} << 20) - 6;
   const Bytes data = join({noise(std::size_t(first), 9), straddling, large, noise(100, 10), last});
   const auto finds = scan(discImage(data, SectorFormat::mode2Form2));

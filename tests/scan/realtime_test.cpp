@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "accurate.h"
+#include "cuesheet.h"
 #include "finder.h"
 #include "profile.h"
 #include "support/discimage.h"
@@ -192,6 +193,25 @@ TEST(RealTime, HostileSectorsAreSkippedOrBounded) {
   ASSERT_EQ(scanned.reports.size(), 1u);
   EXPECT_NE(scanned.reports[0].find("coding 0x85 is not known"), std::string::npos);
   EXPECT_EQ(scanned.reports[0].find(" failed: "), std::string::npos);  // a warning, no failure
+}
+
+// Each track starts at its INDEX 01 (minutes, seconds, frames) in sectors of the tracks before it
+// in the same file, and ends where the next one starts; a file's first track counts from 0.
+TEST(CueSheet, TracksStartAtTheirIndexInTheirFilesSectors) {
+  const std::vector<CueTrack> tracks = parseCueSheet(
+      "FILE \"a.bin\" BINARY\n TRACK 01 MODE1/2048\n INDEX 01 00:00:00\n"
+      " TRACK 02 MODE2/2352\n INDEX 01 00:01:00\n"
+      " TRACK 03 AUDIO\n INDEX 00 00:01:50\n INDEX 01 01:02:03\n"
+      "FILE b.bin BINARY\n TRACK 04 MODE2/2336\n INDEX 01 00:00:10\n");
+  ASSERT_EQ(tracks.size(), 4u);
+  const std::int64_t third = 75 * 2048 + (62 * 75 + 3 - 75) * 2352;
+  const std::int64_t starts[] = {0, 75 * 2048, third, 10 * 2336};
+  const std::int64_t bytes[] = {75 * 2048, third - 75 * 2048, -1, -1};
+  for (std::size_t i = 0; i < tracks.size(); ++i) {
+    EXPECT_EQ(tracks[i].start, starts[i]) << i;
+    EXPECT_EQ(tracks[i].bytes, bytes[i]) << i;
+  }
+  EXPECT_EQ(tracks[3].file, "b.bin");
 }
 
 // A cue sheet leads to the data tracks of its BIN files, read as their modes lay them out; an

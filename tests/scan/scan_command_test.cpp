@@ -80,7 +80,10 @@ TEST(ScanCommand, ExitsWithOneWhenNothingIsFound) {
   TempDir dir;
   const std::string empty = dir.write("nothing.bin", Bytes(5000, 'x'));
   EXPECT_EQ(run({"--scan", empty}).exit, 1);
-  EXPECT_EQ(run({"--scan", dir.path("missing").string()}).exit, 1);
+  const std::string missing = dir.path("missing").string();
+  const ToolRun gone = runImag2png({"--scan", missing});
+  EXPECT_EQ(gone.exit, 1);
+  EXPECT_EQ(gone.err.rfind("imag2png: " + missing + ": ", 0), 0u) << gone.err;  // and why
   EXPECT_EQ(run({"--info", "--scan", empty}).exit, 1);
 }
 
@@ -108,7 +111,9 @@ TEST(ScanCommand, InfoJsonDescribesEachPictureOnOneLine) {
   EXPECT_EQ(first["palette_entries"], 2);
   EXPECT_EQ(first["data_needed"], 40);
   EXPECT_EQ(first["complete"], true);
-  ASSERT_EQ(first["warnings"].size(), 1u);  // the container length of 4 is short
+  ASSERT_EQ(first["warnings"].size(), 1u);
+  EXPECT_EQ(first["warnings"][0], "the container length says 4 bytes; its chunks reach " +
+                                      std::to_string(shortLength.size() - 8));
   EXPECT_EQ(second["model_name"], "RL7");
   EXPECT_TRUE(second["data_needed"].is_null());
   EXPECT_EQ(second["complete"], false);  // one line of eight
@@ -167,15 +172,19 @@ TEST(ScanCommand, InfoWithoutScanReadsAPictureFile) {
             std::string::npos);
   // A refused file is a JSON line too, so that a script sees every file it named.
   const std::string refused = dir.write("not.imag", Bytes(40, 'F'));
-  const Listing json = run({"--info", "--json", dir.path("cut.imag").string(), refused});
+  const std::string headless = dir.write("headless.imag", ImagBuilder::form().idat({1}).bytes());
+  const Listing json = run({"--info", "--json", dir.path("cut.imag").string(), refused, headless});
   EXPECT_EQ(json.exit, 1);
-  ASSERT_EQ(json.lines.size(), 2u);
+  ASSERT_EQ(json.lines.size(), 3u);
   const auto first = nlohmann::json::parse(json.lines[0]);
   EXPECT_EQ(first["profile"], "classic");
   EXPECT_EQ(first["profile_reason"], "the header fits the classic frame");
   EXPECT_EQ(
       nlohmann::json::parse(json.lines[1]),
       (nlohmann::json{{"path", refused}, {"error", decodeStatusText(DecodeStatus::notCdiImage)}}));
+  const auto third = nlohmann::json::parse(json.lines[2]);
+  EXPECT_EQ(third["width"], 0);  // a picture without IHDR has no size
+  EXPECT_EQ(third["warnings"][0], decodeStatusText(DecodeStatus::noPicture));
 }
 
 }  // namespace

@@ -47,6 +47,8 @@ TEST(AutomaticProfile, HeaderFactsChooseTheProfile) {
        "the header fits the classic frame"},
       {"DYUV from IHDR", picture(ImagHeader::of(3, 384, 280)), Profile::classic,
        "the header fits the classic frame"},
+      {"DYUV beside a palette from 16", picture(ImagHeader::of(3, 96, 64), 16), Profile::classic,
+       "the header fits the classic frame"},
       {"width 0", picture(widthLeftOut), Profile::classic,
        "only the classic reading takes this header"},
       {"palette from 16", picture(ImagHeader::of(4, 96, 64), 16), Profile::accurate,

@@ -39,9 +39,9 @@ TEST(Caption, InvalidUtf8BytesAreReplaced) {
 
 TEST(FileList, NaturalOrder) {
   const std::vector<std::string> sorted = {
-      "a",           "d@0x9.png", "d@0xA.png", "d@0xa0.png", "d@0xF0.png", "d@0xff.png",
-      "d@0x100.png", "e@0xf.png", "e@0x10",    "pic1",       "pic2",       "pic02b",
-      "pic10",       "pic10a",    "pic10b",    "pic011",     "pic99x",     "picture"};
+      "a",       "d@0x9.png", "d@0xA.png", "d@0xa0.png", "d@0xF0.png", "d@0xff.png", "d@0x100.png",
+      "d@1.png", "e@0xf.png", "e@0x10",    "pic1",       "pic2",       "pic02b",     "pic10",
+      "pic10a",  "pic10b",    "pic011",    "pic99x",     "picture"};
   for (std::size_t i = 0; i + 1 < sorted.size(); ++i) {
     EXPECT_TRUE(naturalLess(sorted[i], sorted[i + 1])) << sorted[i] << " < " << sorted[i + 1];
     EXPECT_FALSE(naturalLess(sorted[i + 1], sorted[i])) << sorted[i + 1] << " < " << sorted[i];
@@ -56,6 +56,10 @@ TEST(Keys, OneCommandPerKey) {
     EXPECT_TRUE(seen.insert({binding.key, binding.modifiers}).second) << keyName(binding);
   EXPECT_EQ(findBinding('s', kModNone), nullptr);  // only Ctrl+S saves
   EXPECT_EQ(keyName(*findBinding('s', kModCtrl)), "Ctrl+S");
+  EXPECT_EQ(keyListText().rfind("  n, Right, Space           next file\n"
+                                "  p, Left, BackSpace        previous file\n",
+                                0),
+            0u);
 }
 
 // The viewer scenarios run --help, --version, --bogus, --zoom 17, --zoom 2 --, --accurate, --fit
@@ -312,6 +316,8 @@ TEST_F(Viewer, TabToAFileWithoutAnAccuratePictureShowsTheTitle) {
   const Reaction reaction = key(core, kKeyTab);
   EXPECT_EQ(reaction.status, DecodeStatus::noPicture);
   EXPECT_EQ(reaction.caption, std::string(szAppname) + kAccurateCaption);
+  const std::string gone = dir.path("gone.imag").string();  // the accurate reading of no file
+  EXPECT_EQ(core.onDrop({gone}).report.rfind(gone + ": ", 0), 0u);
 }
 
 // A file of the list that cannot be read says which and why, on screen and on standard error.
@@ -349,12 +355,16 @@ TEST_F(Viewer, PanelSaysWhatShows) {
   EXPECT_EQ(key(core, kKeyPageUp).caption, dir.path("two.cat").string());
   core.onDrop({dir.write("one.cat", red(ImagBuilder::cat()).bytes())});
   EXPECT_EQ(core.panelText()[1], "CAT with 1 picture");
+  key(core, 's', kModCtrl);  // one picture: no number
+  EXPECT_EQ(core.message(), "saved " + dir.path("one.cat.png").string());
+  EXPECT_GT(std::filesystem::file_size(dir.path("one.cat.png")), 0u);
 }
 
 // Before the first picture the window says what to do, and so does the panel.
 TEST_F(Viewer, EmptyStartSaysWhatToDo) {
   ViewerCore core("");
   EXPECT_FALSE(key(core, 'n').repaint);  // nothing to move to
+  EXPECT_FALSE(key(core, kKeyEnd).repaint);
   EXPECT_EQ(core.emptyHint().front(), "Drop CD-i pictures here");
   key(core, 'i');
   EXPECT_EQ(core.panelText(), std::vector<std::string>{"no picture yet"});
@@ -375,12 +385,16 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   for (int i = 0; i < 20; ++i)
     key(core, kKeyPadPlus);
   EXPECT_EQ(core.mode().zoom, kMaxZoom);
-  key(core, 'w');
+  EXPECT_TRUE(key(core, 'w').repaint);
   core.onResize(1200, 900);
   EXPECT_EQ(key(core, '-').resizeTo, (ClientSize{768, 560}));  // out from the fitted 3x
   EXPECT_EQ(key(core, kKeyF11).fullScreen, true);
   EXPECT_TRUE(core.fullScreen());
   EXPECT_EQ(key(core, kKeyF11).fullScreen, false);
+  key(core, '-');  // 1x: a picture wider than the window is cut, not shrunk, unless asked
+  const Bytes wide = ImagBuilder::form().ihdr(ImagHeader::of(4, 2000, 2)).idat(Bytes(4000)).bytes();
+  core.onDrop({dir.write("wide.imag", wide)});
+  EXPECT_EQ(core.view().layout.divisor, 1);
 }
 
 // --scan: each picture found inside a file is an entry of its own. The scenarios check the

@@ -40,8 +40,11 @@ inline constexpr std::int64_t kMaxFileBytes = std::int64_t{64} << 20;
 extern unsigned char* dyuvasbmpmem;
 
 // Threshold of the DYUV colour-artefact suppression; 0 turns it off. 0 at start; the viewer sets
-// it to 220 when its window is created.
+// it to kViewerThreshold when its window is created.
 extern int dyuverrc;
+
+// The suppression the viewer shows classic DYUV with, and so the converter and png2imag too.
+inline constexpr int kViewerThreshold = 220;
 
 // The part of the shown 384 x 280 frame that the last decode wrote pixels to. Rows always start
 // at the left edge, so it is a rectangle anchored at the top-left; 0 x 0 when nothing was drawn.

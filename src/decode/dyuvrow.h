@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "decode.h"
 #include "ssse3.h"
 #include "suppression.h"
 
@@ -18,7 +19,7 @@ void decodeDyuvRowPortable(const std::uint8_t* src, std::int64_t n, YuvStart sta
 
 // The one suppression threshold in use (the viewer's and the converter's): the vector decoder
 // knows only this one, and no suppression. Any other threshold takes the portable decoder.
-inline constexpr int kFastDyuvThreshold = 220;
+inline constexpr int kFastDyuvThreshold = kViewerThreshold;
 
 #ifdef PELMORA_HAVE_SSSE3
 // With `suppress`, the suppression of threshold kFastDyuvThreshold; without, none (threshold 0).

@@ -25,7 +25,6 @@ std::int64_t codePixels(ByteView data, std::int64_t& at, std::int64_t left, Rl3C
 }  // namespace
 
 Rl3Fit rl3Fit(std::span<const std::uint8_t> bytes, int width, int height, Rl3Coding coding) {
-  if (width <= 0 || height <= 0) return Rl3Fit::endsEarly;
   const ByteView data(bytes);
   // A pair code always draws two pixels, so an odd line ends one pixel over.
   const std::int64_t over = coding == Rl3Coding::pairs && width % 2 == 1 ? 1 : 0;

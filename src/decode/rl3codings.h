@@ -18,5 +18,5 @@ enum class Rl3Fit {
               // in pairs one pixel over at an odd width), nothing but zero bytes after
 };
 
-// Reads only inside `data`; a width or height of 0 fills nothing: endsEarly.
+// Reads only inside `data`. A width or height of 0 takes no code.
 Rl3Fit rl3Fit(std::span<const std::uint8_t> data, int width, int height, Rl3Coding coding);

@@ -18,7 +18,6 @@ constexpr ModelInfo kModels[] = {
 
 // IHDR's fields are 16 bits wide.
 constexpr int kLargestField = 65535;
-constexpr int kClassicThreshold = 220;  // the viewer's colour-artefact suppression
 
 std::uint32_t key(const Rgb& c) {
   return std::uint32_t{c.r} << 16 | std::uint32_t{c.g} << 8 | c.b;
@@ -131,7 +130,7 @@ std::string checkDecodes(const Bytes& file, const RgbPicture& image, bool classi
       header.model >= 8 || (header.lineSize == image.width &&
                             header.dataBytes >= std::int64_t{header.lineSize} * header.height);
   if (decodeImageMemory(file, std::span<std::uint8_t, kFrameBytes>(frame.data(), kFrameBytes),
-                        kClassicThreshold, &coverage) == DecodeStatus::ok &&
+                        kViewerThreshold, &coverage) == DecodeStatus::ok &&
       lines && coverage.width >= image.width && coverage.height >= image.height) {
     return "";
   }
@@ -193,7 +192,7 @@ EncodedPicture encodePicture(const RgbPicture& image, const std::vector<Rgb>* pa
     data = encodeIndices(indexed.picture, model.model, layout);
   } else if (model.model == 3 && classic) {
     file.ihdr(header);
-    data = encodeDyuv(image, DyuvStart{}, kClassicThreshold);
+    data = encodeDyuv(image, DyuvStart{}, kViewerThreshold);
   } else if (model.model == 3) {
     // Line starts always go in a YUVS chunk, equal or not: a header without one reads as the
     // classic layout, so the viewer's automatic profile would show these lines scrambled.

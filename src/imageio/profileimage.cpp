@@ -2,12 +2,6 @@
 
 #include "picturewarnings.h"
 
-namespace {
-
-constexpr int kViewerThreshold = 220;  // what the viewer's window sets
-
-}  // namespace
-
 DecodeStatus profiledImage(std::span<const std::uint8_t> file, ProfileMode mode,
                            const AccurateConversion& how, bool crop, ProfiledImage& out) {
   out = ProfiledImage{};

@@ -23,7 +23,6 @@
 
 inline constexpr char szAppname[] = "Pelmora 'DragnDrop' viewer";
 inline constexpr int IDM_DECODE_ARGV = 1234;
-inline constexpr int kViewerThreshold = 220;  // dyuverrc while the window exists
 // Added to the caption while the accurate profile shows; " [accurate 2/3]" for a CAT.
 inline constexpr char kAccurateCaption[] = " [accurate]";
 // How long a message stays in the window, from when its picture is shown.

@@ -102,14 +102,17 @@ TEST_P(RealTimeCoding, RecordDecodesAsItsCodingSays) {
   const CodingCase& c = GetParam();
   TempDir dir;
   SectorImage image(c.raw);
-  image.sector({1, 3, 0x64, 0}, pattern(100, 9));  // an audio sector before it
-  image.record(c.data, c.coding, 2, c.form2);
+  for (int n = 0; n < 300; ++n)  // audio sectors before it, more than one read holds
+    image.sector({1, 3, 0x64, 0}, pattern(100, 9));
+  image.record(c.data, c.coding, 31, c.form2);  // the last channel there is
   const Scanned scanned = scanPath(dir.write("movie.rtf", image.bytes()));
   ASSERT_EQ(scanned.finds.size(), 1u);
   const FoundPicture& found = scanned.finds[0].found;
   EXPECT_TRUE(found.realTime);
-  EXPECT_EQ(found.offset, image.dataOffset(1));
-  EXPECT_EQ(found.rt.channel, 2);
+  EXPECT_EQ(found.offset, image.dataOffset(300));
+  EXPECT_EQ(found.rt.channel, 31);
+  const Bytes& form = scanned.finds[0].bytes;
+  EXPECT_EQ(std::uint32_t{form[4]} << 24 | form[5] << 16 | form[6] << 8 | form[7], form.size() - 8);
   EXPECT_EQ(found.rt.coding, c.coding);
   EXPECT_EQ(found.model, c.model);
   EXPECT_EQ(found.width, c.width);
@@ -200,18 +203,22 @@ TEST(RealTime, HostileSectorsAreSkippedOrBounded) {
 TEST(CueSheet, TracksStartAtTheirIndexInTheirFilesSectors) {
   const std::vector<CueTrack> tracks = parseCueSheet(
       "FILE \"a.bin\" BINARY\n TRACK 01 MODE1/2048\n INDEX 01 00:00:00\n"
-      " TRACK 02 MODE2/2352\n INDEX 01 00:01:00\n"
-      " TRACK 03 AUDIO\n INDEX 00 00:01:50\n INDEX 01 01:02:03\n"
-      "FILE b.bin BINARY\n TRACK 04 MODE2/2336\n INDEX 01 00:00:10\n");
-  ASSERT_EQ(tracks.size(), 4u);
-  const std::int64_t third = 75 * 2048 + (62 * 75 + 3 - 75) * 2352;
-  const std::int64_t starts[] = {0, 75 * 2048, third, 10 * 2336};
-  const std::int64_t bytes[] = {75 * 2048, third - 75 * 2048, -1, -1};
+      " TRACK 02 CDI/2352\n INDEX 01 00:01:00\n"
+      " TRACK 03 CDG\n INDEX 01 00:02:00\n"  // not read; taken as raw sectors
+      " TRACK 04 AUDIO\n INDEX 00 00:02:50\n INDEX 01 01:02:03\n"
+      "FILE b.bin BINARY\n TRACK 05 CDI/2336\n INDEX 01 00:00:10\n");
+  ASSERT_EQ(tracks.size(), 5u);
+  const std::int64_t second = 75 * 2048, third = second + 75 * 2352,
+                     fourth = third + (62 * 75 + 3 - 150) * 2352;
+  const std::int64_t starts[] = {0, second, third, fourth, 10 * 2336};
+  const std::int64_t bytes[] = {second, third - second, fourth - third, -1, -1};
+  const std::int64_t sectors[] = {2048, 2352, 0, 2352, 2336};
   for (std::size_t i = 0; i < tracks.size(); ++i) {
     EXPECT_EQ(tracks[i].start, starts[i]) << i;
     EXPECT_EQ(tracks[i].bytes, bytes[i]) << i;
+    EXPECT_EQ(tracks[i].sectorBytes, sectors[i]) << i;
   }
-  EXPECT_EQ(tracks[3].file, "b.bin");
+  EXPECT_EQ(tracks[4].file, "b.bin");
 }
 
 // A cue sheet leads to the data tracks of its BIN files, read as their modes lay them out; an

@@ -1,12 +1,11 @@
 #include "bundledsamples.h"
 
+#include "decode.h"
 #include "dyuvencoder.h"
 #include "paletteencoders.h"
 #include "testchart.h"
 
 namespace {
-
-constexpr int kViewerThreshold = 220;  // the suppression the viewer shows DYUV pictures with
 
 std::uint8_t byte(int v) {
   return static_cast<std::uint8_t>(v);

@@ -8,9 +8,12 @@ namespace {
 
 constexpr std::int64_t kFramesPerSecond = 75, kSecondsPerMinute = 60;
 
+// CD-i discs' sheets name their tracks MODE2 or, from some tools, CDI.
 std::int64_t sectorBytesOf(std::string_view mode) {
-  if (mode == "MODE2/2352" || mode == "MODE1/2352" || mode == "AUDIO") return 2352;
-  if (mode == "MODE2/2336") return 2336;
+  if (mode == "MODE2/2352" || mode == "CDI/2352" || mode == "MODE1/2352" || mode == "AUDIO") {
+    return 2352;
+  }
+  if (mode == "MODE2/2336" || mode == "CDI/2336") return 2336;
   if (mode == "MODE1/2048") return 2048;
   return 0;
 }

@@ -34,7 +34,9 @@ TEST(Caption, InvalidUtf8BytesAreReplaced) {
   EXPECT_EQ(validUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");                  // overlong
   EXPECT_EQ(validUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
   EXPECT_EQ(validUtf8("\xF0\x9F\x98"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // cut short
-  EXPECT_EQ(validUtf8("\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"), "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
+  EXPECT_EQ(validUtf8("\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"),
+            "\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");  // the limits kept
+  EXPECT_EQ(validUtf8("\xF5\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST(FileList, NaturalOrder) {
@@ -88,6 +90,7 @@ TEST(Options, CommandLine) {
     EXPECT_EQ(options.arguments.size(), c.files) << args;
   }
   EXPECT_EQ(parseViewerOptions({"--classic"}).profile, ProfileMode::classic);
+  EXPECT_FALSE(parseViewerOptions({"a.img"}).fit);
 }
 
 // The scenarios check 1:1 in small and large windows, zoom, a pan by part of a picture pixel, fit
@@ -130,6 +133,8 @@ TEST(Layout, ScalesPlacesAndPans) {
     EXPECT_EQ(got, c.expected) << what;
     EXPECT_EQ(ratioText(got, c.unit), c.ratio) << what;
   }
+  EXPECT_EQ(fitScale(5, 0, 400, 300, 16), 0);  // a side of 0 has no scale, and divides nothing
+  EXPECT_EQ(shrinkDivisor(5, 0, 400, 300), 1);
 }
 
 // On a 1920 x 1080 screen less a 30-pixel panel at the bottom, with a 22-pixel title bar.
@@ -332,6 +337,7 @@ TEST_F(Viewer, FailedFileOfTheListSaysWhy) {
   EXPECT_FALSE(core.expireMessage(ViewerCore::Clock::now()));  // it stays a while, then goes
   EXPECT_TRUE(core.expireMessage(*core.messageDeadline()));
   EXPECT_EQ(core.message(), "");
+  EXPECT_TRUE(key(core, kKeyHome).repaint);
 }
 
 TEST_F(Viewer, PanelSaysWhatShows) {
@@ -350,6 +356,7 @@ TEST_F(Viewer, PanelSaysWhatShows) {
   key(core, 's', kModCtrl);  // each page under its own name, the classic frame too
   EXPECT_EQ(core.message(), "saved " + dir.path("two.cat-1.png").string());
   EXPECT_EQ(key(core, kKeyPageDown).caption, dir.path("two.cat").string() + " [accurate 2/2]");
+  EXPECT_FALSE(core.view().bgr);  // the accurate picture is red first
   key(core, 's', kModCtrl);
   EXPECT_EQ(core.message(), "saved " + dir.path("two.cat-2.png").string());
   EXPECT_EQ(key(core, kKeyPageUp).caption, dir.path("two.cat").string());

@@ -159,14 +159,15 @@ TEST_F(Converter, WithoutOutputWritesPngBesideTheInput) {
 }
 
 TEST_F(Converter, CropKeepsWhatThePictureCovered) {
-  for (const int width : {100, 384}) {  // full-width rows end exactly where a frame row does
-    const Bytes file = colourfulPicture(width, 50);
+  // Full-width rows end exactly where a frame row does; one row is a picture too.
+  for (const auto& [width, height] : {std::pair{100, 50}, {384, 50}, {7, 1}}) {
+    const Bytes file = colourfulPicture(width, height);
     ASSERT_EQ(
         runImag2png({"--crop", dir.write("pic.img", file), dir.path("pic.png").string()}).exit, 0);
     const PictureFile png = readPicture(dir.path("pic.png"));
-    EXPECT_EQ(png.rgb, viewerRgb(file, width, 50));
+    EXPECT_EQ(png.rgb, viewerRgb(file, width, height));
     EXPECT_EQ(png.width, width);
-    EXPECT_EQ(png.height, 50);
+    EXPECT_EQ(png.height, height);
   }
   // A picture that drew nothing has nothing to crop: a failure, and no file.
   const ToolRun empty = runImag2png({"--crop", dir.write("empty.img", ImagBuilder::form().bytes()),

@@ -115,6 +115,13 @@ TEST(Png2imag, Rl3PairsThatReadAsClassicCodesTooAreWrittenAnotherWay) {
   const Bytes rgb = {255, 255, 255, 0, 0, 0};
   writePng(dir, 2, 1, rgb);
   EXPECT_EQ(convertAndDecode(dir, "rl3", false, 2, 1), rgb);
+  // The indexed PNG's palette order stands: white first.
+  const Bytes file = readFile(dir.path("out.imag"));
+  const std::string_view plte = "PLTE";
+  const auto at = std::search(file.begin(), file.end(), plte.begin(), plte.end()) + 12;
+  EXPECT_EQ(Bytes(at, at + 3), (Bytes{255, 255, 255}));
+  writePng(dir, 1, 2, rgb);  // one pixel wide
+  EXPECT_EQ(convertAndDecode(dir, "clut8", false, 1, 2), rgb);
 }
 
 // DYUV in both layouts, each read by its own decoding, against the photograph in red, green, blue.
@@ -165,15 +172,32 @@ TEST(Png2imag, LargePicturesAreWarnedOfOrRefusedByTheClassicLayout) {
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
-TEST(Png2imag, RefusesMoreColoursThanTheModelHolds) {
-  TempDir dir;
-  writePng(dir, 17, 2, picture(17, 2, 17));
-  const std::string output = dir.path("out.imag").string();
-  const ToolRun run = runTool({PNG2IMAG, dir.path("in.png").string(), output, "--model", "clut4"});
-  EXPECT_EQ(run.exit, 1);
-  EXPECT_NE(run.err.find("more than 16 colours"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("pngquant"), std::string::npos) << run.err;
-  EXPECT_FALSE(std::filesystem::exists(output));
+// Refused with the reason, and nothing written.
+TEST(Png2imag, RefusesWhatTheModelCannotHold) {
+  struct Case {
+    int colours;
+    std::vector<std::string> options;
+    const char* says;
+  };
+  const Case cases[] = {
+      {17, {"--model", "clut4"}, "more than 16 colours"},
+      {9, {"--model", "rl3"}, "more than 8 colours"},
+      {4, {"--model", "rgb888", "--classic"}, "the classic frame does not show RGB888 pictures"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    writePng(dir, 17, 2, picture(17, 2, c.colours));
+    const std::string output = dir.path("out.imag").string();
+    std::vector<std::string> args = {PNG2IMAG, dir.path("in.png").string(), output};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const ToolRun run = runTool(args);
+    EXPECT_EQ(run.exit, 1) << c.says;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    if (std::string_view(c.says).starts_with("more than")) {  // and how to reduce them
+      EXPECT_NE(run.err.find("pngquant"), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(output));
+  }
 }
 
 }  // namespace

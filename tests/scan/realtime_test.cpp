@@ -143,6 +143,9 @@ INSTANTIATE_TEST_SUITE_P(
         CodingCase{"clut8High", 0x32, false, true, pattern(768 * 560, 7), 4, 768, 560, 768, 256},
         CodingCase{"oddLines", 0x45, false, true, pattern(384 * 280, 8), 3, 384, 280, 384, 0},
         CodingCase{"rl7", 0x04, false, true, runLines(0x85, 12), 8, 384, 12, 384, 128},
+        // A last line the codes end inside is a line (the sector's padding fills it).
+        CodingCase{"rl7Cut", 0x04, false, true, join({runLines(0x85, 12), {0x05}}), 8, 384, 13, 384,
+                   128},
         // RL3 counts pairs: two runs of 192 pairs fill a 768-pixel line. Codes past the
         // tallest picture are the next one's.
         CodingCase{"rl3Double", 0x13, true, false, repeated({0xA3, 192, 0xA5, 192}, 7), 9, 768, 7,
@@ -219,6 +222,12 @@ TEST(CueSheet, TracksStartAtTheirIndexInTheirFilesSectors) {
     EXPECT_EQ(tracks[i].sectorBytes, sectors[i]) << i;
   }
   EXPECT_EQ(tracks[4].file, "b.bin");
+  // Sheets are known by their name; the BIN files they name stand beside them unless absolute.
+  EXPECT_TRUE(isCueSheetPath("DISC.Cue"));
+  EXPECT_FALSE(isCueSheetPath("cue"));
+  EXPECT_EQ(cueFilePath("d/disc.cue", "a.bin"), "d/a.bin");
+  for (const char* absolute : {"/a.bin", "\\a.bin", "C:\\a.bin"})
+    EXPECT_EQ(cueFilePath("d/disc.cue", absolute), absolute);
 }
 
 // A cue sheet leads to the data tracks of its BIN files, read as their modes lay them out; an

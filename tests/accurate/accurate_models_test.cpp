@@ -61,23 +61,25 @@ TEST(AccurateDyuv, InterpolationAveragesChromaWithoutByteWrap) {
       (std::vector<Pixel>{{146, 143, 144}, {228, 221, 224}, {141, 255, 223}, {52, 255, 222}}));
 }
 
-// The third line's start is cut short, so it takes the IHDR's.
+// The third line has no start, or one cut short, so it takes the IHDR's.
 TEST(AccurateDyuv, YuvsGivesEachLineItsStartAndClampsBelowZero) {
   ImagHeader h = header(3, 2, 2, 3);
   h.dyuvKind = 1;
-  h.y = 50, h.v = 248;
-  const Bytes file = ImagBuilder::form()
-                         .ihdr(h)
-                         .chunk("YUVS", {16, 128, 4, 43, 250, 128, 99, 99})
-                         .idat({0, 0, 0, 0, 0, 0})
-                         .bytes();
-  const auto picture = decodeOk(file);
-  // (16, 128, 4): R = 16 - 170 -> 0, G = 16 + 86
-  EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{{0, 102, 16}, {0, 102, 16}}));
-  // (43, 250, 128): B = 43 + 54168/256 (211), G = 43 - 10492/256 (40, where 87/256 would give 41)
-  EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{43, 3, 254}, {43, 3, 254}}));
-  // (50, 128, 248): R = 50 + 42120/256 (164, where 352/256 would give 165)
-  EXPECT_EQ(rowOf(picture, 2), (std::vector<Pixel>{{214, 0, 50}, {214, 0, 50}}));
+  h.y = 50, h.u = 0, h.v = 248;
+  for (const Bytes& cut : {Bytes{}, Bytes{99, 99}}) {
+    Bytes yuvs = {16, 128, 4, 43, 250, 128};
+    yuvs.insert(yuvs.end(), cut.begin(), cut.end());
+    const Bytes file =
+        ImagBuilder::form().ihdr(h).chunk("YUVS", yuvs).idat({0, 0, 0, 0, 0, 0}).bytes();
+    const auto picture = decodeOk(file);
+    // (16, 128, 4): R = 16 - 170 -> 0, G = 16 + 86
+    EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{{0, 102, 16}, {0, 102, 16}}));
+    // (43, 250, 128): B = 43 + 54168/256 (211), G = 43 - 10492/256 (40, where 87/256 would give 41)
+    EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{43, 3, 254}, {43, 3, 254}}));
+    // (50, 0, 248): R = 50 + 42120/256 (164, where 352/256 would give 165), G = 50 + 11008/256
+    // (43, where 257 would give 42) - 21480/256 (83)
+    EXPECT_EQ(rowOf(picture, 2), (std::vector<Pixel>{{214, 10, 0}, {214, 10, 0}}));
+  }
 }
 
 TEST(AccurateDyuv, KindZeroIgnoresYuvs) {

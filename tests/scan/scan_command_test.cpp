@@ -182,10 +182,14 @@ TEST(ScanCommand, InfoWithoutScanReadsAPictureFile) {
       nlohmann::json::parse(json.lines[1]),
       (nlohmann::json{{"path", refused}, {"error", decodeStatusText(DecodeStatus::notCdiImage)}}));
   const std::string headless = dir.write("headless.imag", ImagBuilder::form().idat({1}).bytes());
-  const Listing noHeader = run({"--info", "--json", headless});
-  ASSERT_EQ(noHeader.lines.size(), 1u);
+  const std::string dataless =
+      dir.write("dataless.imag", ImagBuilder::form().ihdr(ImagHeader::of(4, 2, 2)).bytes());
+  const Listing noHeader = run({"--info", "--json", headless, dataless});
+  ASSERT_EQ(noHeader.lines.size(), 2u);
   const auto described = nlohmann::json::parse(noHeader.lines[0]);
-  EXPECT_EQ(described["width"], 0);  // a picture without IHDR has no size
+  EXPECT_EQ(described["width"], 0);  // a picture without IHDR has no size, nor model
+  EXPECT_EQ(described["model"], 0);
+  EXPECT_EQ(nlohmann::json::parse(noHeader.lines[1])["data_bytes"], 0);
   EXPECT_EQ(described["warnings"][0], decodeStatusText(DecodeStatus::noPicture));
 }
 

@@ -31,13 +31,15 @@ std::string classicWarning(std::span<const std::uint8_t> file, FrameCoverage cov
            std::string(modelName(header.model)) + " picture; the accurate profile shows it";
   }
   if (status != DecodeStatus::ok || !header.hasData) return "";
-  if (header.model == 9) {  // the classic codes, which the accurate reading takes as pairs
-    const Rl3Fit fit = rl3Fit(header.data, header.lineSize, header.height, Rl3Coding::classic);
-    return fit == Rl3Fit::endsEarly ? kEndsEarly : "";
-  }
+  if (header.model == 9) return classicRl3EndsEarly(header) ? kEndsEarly : "";
   AccuratePicture probe;
   if (decodeAccurate(file, options, probe) != DecodeStatus::ok) return "";
   return probe.complete ? "" : kEndsEarly;
+}
+
+bool classicRl3EndsEarly(const AccurateSummary& header) {
+  return rl3Fit(header.data, header.lineSize, header.height, Rl3Coding::classic) ==
+         Rl3Fit::endsEarly;
 }
 
 std::string containerWarning(std::span<const std::uint8_t> file) {

@@ -11,7 +11,7 @@
 #include "finder.h"
 #include "modelnames.h"
 #include "picturereach.h"
-#include "rl3codings.h"
+#include "picturewarnings.h"
 #include "scancommand.h"
 
 namespace {
@@ -70,9 +70,8 @@ std::vector<Description> describeContainer(const std::string& path, ProfileMode 
     d.status = status;
     d.profile = chooseProfile(file, mode, index);
     if (status == DecodeStatus::ok && d.profile.profile == Profile::classic &&
-        d.summary.model == 9) {  // classic RL3 codes: the accurate reading takes them as pairs
-      d.complete = rl3Fit(d.summary.data, d.summary.lineSize, d.summary.height,
-                          Rl3Coding::classic) != Rl3Fit::endsEarly;
+        d.summary.model == 9) {
+      d.complete = !classicRl3EndsEarly(d.summary);
     }
     d.needed = bytesNeeded(d.summary);
     if (status != DecodeStatus::ok) {

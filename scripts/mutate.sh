@@ -3,6 +3,8 @@
 # mutate.sh --random N [--seed S] [PATH…]: the same over N single-line faults drawn at random
 # (scripts/mutants.py) over the C++ sources under the PATHs, by default src/ less the
 # window-system shells. The same seed over the same code draws the same faults (default seed 1).
+# mutate.sh --faults FILE: the same over the faults FILE lists, one "FILE:LINE @@ CODE @@ FAULTY"
+# a line, or as a run reports its survivors ("  survivor: FILE:LINE: CODE -> FAULTY").
 #
 # Each fault goes, one at a time, into a copy of the working tree (the tree itself is never
 # touched, so an interrupted run leaves it as it was), the copy is rebuilt incrementally, and the
@@ -96,12 +98,13 @@ main() {
 cd "$(dirname "$0")/.."
 renice -n 10 -p $$ >/dev/null 2>&1 || true  # the machine is shared: builds and tests yield to others
 
-count=0 seed=1 only="" paths=()
+count=0 seed=1 only="" paths=() list=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --random) count="$2"; shift 2 ;;
     --seed) seed="$2"; shift 2 ;;
-    -h | --help) sed -n '2,20p' "$0"; exit 0 ;;
+    --faults) list=$(realpath "$2"); shift 2 ;;
+    -h | --help) sed -n '2,22p' "$0"; exit 0 ;;
     *) if [ "$count" -gt 0 ]; then paths+=("$1"); else only="$1"; fi; shift ;;
   esac
 done
@@ -235,7 +238,10 @@ while IFS= read -r line; do
   [[ -z $line || $line == "#"* ]] || listed["${line% @@ *}"]=1
 done < <([ -f "$equivalents" ] && cat "$equivalents")
 
-if [ "$count" -gt 0 ]; then
+if [ -n "$list" ]; then
+  sed -E -n 's/^ *survivor: ([^:]+:[0-9]+): (.*) -> (.*)$/\1 @@ \2 @@ \3/p; t; /@@/p' "$list" \
+    >"$work/faults"
+elif [ "$count" -gt 0 ]; then
   /usr/bin/python3 scripts/mutants.py "$count" "$seed" "${paths[@]}" >"$work/faults" || exit 1
 else
   faults >"$work/faults"

@@ -48,6 +48,8 @@ TEST(Container, IdentifiersAreFourPrintableBytesInTheFile) {
   EXPECT_TRUE(printableIdentifier(ByteView(bytes), 1));
   EXPECT_FALSE(printableIdentifier(ByteView(bytes), 2));
   EXPECT_FALSE(printableIdentifier(ByteView(std::span(bytes).first(4)), 1));  // the file ends
+  EXPECT_EQ(ByteView(bytes).available(-1), 0);
+  EXPECT_EQ(ByteView(bytes).available(std::ssize(bytes) + 1), 0);
 }
 
 TEST(ChunkWalk, TheHiddenRowsAreNeverCleared) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "imagbuilder.h"
+#include "picturewarnings.h"
 #include "profile.h"
 
 namespace {
@@ -101,6 +102,51 @@ TEST(AutomaticProfile, PicturesAfterTheFirstOfACatAreAccurate) {
   const ProfileChoice second = chooseProfile(cat.bytes(), ProfileMode::automatic, 1);
   EXPECT_EQ(second.profile, Profile::accurate);
   EXPECT_EQ(profileReasonText(second), "picture 2 of a CAT");
+}
+
+// The words the viewer and the converter use for a picture that does not show whole.
+TEST(Warnings, SayWhyAPictureDoesNotShowWhole) {
+  const auto clut8 = [](int width, int height, std::size_t data) {
+    return ImagBuilder::form()
+        .plte(colours(2))
+        .ihdr(ImagHeader::of(4, width, height))
+        .idat(Bytes(data))
+        .bytes();
+  };
+  const auto header = [](int model) {
+    return ImagBuilder::form().ihdr(ImagHeader::of(model, 2000, 1000));
+  };
+  Bytes lengthShort = clut8(2, 2, 4);
+  lengthShort[7] = static_cast<std::uint8_t>(lengthShort.size() - 9);  // one byte short
+  const FrameCoverage all{384, 280};
+  const std::string early = "the picture data ends early",
+                    nothing = "the classic frame shows nothing of this ",
+                    accurate = " picture; the accurate profile shows it";
+  struct Case {
+    const char* name;
+    Bytes file;
+    bool accurate, complete;
+    FrameCoverage coverage;
+    std::vector<std::string> says;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"whole", clut8(2, 2, 4), false, true, all, {}},
+      {"cut", clut8(2, 2, 3), false, true, all, {early}},
+      {"cut, in the accurate profile", clut8(2, 2, 4), true, false, all, {early}},
+      {"cut, over half a million pixels", clut8(768, 683, 768 * 683 - 1), false, true, all, {early}},
+      {"no rows drawn", clut8(2, 2, 4), false, true, {384, 0}, {nothing + "CLUT8" + accurate}},
+      {"no columns drawn", clut8(2, 2, 4), false, true, {0, 280}, {nothing + "CLUT8" + accurate}},
+      {"too large to judge", header(1).idat(Bytes(6)).bytes(), false, true, {}, {nothing + "RGB888" + accurate}},
+      {"no IDAT", header(4).bytes(), false, true, {}, {"no picture data"}},
+      {"a model of no picture", header(0).idat(Bytes(4)).bytes(), false, true, {}, {"no picture data"}},
+      {"container length one byte short", lengthShort, false, true, all,
+       {"the container length says " + std::to_string(lengthShort.size() - 9) + " bytes; its chunks reach " +
+        std::to_string(lengthShort.size() - 8)}},
+  };
+  // clang-format on
+  for (const Case& c : cases)
+    EXPECT_EQ(pictureWarnings(c.file, c.accurate, c.complete, c.coverage), c.says) << c.name;
 }
 
 }  // namespace

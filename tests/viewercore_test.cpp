@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <set>
 
 #include "outputname.h"
@@ -34,9 +35,11 @@ TEST(Caption, InvalidUtf8BytesAreReplaced) {
   EXPECT_EQ(validUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");                  // overlong
   EXPECT_EQ(validUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
   EXPECT_EQ(validUtf8("\xF0\x9F\x98"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // cut short
-  EXPECT_EQ(validUtf8("\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"),
-            "\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");  // the limits kept
+  EXPECT_EQ(validUtf8("\xDF\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"),
+            "\xDF\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");  // the limits kept
   EXPECT_EQ(validUtf8("\xF5\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(validUtf8("\xF0\x8F\xBF\xBF"),  // overlong
+            "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST(FileList, NaturalOrder) {
@@ -93,6 +96,16 @@ TEST(Options, CommandLine) {
   EXPECT_FALSE(parseViewerOptions({"a.img"}).fit);
 }
 
+// Without options, accurate pictures larger than the window start shrunk.
+TEST(Options, SetTheFirstView) {
+  ViewerOptions options;
+  EXPECT_EQ(ViewerCore(options).mode(), ViewMode{.shrinkLarger = true});
+  options.zoom = 3;
+  EXPECT_EQ(ViewerCore(options).mode(), ViewMode{.zoom = 3});
+  options.fit = true;
+  EXPECT_EQ(ViewerCore(options).mode(), ViewMode{.fit = true});
+}
+
 // The scenarios check 1:1 in small and large windows, zoom, a pan by part of a picture pixel, fit
 // on a 1024 x 768 screen, a small picture on the floor and 192 dpi; these are the limits, the
 // shrinking and the ratios the panel shows.
@@ -123,6 +136,8 @@ TEST(Layout, ScalesPlacesAndPans) {
       {65535, 1, 100, 100, {.shrinkLarger = true}, 1, {{0, 0, 100, 1}, {0, 49, 100, 1}, 1, 656}, "1:656"},
       {65535, 65535, 200, 100, {.shrinkLarger = true}, 1, {{0, 0, 100, 100}, {50, 0, 100, 100}, 1, 656}, "1:656"},
       {0, 0, 400, 300, {}, 1, {{}, {}, 0, 1}, "1:1"},
+      {10, 0, 400, 300, {}, 1, {{}, {}, 0, 1}, "1:1"},
+      {10, 10, 400, 1, {}, 1, {{0, 0, 10, 1}, {187, 0, 10, 1}, 1, 1}, "1:1"},  // a window one pixel high
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -134,7 +149,9 @@ TEST(Layout, ScalesPlacesAndPans) {
     EXPECT_EQ(ratioText(got, c.unit), c.ratio) << what;
   }
   EXPECT_EQ(fitScale(5, 0, 400, 300, 16), 0);  // a side of 0 has no scale, and divides nothing
-  EXPECT_EQ(shrinkDivisor(5, 0, 400, 300), 1);
+  EXPECT_EQ(shrinkDivisor(1000, 0, 400, 300), 1);
+  EXPECT_EQ(shrinkDivisor(0, 1000, 400, 300), 1);
+  EXPECT_EQ(shrinkDivisor(5, 1, 1, 1), 5);  // a window one pixel wide
 }
 
 // On a 1920 x 1080 screen less a 30-pixel panel at the bottom, with a 22-pixel title bar.
@@ -151,15 +168,17 @@ TEST(Layout, WindowsGrowAboutTheirCentreOntoTheWorkArea) {
       {{768, 239, 386, 302}, {3072, 2240}, {0, 0, 1920, 1050}},     // no larger than the area
       {{384, 0, 1154, 862}, {384, 280}, {768, 280, 386, 302}},      // back about the centre
       {{1800, 1000, 386, 302}, {384, 280}, {1534, 748, 386, 302}},  // moved back on
+      {{10, 10, 386, 302}, {0, 0}, {201, 149, 3, 23}},              // never less than a pixel
   };
   for (const Case& c : cases)
     EXPECT_EQ(placeWindow(c.outer, c.client, frame, work), c.placed) << c.client.width;
   EXPECT_EQ(placeWindow({0, 0, 386, 302}, {384, 280}, frame, {64, 0, 1856, 1080}).x, 64);
+  EXPECT_EQ(placeWindow({0, 0, 386, 302}, {384, 280}, frame, {0, 0, 1, 1}), (Rect{0, 0, 3, 23}));
 }
 
 TEST(Layout, DesktopUnitsAndTheFloor) {
-  const std::pair<int, int> units[] = {{0, 1},   {96, 1},  {144, 1}, {168, 2},
-                                       {192, 2}, {288, 3}, {9600, 4}};
+  const std::pair<int, int> units[] = {{-300, 1}, {0, 1},   {96, 1},   {144, 1},    {168, 2},
+                                       {192, 2},  {288, 3}, {9600, 4}, {INT_MAX, 4}};
   for (const auto& [dpi, unit] : units)
     EXPECT_EQ(unitForDpi(dpi), unit) << dpi;
   EXPECT_EQ(floorSize(2), (ClientSize{768, 560}));
@@ -207,13 +226,13 @@ class Viewer : public ::testing::Test {
   std::string good(const std::string& name) {
     return dir.write(name, red(ImagBuilder::form()).bytes());
   }
-  // A CAT of two 1 x 1 CLUT8 pictures, red and green.
-  std::string cat(const std::string& name) {
+  // A CAT of two CLUT8 pictures: red 1 x 1, green 2 x 1.
+  static Bytes catBytes() {
     ImagBuilder file = ImagBuilder::cat();
     red(file).raw({'F', 'O', 'R', 'M', 0, 0, 0, 0, 'I', 'M', 'A', 'G'});
-    file.plte({{0, 0xFF, 0}}).ihdr(ImagHeader::of(4, 1, 1)).idat({0});
-    return dir.write(name, file.bytes());
+    return file.plte({{0, 0xFF, 0}}).ihdr(ImagHeader::of(4, 2, 1)).idat({0, 0}).bytes();
   }
+  std::string cat(const std::string& name) { return dir.write(name, catBytes()); }
   static ImagBuilder& red(ImagBuilder&& file) { return red(file); }
   static ImagBuilder& red(ImagBuilder& file) {
     return file.plte({{0xFF, 0, 0}}).ihdr(ImagHeader::of(4, 1, 1)).idat({0});
@@ -305,7 +324,9 @@ TEST_F(Viewer, EachFileGetsItsProfileUntilTabChoosesOne) {
   EXPECT_EQ(key(core, 'n').caption, deep + kAccurateCaption);
   EXPECT_EQ(core.message(), "");
   EXPECT_EQ(key(core, 'n').caption, classic);
-  EXPECT_EQ(key(core, kKeyTab).caption, classic + kAccurateCaption);
+  const Reaction tab = key(core, kKeyTab);
+  EXPECT_EQ(tab.caption, classic + kAccurateCaption);
+  EXPECT_TRUE(tab.repaint);
   EXPECT_EQ(key(core, kKeyTab).caption, classic);
   EXPECT_EQ(key(core, 'p').caption, deep);  // the classic profile holds: a black frame
   EXPECT_NE(core.message().find("shows nothing of this RGB888 picture"), std::string::npos);
@@ -321,6 +342,9 @@ TEST_F(Viewer, TabToAFileWithoutAnAccuratePictureShowsTheTitle) {
   const Reaction reaction = key(core, kKeyTab);
   EXPECT_EQ(reaction.status, DecodeStatus::noPicture);
   EXPECT_EQ(reaction.caption, std::string(szAppname) + kAccurateCaption);
+  key(core, 'i');
+  key(core, 'w');  // fit, with nothing to fit
+  EXPECT_TRUE(core.panelText().back().ends_with(", zoom fit")) << core.panelText().back();
   const std::string gone = dir.path("gone.imag").string();  // the accurate reading of no file
   EXPECT_EQ(core.onDrop({gone}).report.rfind(gone + ": ", 0), 0u);
 }
@@ -338,6 +362,9 @@ TEST_F(Viewer, FailedFileOfTheListSaysWhy) {
   EXPECT_TRUE(core.expireMessage(*core.messageDeadline()));
   EXPECT_EQ(core.message(), "");
   EXPECT_TRUE(key(core, kKeyHome).repaint);
+  key(core, 'n');
+  EXPECT_EQ(key(core, 'p').report, "");  // a picture's message goes with it
+  EXPECT_EQ(core.message(), "");
 }
 
 TEST_F(Viewer, PanelSaysWhatShows) {
@@ -347,16 +374,25 @@ TEST_F(Viewer, PanelSaysWhatShows) {
   const std::string panel = ::testing::PrintToString(core.panelText());
   for (const char* part : {"2 pictures", "CLUT8, 1 x 1", "1 entry", "zoom 1:1"})
     EXPECT_NE(panel.find(part), std::string::npos) << part << " in " << panel;
+  core.setDesktopDpi(0);  // a desktop that says none
+  EXPECT_EQ(core.dpi(), 96);
   core.setDesktopDpi(192);  // the zoom as the user sees it, in desktop units
   key(core, '+');
   EXPECT_NE(core.panelText().back().find("zoom 2x"), std::string::npos);
   // The first picture fits the classic frame; the classic frame shows no other.
   EXPECT_EQ(core.panelText().back(),
             "classic profile (the header fits the classic frame), zoom 2x");
+  key(core, 'w');
+  EXPECT_EQ(core.panelText().back(),
+            "classic profile (the header fits the classic frame), zoom fit (1:2)");
   key(core, 's', kModCtrl);  // each page under its own name, the classic frame too
   EXPECT_EQ(core.message(), "saved " + dir.path("two.cat-1.png").string());
-  EXPECT_EQ(key(core, kKeyPageDown).caption, dir.path("two.cat").string() + " [accurate 2/2]");
-  EXPECT_FALSE(core.view().bgr);  // the accurate picture is red first
+  const Reaction second = key(core, kKeyPageDown);
+  EXPECT_EQ(second.caption, dir.path("two.cat").string() + " [accurate 2/2]");
+  EXPECT_TRUE(second.repaint);
+  EXPECT_FALSE(core.view().bgr);                   // the accurate picture is red first
+  EXPECT_EQ(core.panelText()[2], "CLUT8, 2 x 1");  // the page's own
+  EXPECT_FALSE(key(core, kKeyPageDown).repaint);   // no third page
   key(core, 's', kModCtrl);
   EXPECT_EQ(core.message(), "saved " + dir.path("two.cat-2.png").string());
   EXPECT_EQ(key(core, kKeyPageUp).caption, dir.path("two.cat").string());
@@ -385,7 +421,7 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   ViewerCore core(good("one.img"));
   core.onCommand(IDM_DECODE_ARGV);
   core.onResize(384, 280);
-  key(core, '+');
+  EXPECT_TRUE(key(core, '+').repaint);
   core.onResize(700, 500);                    // the screen allowed less than 768 x 560
   EXPECT_TRUE(core.onDrag(-500, 0).repaint);  // no further than the right edge: 768 - 700
   EXPECT_EQ(core.view().layout.source.x, 34);
@@ -402,16 +438,41 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   const Bytes wide = ImagBuilder::form().ihdr(ImagHeader::of(4, 2000, 2)).idat(Bytes(4000)).bytes();
   core.onDrop({dir.write("wide.imag", wide)});
   EXPECT_EQ(core.view().layout.divisor, 1);
+  const Bytes longest =
+      ImagBuilder::form().ihdr(ImagHeader::of(4, 65535, 1)).idat(Bytes(65535)).bytes();
+  core.onDrop({dir.write("longest.imag", longest)});
+  EXPECT_EQ(key(core, '+').resizeTo, (ClientSize{16384, 280}));  // larger than any screen
+  core.onDrop({dir.write("wide.imag", wide)});
+  key(core, 'w');  // fitted, it shrinks: averaged afresh for each picture
+  EXPECT_EQ(core.view().pixels[0], 0);
+  core.onDrop({dir.write("red.imag", ImagBuilder::form()
+                                         .plte({{0xFF, 0, 0}})
+                                         .ihdr(ImagHeader::of(4, 2000, 2))
+                                         .idat(Bytes(4000))
+                                         .bytes())});
+  const PictureView shrunk = core.view();
+  ASSERT_GT(shrunk.layout.divisor, 1);
+  EXPECT_EQ(shrunk.pitch, std::size_t(shrunk.width) * 3);
+  EXPECT_EQ(shrunk.pixels[0], 0xFF);
+  core.onResize(100, 100);  // the classic frame shrunk: each picture's averaged afresh
+  const Bytes blue =
+      ImagBuilder::form().plte({{0, 0, 0xFF}}).ihdr(ImagHeader::of(4, 1, 1)).idat({0}).bytes();
+  core.onDrop({good("red.img"), dir.write("blue.img", blue)});
+  ASSERT_GT(core.view().layout.divisor, 1);
+  EXPECT_GT(core.view().pixels[2], 0);  // red, the frame being blue, green, red
+  key(core, 'n');
+  EXPECT_EQ(core.view().pixels[2], 0);
+  EXPECT_GT(core.view().pixels[0], 0);
 }
 
 // --scan: each picture found inside a file is an entry of its own. The scenarios check the
 // captions and the pixels of each; these are the list's count, the panel, the saved name and a
 // file with no picture.
 TEST_F(Viewer, ScanListsThePicturesInsideFiles) {
-  const Bytes picture = red(ImagBuilder::form()).bytes();
-  Bytes dump(0x1234 + picture.size() + 100, 0xEE);
+  const Bytes picture = red(ImagBuilder::form()).bytes(), cat = catBytes();
+  Bytes dump(0x1234 + cat.size() + 100, 0xEE);
   std::copy(picture.begin(), picture.end(), dump.begin() + 0x800);
-  std::copy(picture.begin(), picture.end(), dump.begin() + 0x1234);
+  std::copy(cat.begin(), cat.end(), dump.begin() + 0x1234);
   ViewerOptions options;
   options.scan = true;
   options.arguments = {dir.write("dump.bin", dump), dir.write("junk.bin", Bytes(64, 0xEE))};
@@ -421,16 +482,22 @@ TEST_F(Viewer, ScanListsThePicturesInsideFiles) {
 
   const std::string dumpPath = dir.path("dump.bin").string();
   EXPECT_EQ(core.onCommand(IDM_DECODE_ARGV).caption, dumpPath + "@0x800");
+  EXPECT_EQ(core.message(), "");
   key(core, 'i');
   EXPECT_EQ(core.panelText().front(), "dump.bin@0x800  (1/3)");
   EXPECT_EQ(key(core, 'n').caption, dumpPath + "@0x1234");
   key(core, kKeyTab);
+  const Reaction second = key(core, kKeyPageDown);
+  EXPECT_EQ(second.caption, dumpPath + "@0x1234 [accurate 2/2]");
+  EXPECT_TRUE(second.repaint);
+  EXPECT_EQ(core.panelText()[2], "CLUT8, 2 x 1");  // the page's own
   key(core, 's', kModCtrl);
-  EXPECT_EQ(core.message(), "saved " + dumpPath + "@0x1234.png");
+  EXPECT_EQ(core.message(), "saved " + dumpPath + "@0x1234-2.png");
 
   const Reaction refused = key(core, kKeyEnd);
   EXPECT_EQ(refused.caption, std::string(szAppname) + kAccurateCaption);
   EXPECT_EQ(refused.report, dir.path("junk.bin").string() + ": no picture found");
+  EXPECT_TRUE(std::all_of(core.frame(), core.frame() + kShownBytes, [](int b) { return b == 0; }));
 }
 
 }  // namespace

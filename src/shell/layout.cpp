@@ -5,8 +5,7 @@
 #include <numeric>
 
 int unitForDpi(int dpi) {
-  if (dpi <= 0) return 1;
-  return std::clamp((dpi + 47) / 96, 1, kMaxUnit);
+  return static_cast<int>(std::clamp<std::int64_t>((std::int64_t{dpi} + 47) / 96, 1, kMaxUnit));
 }
 
 ClientSize floorSize(int unit) {

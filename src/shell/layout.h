@@ -39,6 +39,7 @@ struct ViewMode {
   // At 1:1, a picture larger than the area is shown smaller to fit it, as the accurate profile's
   // pictures are shown at start.
   bool shrinkLarger = false;
+  bool operator==(const ViewMode&) const = default;
 };
 
 struct Layout {

@@ -144,7 +144,7 @@ TEST(AccurateAspect, WideningRespectsThePixelCapAndHappensOnce) {
   AccuratePicture picture = decodeOk(smallPicture(form).bytes());
   EXPECT_FALSE(widenToScreenAspect(picture, 3));
   EXPECT_EQ(picture.width, 2);
-  EXPECT_TRUE(widenToScreenAspect(picture) && widenToScreenAspect(picture));
+  EXPECT_TRUE(widenToScreenAspect(picture, 4) && widenToScreenAspect(picture));  // 4: the cap
   EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{grey(1), grey(1), grey(2), grey(2)}));
 }
 

@@ -20,6 +20,10 @@ TEST(AccurateRgb, Rgb888StepsByLineSizeNotByWidth) {
   EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{{1, 2, 3}, {4, 5, 6}}));
   EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{7, 8, 9}, {10, 11, 12}}));
   EXPECT_TRUE(picture.complete);
+  // Lines of 5 bytes hold no second pixel: it stays black, and the picture is not whole.
+  const auto narrow = decodeOk(pictureFile(header(1, 2, 5, 1), {1, 2, 3, 4, 5}));
+  EXPECT_EQ(rowOf(narrow, 0), (std::vector<Pixel>{{1, 2, 3}, kBlack}));
+  EXPECT_FALSE(narrow.complete);
 }
 
 // The upper-bytes-first layout is inferred, not confirmed by any sample file.

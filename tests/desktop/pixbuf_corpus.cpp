@@ -17,12 +17,8 @@
 
 namespace {
 
-struct Result {
-  GdkPixbuf* pixbuf = nullptr;
-};
-
 void prepared(GdkPixbuf* pixbuf, GdkPixbufAnimation*, gpointer result) {
-  static_cast<Result*>(result)->pixbuf = GDK_PIXBUF(g_object_ref(pixbuf));
+  *static_cast<GdkPixbuf**>(result) = GDK_PIXBUF(g_object_ref(pixbuf));
 }
 void updated(GdkPixbuf*, int, int, int, int, gpointer) {}
 void sized(int*, int*, gpointer) {}
@@ -31,9 +27,9 @@ enum class Outcome { picture, refused, fault };
 
 // Loads one file; `fault` says what went wrong when the outcome is a fault.
 Outcome load(const GdkPixbufModule& module, const std::vector<guchar>& file, const char*& fault) {
-  Result result;
+  GdkPixbuf* pixbuf = nullptr;
   GError* error = nullptr;
-  gpointer context = module.begin_load(sized, prepared, updated, &result, &error);
+  gpointer context = module.begin_load(sized, prepared, updated, &pixbuf, &error);
   bool ok = context != nullptr;
   constexpr std::size_t kPiece = 4096;
   for (std::size_t at = 0; ok && at < file.size(); at += kPiece) {
@@ -41,14 +37,14 @@ Outcome load(const GdkPixbufModule& module, const std::vector<guchar>& file, con
     ok = module.load_increment(context, file.data() + at, size, &error);
   }
   if (context != nullptr) ok = module.stop_load(context, ok ? &error : nullptr) && ok;
-  const bool picture = result.pixbuf != nullptr && gdk_pixbuf_get_width(result.pixbuf) > 0 &&
-                       gdk_pixbuf_get_height(result.pixbuf) > 0;
+  const bool picture =
+      pixbuf != nullptr && gdk_pixbuf_get_width(pixbuf) > 0 && gdk_pixbuf_get_height(pixbuf) > 0;
   const bool reason = error != nullptr && error->message[0] != '\0';
   Outcome outcome = Outcome::fault;
   if (ok && picture && error == nullptr) outcome = Outcome::picture;
-  if (!ok && reason && result.pixbuf == nullptr) outcome = Outcome::refused;
+  if (!ok && reason && pixbuf == nullptr) outcome = Outcome::refused;
   fault = ok ? "no picture, or an error as well" : "no reason, or a picture as well";
-  if (result.pixbuf != nullptr) g_object_unref(result.pixbuf);
+  if (pixbuf != nullptr) g_object_unref(pixbuf);
   g_clear_error(&error);
   return outcome;
 }
@@ -78,7 +74,7 @@ int main(int argc, char** argv) {
       ++counts[static_cast<int>(outcome)];
     }
   }
-  const int pictures = counts[0], refused = counts[1], faults = counts[2];
-  std::printf("%d pictures, %d refused with a reason, %d faults\n", pictures, refused, faults);
-  return faults == 0 ? 0 : 1;
+  std::printf("%d pictures, %d refused with a reason, %d faults\n", counts[0], counts[1],
+              counts[2]);
+  return counts[2] == 0 ? 0 : 1;
 }

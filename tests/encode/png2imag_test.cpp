@@ -2,6 +2,7 @@
 // DYUV comes close to a photograph in both, and a palette too large for the model is refused.
 
 #include <gtest/gtest.h>
+#include <spng.h>
 
 #include <algorithm>
 #include <cmath>
@@ -107,6 +108,40 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<PaletteCase>& info) {
       return std::string(info.param.model) + (info.param.classic ? "_classic" : "");
     });
+
+// A palette PNG of more colours than CLUT4 holds, using entries 16, 0 and 3: its colours keep
+// their order in it, the numbers cannot.
+TEST(Png2imag, AnIndexedPngsLargerPaletteGivesItsOrder) {
+  spng_plte plte{};
+  plte.n_entries = 20;
+  for (std::uint32_t n = 0; n < plte.n_entries; ++n)
+    plte.entries[n] = {distinct(int(n)).r, distinct(int(n)).g, distinct(int(n)).b, 255};
+  spng_ihdr ihdr{3, 1, 8, SPNG_COLOR_TYPE_INDEXED, 0, 0, 0};
+  const std::uint8_t indices[] = {16, 0, 3};
+  spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
+  spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
+  spng_set_ihdr(ctx, &ihdr);
+  spng_set_plte(ctx, &plte);
+  ASSERT_EQ(spng_encode_image(ctx, indices, 3, SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE), 0);
+  std::size_t size = 0;
+  int error = 0;
+  auto* png = static_cast<std::uint8_t*>(spng_get_png_buffer(ctx, &size, &error));
+  spng_ctx_free(ctx);
+  TempDir dir;
+  dir.write("in.png", Bytes(png, png + size));
+  std::free(png);
+  const auto colours = [](std::initializer_list<int> entries) {
+    Bytes rgb;
+    for (const int n : entries)
+      rgb.insert(rgb.end(), {distinct(n).r, distinct(n).g, distinct(n).b});
+    return rgb;
+  };
+  EXPECT_EQ(convertAndDecode(dir, "clut4", false, 3, 1), colours({16, 0, 3}));
+  const Bytes file = readFile(dir.path("out.imag"));
+  const std::string_view name = "PLTE";
+  const auto at = std::search(file.begin(), file.end(), name.begin(), name.end()) + 12;
+  EXPECT_EQ(Bytes(at, at + 9), colours({0, 3, 16}));
+}
 
 // White then black: the pair run "to the end" reads as a classic run to the row's end too, so
 // the line is counted instead, and the automatic profile still shows the pairs.

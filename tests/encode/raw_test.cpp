@@ -80,4 +80,29 @@ INSTANTIATE_TEST_SUITE_P(Models, Raw, testing::Values(
     [](const testing::TestParamInfo<RawCase>& info) { return std::string(info.param.name); });
 // clang-format on
 
+// What --raw refuses, and why, writing nothing; the longest line a 16-bit line size holds is
+// taken.
+TEST(RawShape, RefusalsSayWhatIsWrong) {
+  TempDir dir;
+  const std::string data = dir.write("data.raw", Bytes(65535, 0));
+  const std::string out = dir.path("out.ppm").string();
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
+      {{"clut4"}, "--raw needs MODEL:WIDTHxHEIGHT"},
+      {{"bogus:1x1"}, "--raw needs MODEL:WIDTHxHEIGHT"},
+      {{"clut4:0x1"}, "each 1 to 65535: 'clut4:0x1'"},
+      {{"clut4:65536x1"}, "each 1 to 65535"},
+      {{"rgb888:21846x1"}, "lines of 21846 pixels are too long for rgb888"},
+      {{"dyuv:2x1", "--start", "1,2"}, "--start needs Y,U,V, each 0 to 255: '1,2'"},
+      {{"rgb888:21845x1"}, ""},  // last: it writes the output
+  };
+  for (auto [args, says] : cases) {
+    args.insert(args.begin(), "--raw");
+    args.insert(args.end(), {data, out});
+    const ToolRun run = runImag2png(args);
+    EXPECT_EQ(run.exit, *says != '\0' ? 2 : 0) << args[1];
+    EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
+    EXPECT_EQ(std::filesystem::exists(out), *says == '\0') << args[1];
+  }
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include "atomicwrite.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "support/tempdir.h"
 
@@ -26,6 +27,18 @@ TEST(NewFileWrite, LeavesAFileThatAppearsInTheMeantimeAlone) {
   EXPECT_EQ(readFile(racy), theirs);
   EXPECT_EQ(readFile(fresh), mine);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.root()), {}), 3);
+}
+
+// When every temporary name it would try is taken (each names the process), the write fails and
+// writes nothing: never through another descriptor, never another program's file moved in.
+TEST(AtomicWrite, FailsWhenEveryTemporaryNameIsTaken) {
+  TempDir dir;
+  const unsigned base = static_cast<unsigned>(::getpid()) * 7919u;
+  for (unsigned serial = 0; serial < 1000; ++serial)
+    dir.write(".out.png." + std::to_string((base + serial) % 1000000) + ".tmp", {});
+  EXPECT_NE(writeFileAtomically(dir.path("out.png").string(), Bytes{1}).find("cannot create"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.path("out.png")));
 }
 
 }  // namespace

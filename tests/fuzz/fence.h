@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -65,3 +67,18 @@ class FencedBuffer {
   std::uint8_t* base_ = nullptr;
   std::vector<std::uint8_t> heap_;
 };
+
+inline constexpr std::size_t kLargestInput = std::size_t{1} << 20;  // the replay's inputs included
+
+// The file of a fuzz input (what follows its selector byte), copied so that its last byte touches
+// the fence; null when there is no selector or the file is larger than kLargestInput.
+inline const std::uint8_t* fencedFile(const std::uint8_t* data, std::size_t size) {
+  static FencedBuffer copy(kLargestInput);
+  return size == 0 || size - 1 > kLargestInput ? nullptr : copy.holding(data + 1, size - 1);
+}
+
+// A broken check: aborts, which libFuzzer and the corpus replay both report.
+[[noreturn]] inline void fail(const char* what) {
+  std::fprintf(stderr, "fuzz check failed: %s\n", what);
+  std::abort();
+}

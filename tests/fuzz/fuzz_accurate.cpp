@@ -5,29 +5,16 @@
 //
 // Input: selector (bit 0: interpolated chroma; bits 1-2: which picture of a CAT), then the file.
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "accurate/accurate.h"
 #include "fence.h"
 #include "oracle.h"
 
-namespace {
-
-constexpr std::size_t kLargestInput = std::size_t{1} << 20;
 constexpr std::uint64_t kCap = std::uint64_t{1} << 20;  // pixels: keeps each input quick
 
-[[noreturn]] void fail(const char* what) {
-  std::fprintf(stderr, "fuzz_accurate: %s\n", what);
-  std::abort();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static FencedBuffer copy(kLargestInput);
-  if (size == 0 || size - 1 > kLargestInput) return 0;
-  const std::span<const std::uint8_t> file(copy.holding(data + 1, size - 1), size - 1);
+  const std::uint8_t* fenced = fencedFile(data, size);
+  if (fenced == nullptr) return 0;
+  const std::span<const std::uint8_t> file(fenced, size - 1);
   AccurateOptions options;
   options.interpolateChroma = (data[0] & 1) != 0;
   options.pictureIndex = data[0] >> 1 & 3;

@@ -7,8 +7,6 @@
 // since every byte a picture does not draw must be cleared. Any breach aborts, which libFuzzer
 // and the corpus replay both report.
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -21,21 +19,13 @@ namespace {
 
 constexpr std::size_t kGuardBytes = 4096;
 constexpr std::uint8_t kGuardByte = 0xA5;
-constexpr std::size_t kLargestInput = std::size_t{1} << 20;  // the replay's inputs included
-
-[[noreturn]] void fail(const char* what) {
-  std::fprintf(stderr, "fuzz_decode: %s\n", what);
-  std::abort();
-}
 
 struct Buffers {
-  FencedBuffer file{kLargestInput};
   FencedBuffer frame{kFrameBytes + kGuardBytes};
   FencedBuffer fresh{kFrameBytes};  // refilled with 0xFF before every input
-  std::uint8_t* guard;
+  std::uint8_t* guard = frame.last(kGuardBytes);
 
   Buffers() {
-    guard = frame.last(kGuardBytes);
     std::memset(frame.last(kFrameBytes + kGuardBytes), 0, kFrameBytes);
     std::memset(guard, kGuardByte, kGuardBytes);
   }
@@ -57,8 +47,9 @@ struct Buffers {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static Buffers buffers;
-  if (size == 0 || size - 1 > kLargestInput) return 0;
-  const std::span<const std::uint8_t> file(buffers.file.holding(data + 1, size - 1), size - 1);
+  const std::uint8_t* fenced = fencedFile(data, size);
+  if (fenced == nullptr) return 0;
+  const std::span<const std::uint8_t> file(fenced, size - 1);
 
   FrameCoverage coverage{-1, -1};
   const DecodeStatus status =

@@ -5,8 +5,6 @@
 // Input: selector (odd: suppression on), Y, U, V start values, 48 bytes of palette (16
 // entries), then the row's source bytes.
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "clutrow.h"
@@ -14,17 +12,8 @@
 #include "fence.h"
 #include "palettewriter.h"
 
-namespace {
-
 constexpr std::size_t kPrefix = 4 + 48;
 constexpr std::size_t kLongestRow = 1 << 16;  // bpr is 16 bits
-
-[[noreturn]] void fail(const char* what) {
-  std::fprintf(stderr, "fuzz_rows: %s\n", what);
-  std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
 #ifdef PELMORA_HAVE_SSSE3

@@ -9,8 +9,6 @@
 // Input: selector (low two bits 0: the layout told from the file, 1: plain, 2: 2352-byte
 // sectors, 3: 2336-byte sectors), then the file.
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "accurate/accurate.h"
@@ -18,21 +16,9 @@
 #include "scan/finder.h"
 #include "scan/realtime.h"
 
-namespace {
-
-constexpr std::size_t kLargestInput = std::size_t{1} << 20;
-
-[[noreturn]] void fail(const char* what) {
-  std::fprintf(stderr, "fuzz_scan: %s\n", what);
-  std::abort();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static FencedBuffer copy(kLargestInput);
-  if (size == 0 || size - 1 > kLargestInput) return 0;
-  const std::uint8_t* file = copy.holding(data + 1, size - 1);
+  const std::uint8_t* file = fencedFile(data, size);
+  if (file == nullptr) return 0;
   const auto fileSize = static_cast<std::int64_t>(size - 1);
   ScanSource source;
   source.size = fileSize;

@@ -19,15 +19,13 @@ constexpr std::size_t kGuardBytes = 4096;
 constexpr std::uint8_t kGuardByte = 0xA5;
 constexpr std::uint8_t kHiddenByte = 0x5A;  // the 4 unshown rows are never cleared
 
-// One frame reused for every decode: filled with markers once, then only checked.
+// One frame reused for every decode: its guard filled with a marker once, then only checked.
 class GuardedFrame {
  public:
-  GuardedFrame() : bytes_(kFrameBytes + kGuardBytes, kGuardByte) {
-    std::fill(bytes_.begin() + kShownBytes, bytes_.begin() + kFrameBytes, kHiddenByte);
-  }
+  GuardedFrame() : bytes_(kFrameBytes + kGuardBytes, kGuardByte) {}
 
   DecodeStatus decode(std::span<const std::uint8_t> file) {
-    resetHiddenRows();
+    std::fill(bytes_.begin() + kShownBytes, bytes_.begin() + kFrameBytes, kHiddenByte);
     return decodeImageMemory(file, frame(), 220, &coverage);
   }
 
@@ -43,9 +41,6 @@ class GuardedFrame {
   FrameCoverage coverage;
 
  private:
-  void resetHiddenRows() {
-    std::fill(bytes_.begin() + kShownBytes, bytes_.begin() + kFrameBytes, kHiddenByte);
-  }
   std::vector<std::uint8_t> bytes_;
 };
 

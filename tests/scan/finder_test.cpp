@@ -89,9 +89,12 @@ INSTANTIATE_TEST_SUITE_P(
 // A large disc image: a header across the boundary of the scanner's 1 MiB windows, a picture
 // larger than a window, holding in its data, a window later, the bytes of a picture (part of its
 // data, no find), and one past it.
+// The large one's length covers only its header, and a chunk follows its data: read past the
+// window, it is followed chunk by chunk to its end.
 TEST_F(Finder, PicturesAcrossScanWindowsAreFoundWhole) {
   const Bytes straddling = colourfulPicture(100, 100), last = colourfulPicture(10, 10);
-  Bytes large = colourfulPicture(1200, 1000);
+  Bytes large = join({colourfulPicture(1200, 1000), {'P', 'A', 'D', ' ', 0, 0, 0, 2, 7, 7}});
+  setContainerLength(large, 0, 4);
   std::copy(last.begin(), last.end(), large.end() - 1000);
   const std::int64_t first = (std::int64_t{1} << 20) - 6;
   const Bytes data = join({noise(std::size_t(first), 9), straddling, large, noise(100, 10), last});

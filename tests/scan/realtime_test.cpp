@@ -13,6 +13,7 @@
 #include "support/discimage.h"
 #include "support/realtimesectors.h"
 #include "support/tempdir.h"
+#include "userdata.h"
 
 namespace {
 
@@ -111,6 +112,8 @@ TEST_P(RealTimeCoding, RecordDecodesAsItsCodingSays) {
   EXPECT_TRUE(found.realTime);
   EXPECT_EQ(found.offset, image.dataOffset(300));
   EXPECT_EQ(found.rt.channel, 31);
+  EXPECT_EQ(found.rt.firstSector, 300);
+  EXPECT_EQ(found.rt.endSector, image.sectors());
   const Bytes& form = scanned.finds[0].bytes;
   EXPECT_EQ(std::uint32_t{form[4]} << 24 | form[5] << 16 | form[6] << 8 | form[7], form.size() - 8);
   EXPECT_EQ(found.rt.coding, c.coding);
@@ -265,6 +268,9 @@ TEST(CueSheet, FollowsDataTracksOfItsFiles) {
   EXPECT_EQ(scanned.finds[2].found.offset, 4096);
   ASSERT_EQ(scanned.reports.size(), 1u);
   EXPECT_EQ(scanned.reports[0].find(dir.path("gone.bin").string() + " failed: "), 0u);
+  const ScanSource bin{3000, {}};  // a track the sheet gives no length runs to the file's end
+  EXPECT_EQ(partOf(bin, 1000, INT64_MAX).size, 2000);
+  EXPECT_EQ(partOf(bin, 4000, 10).size, 0);
 }
 
 }  // namespace

@@ -74,6 +74,12 @@ TEST(ScanCommand, WritesEachFindNamedByItsOffsetAndListsIt) {
   // By default a picture whose header fits the classic frame is written as that frame.
   EXPECT_EQ(run({"--scan", "-o", out, dump}).exit, 0);
   EXPECT_EQ(pngSize(dir.path("out/rom.bin@0x800.png")), std::make_pair(384, 280));
+  // Two dumps of one name into one folder: the second's pictures would overwrite the first's.
+  fs::create_directory(dir.path("again"));
+  const std::string again = dir.write("again/rom.bin", readFile(dump));
+  const ToolRun twice = runImag2png({"--scan", "-o", out, dump, again});
+  EXPECT_EQ(twice.exit, 1);
+  EXPECT_NE(twice.err.find("written for an earlier picture"), std::string::npos) << twice.err;
 }
 
 TEST(ScanCommand, ExitsWithOneWhenNothingIsFound) {
@@ -99,21 +105,29 @@ TEST(ScanCommand, InfoJsonDescribesEachPictureOnOneLine) {
   const Listing info = run({"--info", "--json", "--scan", path});
   EXPECT_EQ(info.exit, 0);
   ASSERT_EQ(info.lines.size(), 2u);
-  const auto first = nlohmann::json::parse(info.lines[0]);
   const auto second = nlohmann::json::parse(info.lines[1]);
-  for (const char* key : {"path", "offset", "container", "model", "model_name", "width", "height",
-                          "line_size", "palette_entries", "pictures", "complete", "warnings"}) {
-    EXPECT_TRUE(first.contains(key)) << key;
-  }
-  EXPECT_EQ(first["path"], dir.path("we\"ird\\ na\nme\xEF\xBF\xBD.bin").string());
-  EXPECT_EQ(first["offset"], 100);
-  EXPECT_EQ(first["model_name"], "CLUT8");
-  EXPECT_EQ(first["palette_entries"], 2);
-  EXPECT_EQ(first["data_needed"], 40);
-  EXPECT_EQ(first["complete"], true);
-  ASSERT_EQ(first["warnings"].size(), 1u);
-  EXPECT_EQ(first["warnings"][0], "the container length says 4 bytes; its chunks reach " +
-                                      std::to_string(shortLength.size() - 8));
+  const nlohmann::json first = {{"path", dir.path("we\"ird\\ na\nme\xEF\xBF\xBD.bin").string()},
+                                {"offset", 100},
+                                {"container", "FORM"},
+                                {"picture", 1},
+                                {"pictures", 1},
+                                {"model", 4},
+                                {"model_name", "CLUT8"},
+                                {"width", 10},
+                                {"height", 4},
+                                {"line_size", 10},
+                                {"palette_entries", 2},
+                                {"palette_offset", 0},
+                                {"data_bytes", 40},
+                                {"data_needed", 40},
+                                {"complete", true},
+                                {"profile", "classic"},
+                                {"profile_reason", "the header fits the classic frame"},
+                                {"byte_order", "straight"},
+                                {"warnings",
+                                 {"the container length says 4 bytes; its chunks reach " +
+                                  std::to_string(shortLength.size() - 8)}}};
+  EXPECT_EQ(nlohmann::json::parse(info.lines[0]), first);
   EXPECT_EQ(second["model_name"], "RL7");
   EXPECT_TRUE(second["data_needed"].is_null());
   EXPECT_EQ(second["complete"], false);  // one line of eight
@@ -183,13 +197,15 @@ TEST(ScanCommand, InfoWithoutScanReadsAPictureFile) {
       (nlohmann::json{{"path", refused}, {"error", decodeStatusText(DecodeStatus::notCdiImage)}}));
   const std::string headless = dir.write("headless.imag", ImagBuilder::form().idat({1}).bytes());
   const std::string dataless =
-      dir.write("dataless.imag", ImagBuilder::form().ihdr(ImagHeader::of(4, 2, 2)).bytes());
+      dir.write("dataless.imag", ImagBuilder::form().ihdr(ImagHeader::of(7, 2, 2)).bytes());
   const Listing noHeader = run({"--info", "--json", headless, dataless});
   ASSERT_EQ(noHeader.lines.size(), 2u);
   const auto described = nlohmann::json::parse(noHeader.lines[0]);
   EXPECT_EQ(described["width"], 0);  // a picture without IHDR has no size, nor model
   EXPECT_EQ(described["model"], 0);
-  EXPECT_EQ(nlohmann::json::parse(noHeader.lines[1])["data_bytes"], 0);
+  const auto clut3 = nlohmann::json::parse(noHeader.lines[1]);
+  EXPECT_EQ(clut3["data_bytes"], 0);
+  EXPECT_EQ(clut3["data_needed"], 2 * clut3["line_size"].get<int>());
   EXPECT_EQ(described["warnings"][0], decodeStatusText(DecodeStatus::noPicture));
 }
 

@@ -17,12 +17,9 @@ struct SectorShape {
 };
 
 inline SectorShape shapeOf(SectorFormat format) {
-  constexpr SectorShape kShapes[] = {// in the order of SectorFormat
-                                     {2352, 16, 2048},
-                                     {2352, 24, 2048},
-                                     {2352, 24, 2324},
-                                     {2336, 8, 2048},
-                                     {2336, 8, 2324}};
+  // In the order of SectorFormat.
+  constexpr SectorShape kShapes[] = {
+      {2352, 16, 2048}, {2352, 24, 2048}, {2352, 24, 2324}, {2336, 8, 2048}, {2336, 8, 2324}};
   return kShapes[static_cast<int>(format)];
 }
 

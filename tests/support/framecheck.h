@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -19,10 +20,8 @@ struct DecodedFrame {
       std::vector<std::uint8_t>(kFrameBytes + kGuardBytes, kUnwritten);
 
   bool guardIntact() const {
-    for (std::size_t i = kFrameBytes; i < bytes.size(); ++i) {
-      if (bytes[i] != kUnwritten) return false;
-    }
-    return true;
+    return std::all_of(bytes.begin() + kFrameBytes, bytes.end(),
+                       [](std::uint8_t b) { return b == kUnwritten; });
   }
 
   // Blue, green, red of the pixel at (x, y); x may run past 383 into the rows below.

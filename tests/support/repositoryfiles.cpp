@@ -8,14 +8,6 @@
 #include "fuzzsamples.h"
 #include "realtimesectors.h"
 
-namespace {
-
-bool has(const std::string& name, const char* part) {
-  return name.find(part) != std::string::npos;
-}
-
-}  // namespace
-
 std::vector<RepositoryFile> repositoryFiles() {
   std::vector<RepositoryFile> files;
   // A fuzz seed: FOLDER/STEM-SS.fuzz, the selector SS in hex, then `file`.
@@ -32,7 +24,7 @@ std::vector<RepositoryFile> repositoryFiles() {
   // fuzz_decode's seeds: each fuzz sample once; the DYUV ones once per kind of threshold.
   for (const Sample& sample : samplePictures()) {
     for (const std::uint8_t selector : everyThreshold) {
-      if (selector == kSelectViewer || has(sample.name, "dyuv"))
+      if (selector == kSelectViewer || sample.name.find("dyuv") != std::string::npos)
         seed("corpus", sample.name, selector, sample.file);
     }
   }
@@ -50,7 +42,8 @@ std::vector<RepositoryFile> repositoryFiles() {
     files.push_back({"samples/accurate/" + sample.name, sample.bytes});
     const std::string stem = "accurate-" + sample.name.substr(0, sample.name.rfind('.'));
     seed("accurate-corpus", stem, 0, sample.bytes);
-    if (has(stem, "dyuv") || has(stem, "cat")) seed("accurate-corpus", stem, 3, sample.bytes);
+    if (stem.find("dyuv") != std::string::npos || stem.find("cat") != std::string::npos)
+      seed("accurate-corpus", stem, 3, sample.bytes);
   }
   // fuzz_scan's sector seeds: real-time records in 2336-byte (selector 3) and 2352-byte
   // (selector 2) sectors, between audio, with a subheader whose copies disagree, RGB555 halves

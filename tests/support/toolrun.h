@@ -55,10 +55,7 @@ inline StartedTool startTool(const std::vector<std::string>& argv, const ToolLim
     std::signal(SIGXFSZ, SIG_IGN);  // so an oversized write fails with EFBIG instead of killing
     if (::setrlimit(RLIMIT_FSIZE, &cap) != 0) ::_exit(126);
   }
-  if (limits.asOrdinaryUser && ::geteuid() == 0 &&
-      (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
-    ::_exit(126);
-  }
+  if (limits.asOrdinaryUser && !becomeOrdinaryUser()) ::_exit(126);
   std::vector<char*> args;
   for (const std::string& arg : argv)
     args.push_back(const_cast<char*>(arg.c_str()));

@@ -10,7 +10,6 @@ import http.server
 import json
 import os
 import shutil
-import subprocess
 import tempfile
 import threading
 
@@ -101,7 +100,7 @@ class PageViewer(Viewer):
             "return document.getElementById('screen').dataset.state") == "ready", timeout=30)
 
     def wait_for_window(self):
-        self.driver.get(self.display.site.url)
+        self.driver.get(self.display.url)
         self.wait_until_ready("the page to start")
         self.resize(*self.shell.first_client)
         files = [arg for arg in self.args if arg != "--scan"]
@@ -117,11 +116,7 @@ class PageViewer(Viewer):
 
     def screenshot(self):
         url = self.script("return document.getElementById('screen').toDataURL('image/png')")
-        png = base64.b64decode(url.split(",", 1)[1])
-        shot = subprocess.run(["/usr/bin/convert", "png:-", "-depth", "8", "ppm:-"], input=png,
-                              capture_output=True, check=False)
-        check(shot.returncode == 0, "convert failed: " + shot.stderr.decode())
-        return Image.from_ppm(shot.stdout)
+        return Image.read("png:-", base64.b64decode(url.split(",", 1)[1]))
 
     def canvas_at(self, x, y):
         """Page coordinates of the point (x, y) of the canvas."""
@@ -148,11 +143,9 @@ class PageViewer(Viewer):
             size = self.driver.get_window_size()
             self.driver.set_window_size(size["width"] + width - have[0],
                                         size["height"] + height - have[1])
-            wait_until("the canvas to follow the window", lambda h=have: canvas() != h,
-                       timeout=2)
+            wait_until("the canvas to follow the window", lambda h=have: canvas() != h, timeout=2)
 
-    def place(self, width, height):
-        self.resize(width, height)
+    place = resize
 
     def drop(self, files, kind="both"):
         x, y = self.canvas_at(10, 10)

@@ -27,9 +27,15 @@ def check(condition, message):
         raise Failure(message)
 
 
+def x_env(display):
+    """The environment of X clients on `display`, with no session bus or Wayland to reach."""
+    env = dict(os.environ, DISPLAY=display, DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent")
+    env.pop("WAYLAND_DISPLAY", None)
+    return env
+
+
 def wait_until(what, probe, timeout=10.0, explain=None):
-    """Calls probe() until it returns a true value; fails after `timeout` seconds, saying what
-    explain() says then."""
+    """probe()'s first true value; a failure, saying what explain() says, after `timeout` s."""
     deadline = time.monotonic() + timeout
     while True:
         result = probe()
@@ -59,6 +65,14 @@ class Image:
         check(len(data) - header.end() >= width * height * 3, "a PPM cut short")
         return Image(np.frombuffer(data, np.uint8, width * height * 3, header.end())
                      .reshape(height, width, 3))
+
+    @staticmethod
+    def read(path, data=None):
+        """A picture file, or `data` when the path is "png:-"."""
+        got = subprocess.run(["/usr/bin/convert", path, "-depth", "8", "ppm:-"], input=data,
+                             capture_output=True, check=False)
+        check(got.returncode == 0, f"{path} is not an image: {got.stderr.decode()}")
+        return Image.from_ppm(got.stdout)
 
     def scaled(self, factor):
         """Nearest-neighbour enlargement by a whole factor."""
@@ -100,8 +114,7 @@ class Display:
             with os.fdopen(read_end) as reader:
                 name = ":" + reader.readline().strip()
             check(name != ":", "Xvfb did not start")
-        self.env = dict(os.environ, DISPLAY=name, DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent")
-        self.env.pop("WAYLAND_DISPLAY", None)
+        self.env = x_env(name)
         # The server names its display a moment before it takes clients.
         wait_until("the X server to take clients",
                    lambda: self.run("xprop", "-root").returncode == 0)
@@ -116,17 +129,17 @@ class Display:
 
 
 class ManagedDesktop:
-    """A window manager (openbox) on `display` with a 40-pixel panel along the bottom of the
-    screen, so that the work area (_NET_WORKAREA) is the screen less the panel and windows get a
-    frame (_NET_FRAME_EXTENTS)."""
+    """A 1920 x 1080 display of its own with a window manager (openbox) and a 40-pixel panel along
+    the bottom of the screen, so that the work area (_NET_WORKAREA) is the screen less the panel
+    and windows get a frame (_NET_FRAME_EXTENTS)."""
 
     PANEL = 40
 
-    def __init__(self, display):
-        self.display, self.x = display, None
-        self.manager = subprocess.Popen(["openbox", "--sm-disable"], env=display.env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    def __init__(self):
+        self.display, self.x, self.manager = Display(screen="1920x1080x24"), None, None
         try:
+            self.manager = subprocess.Popen(["openbox", "--sm-disable"], env=self.display.env,
+                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             self._add_panel()
         except BaseException:
             self.close()
@@ -172,9 +185,10 @@ class ManagedDesktop:
     def close(self):
         if self.x:
             self.x.close()
-        self.manager.terminate()
-        self.manager.wait()
-        self.display.run("xprop", "-root", "-remove", "_NET_WORKAREA")
+        if self.manager:
+            self.manager.terminate()
+            self.manager.wait()
+        self.display.close()
 
 
 class Viewer:
@@ -212,8 +226,7 @@ class Viewer:
                    explain=lambda: f"it is {self.caption_of(self.window)!r}")
 
     def screenshot(self):
-        shot = self.display.run("import", "-silent", "-window", self.window, "-depth", "8",
-                                "ppm:-")
+        shot = self.display.run("import", "-silent", "-window", self.window, "-depth", "8", "ppm:-")
         check(shot.returncode == 0, "import failed: " + shot.stderr.decode())
         return Image.from_ppm(shot.stdout)
 
@@ -243,11 +256,9 @@ class Viewer:
                          "keydown", "ctrl", "click", str(button), "keyup", "ctrl")
 
     def drag(self, dx, dy):
-        """Drags with the left button from a point inside the frame."""
-        x, y = 300, 200
-        self.display.run("xdotool", "mousemove", "--window", self.window, str(x), str(y),
-                         "mousedown", "1", "mousemove", "--window", self.window, str(x + dx),
-                         str(y + dy), "sleep", "0.1", "mouseup", "1")
+        self.display.run("xdotool", "mousemove", "--window", self.window, "300", "200", "mousedown",
+                         "1", "mousemove", "--window", self.window, str(300 + dx), str(200 + dy),
+                         "sleep", "0.1", "mouseup", "1")
 
     def saves_to(self, folder):
         """Saves go beside the file shown, wherever that is."""
@@ -265,10 +276,8 @@ class Viewer:
     def close(self):
         """Asks the viewer to quit as a user would (Esc); it must end with status 0."""
         self.key("Escape")
-        try:
-            code = self.process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            raise Failure("Esc did not close the window") from None
+        wait_until("Esc to close the window", lambda: self.process.poll() is not None)
+        code = self.process.returncode
         check(code == 0, f"exit code {code} on closing; it said: {self.stderr()}")
 
     def stderr(self):

@@ -2,26 +2,24 @@
 """The viewer's scenarios, run against one shell: what to start, what to press or drop, and what
 the caption and the screen must then show. Expected pixels come from the converter.
 
-usage: scenarios.py --shell native|wine|web (--dragndrop BIN | --site DIR) --imag2png BIN
-                    --samples DIR [--wine-run SCRIPT --wine-state DIR] [NAME...]
-
 Exit 0 when every check passed, 1 on the first failure, 77 (skipped) without Xvfb (without
 chromium for the web shell).
 """
 
 import argparse
+import collections
 import json
 import os
 import re
-import shutil
 import subprocess
 import sys
 import tempfile
 import time
+from pathlib import Path
 
-from harness import (FRAME_H, FRAME_W, GREY, SKIP, TITLE, Display, Failure, Image,
-                     ManagedDesktop, check, wait_until)
-from shells import SHELLS, converted
+from harness import (FRAME_H, FRAME_W, GREY, SKIP, TITLE, Failure, Image, ManagedDesktop,
+                     check, wait_until)
+from shells import SHELLS
 
 
 class Run:
@@ -36,12 +34,16 @@ class Run:
         return self.files.get(key, key)
 
     def picture(self, key, *options, page=None):
-        """The converter's picture of the file, or of picture `page` (from 1) of a CAT."""
+        """What the shell's converter writes for the file, or for picture `page` (from 1) of a
+        CAT: what the viewer must show."""
         if (key, options, page) not in self.pictures:
             out = os.path.join(self.folder, "reference.ppm")
-            self.pictures[key, options, page] = converted(
-                self.shell, self.path(key), out, *options, *(["--all"] if page else []),
-                read=page and os.path.join(self.folder, f"reference-{page}.ppm"))
+            result = subprocess.run(self.shell.command(
+                [*options, *(["--all"] if page else []), self.path(key), out],
+                self.shell.converter), capture_output=True, check=False)
+            check(result.returncode == 0, f"the converter refused {key}: {result.stderr!r}")
+            read = os.path.join(self.folder, f"reference-{page}.ppm") if page else out
+            self.pictures[key, options, page] = Image.from_ppm(Path(read).read_bytes())
         return self.pictures[key, options, page]
 
 
@@ -57,59 +59,49 @@ def make_files(folder, samples, shell):
     files["accurate-clut4"] = os.path.join(samples, "accurate", "clut4.imag")
     files["cat"] = os.path.join(samples, "accurate", "cat-two-pictures.imag")
 
-    def copy(key, *parts, source="clut8-chart"):
+    def make(key, *parts, data=None, source="clut8-chart"):
+        """folder/parts... holding `data`, or else what the file `source` holds."""
         files[key] = os.path.join(folder, *parts)
         os.makedirs(os.path.dirname(files[key]), exist_ok=True)
-        shutil.copyfile(files[source], files[key])
+        Path(files[key]).write_bytes(Path(files[source]).read_bytes() if data is None else data)
 
-    def write(key, name, data):
-        files[key] = os.path.join(folder, name)
-        with open(files[key], "wb") as out:
-            out.write(data)
-
-    copy("two words", "two words.img")
-    copy("odd name", "a b \u00f1\u00e9 \u65e5.img", source="clut4-chart")
-    copy("unicode", "\u65e5\u672c\u8a9e \u03a9\u03bc\u03ad\u03b3\u03b1.imag", source="rl7-chart")
+    make("two words", "two words.img")
+    make("odd name", "a b \u00f1\u00e9 \u65e5.img", source="clut4-chart")
+    make("unicode", "\u65e5\u672c\u8a9e \u03a9\u03bc\u03ad\u03b3\u03b1.imag", source="rl7-chart")
     # Folders of up to 100 letters, so that the viewer's name for the file is `long_path` long.
     room, parts = (shell.long_path or 0) - len(shell.path(os.path.join(folder, "long.img"))), []
     while room > 0:
         parts.append("d" * min(room - 1, 99) or "d")
         room -= len(parts[-1]) + 1
-    copy("long", *parts, "long.img", source="clut7-chart")
+    make("long", *parts, "long.img", source="clut7-chart")
     check(shell.long_path in (None, len(shell.path(files["long"]))),
           "the long path has the wrong length")
-    bad = os.path.join(os.fsencode(folder), b"bad\xff name.img")
-    shutil.copyfile(files["rl3-bars"], bad)
-    files["bad utf8"] = os.fsdecode(bad)
-    write("refused", "ilbm.img", b"FORM\0\0\0\x10ILBMBMHD\0\0\0\0")  # an IFF of another type
-    write("notes", "notes.txt", b"not a picture\n")
-    with open(files["clut8-chart"], "rb") as chart:  # its last rows cut off: a warning
-        write("cut short", "cut short.img", chart.read()[:-4000])
+    make("bad utf8", os.fsdecode(b"bad\xff name.img"), source="rl3-bars")
+    make("refused", "ilbm.img", data=b"FORM\0\0\0\x10ILBMBMHD\0\0\0\0")  # an IFF of another type
+    make("notes", "notes.txt", data=b"not a picture\n")
+    # Its last rows cut off: a warning.
+    make("cut short", "cut short.img", data=Path(files["clut8-chart"]).read_bytes()[:-4000])
     files["missing"] = os.path.join(folder, "missing.img")
     # A folder of pictures in natural order, and a file that is none (it sorts first).
-    copy("pic2", "pics", "pic2.img", source="rl7-chart")
-    copy("pic10", "pics", "pic10.img", source="dyuv-chart")
-    copy("pics notes", "pics", "notes.txt", source="notes")
+    make("pic2", "pics", "pic2.img", source="rl7-chart")
+    make("pic10", "pics", "pic10.img", source="dyuv-chart")
+    make("pics notes", "pics", "notes.txt", source="notes")
     files["pics"] = os.path.dirname(files["pic2"])
     # Saved beside the file, in a folder and under a name in any letters.
-    copy("to save", "save \u03a9\u03bc", "\u65e5\u672c pic.img", source="clut4-chart")
+    make("to save", "save \u03a9\u03bc", "\u65e5\u672c pic.img", source="clut4-chart")
     # Paths a file manager may drop that are no pictures, and every fuzz seed.
     files["fifo"] = os.path.join(folder, "a fifo")
     os.mkfifo(files["fifo"])
-    write("empty", "empty.img", b"")
+    make("empty", "empty.img", data=b"")
     files["no pictures"] = os.path.join(folder, "no pictures")
     os.mkdir(files["no pictures"])
-    for name in SEEDS:
-        with open(os.path.join(HERE, "..", "fuzz", "corpus", name), "rb") as seed:
-            write(name, name + ".img", seed.read()[1:])  # less the fuzzer's selector byte
+    for name in SEEDS:  # less the fuzzer's selector byte
+        make(name, name + ".img", data=Path(HERE, "..", "fuzz", "corpus", name).read_bytes()[1:])
     # A dump holding two pictures among other data, for --scan.
-    files["dump"] = os.path.join(folder, "dump.bin")
-    with open(files["dump"], "wb") as out:
-        for source, at in (("clut8-chart", DUMP_FIRST), ("rl7-chart", DUMP_SECOND)):
-            out.write(b"\xee" * (at - out.tell()))
-            with open(files[source], "rb") as picture:
-                out.write(picture.read())
-        out.write(b"\xee" * 100)
+    dump = b""
+    for source, at in (("clut8-chart", DUMP_FIRST), ("rl7-chart", DUMP_SECOND)):
+        dump = dump.ljust(at, b"\xee") + Path(files[source]).read_bytes()
+    make("dump", "dump.bin", data=dump + b"\xee" * 100)
     return files
 
 
@@ -183,28 +175,17 @@ def title(run):
 
 # What to do.
 
-def press(keys):
-    return lambda run, viewer: viewer.key(keys)
+def act(method):
+    """Actions (or checks) that call the viewer's `method` with the arguments a step gives."""
+    return lambda *args: lambda run, viewer: getattr(viewer, method)(*args)
+
+
+press, resize, placed, ctrl_wheel, drag_by, has_icon = (
+    act(m) for m in ("key", "resize", "place", "ctrl_wheel", "drag", "has_icon"))
 
 
 def drop(*keys, kind="both"):
     return lambda run, viewer: viewer.drop([run.path(k) for k in keys], kind)
-
-
-def resize(width, height):
-    return lambda run, viewer: viewer.resize(width, height)
-
-
-def placed(width, height):
-    return lambda run, viewer: viewer.place(width, height)
-
-
-def ctrl_wheel(button):
-    return lambda run, viewer: viewer.ctrl_wheel(button)
-
-
-def drag_by(dx, dy):
-    return lambda run, viewer: viewer.drag(dx, dy)
 
 
 def save_beside(key):
@@ -215,13 +196,14 @@ def save_beside(key):
     return action
 
 
-def sized(width, height):
-    """The client area becomes width x height."""
+def sized(width, height=None):
+    """The client area becomes width x height, or the shell's size named `width`."""
     def then(run, viewer):
         def size():
             shot = viewer.screenshot()
             return shot.width, shot.height
-        wait_until(f"a client area of {width}x{height}", lambda: size() == (width, height),
+        wanted = (width, height) if height else getattr(run.shell, width)
+        wait_until("a client area of %dx%d" % wanted, lambda: size() == wanted,
                    explain=lambda: "it is %dx%d" % size())
     return then
 
@@ -239,13 +221,8 @@ def as_large_as_the_screen(run, viewer):
     zoomed_to(1024 - run.shell.frame[0], 768 - run.shell.frame[1])(run, viewer)
 
 
-def filling_the_screen(run, viewer):
-    sized(*run.shell.full_screen)(run, viewer)
-
-
-def windowed(run, viewer):
-    """The client area is back to its size when the window opened."""
-    sized(*run.shell.first_client)(run, viewer)
+filling_the_screen = sized("full_screen")
+windowed = sized("first_client")  # back to its size when the window opened
 
 
 def text_over(key):
@@ -304,59 +281,51 @@ def saved_as(name, key):
     def then(run, viewer):
         path = os.path.join(os.path.dirname(run.path("to save")), name)
         wait_until(f"{name} to be written", lambda: os.path.exists(path))
-        shot = run.display.run("/usr/bin/convert", path, "-depth", "8", "ppm:-")
-        check(shot.returncode == 0, f"{name} is not an image: {shot.stderr.decode()}")
-        why = run.picture(key).differences(Image.from_ppm(shot.stdout))
+        why = run.picture(key).differences(Image.read(path))
         check(why == "", f"{name} is not the frame: {why}")
     return then
-
-
-def has_icon(run, viewer):
-    viewer.has_icon()
 
 
 DESKTOP = ("native", "wine")
 NATIVE = ("native",)
 
 
-class Step:
-    def __init__(self, action, caption, screen=None, then=None, shells=(*DESKTOP, "web")):
-        self.action, self.caption, self.screen, self.then = action, caption, screen, then
-        self.shells = shells
+Step = collections.namedtuple("Step", "action caption screen then shells",
+                              defaults=(None, None, (*DESKTOP, "web")))
+
+
+def shows(action, key, factor=1, **more):
+    """A step after which the caption names `key` and the screen is its frame `factor` times."""
+    return Step(action, named(key), frame(key, factor), **more)
 
 
 SCENARIOS = {
     "command_line_then_resize": (["dyuv-chart"], [
-        Step(None, named("dyuv-chart"), frame("dyuv-chart"), then=has_icon),
-        Step(resize(500, 400), named("dyuv-chart"), frame("dyuv-chart")),  # grey beyond it
-        Step(resize(200, 120), named("dyuv-chart"), frame("dyuv-chart")),  # its top-left part
+        shows(None, "dyuv-chart", then=has_icon()),
+        shows(resize(500, 400), "dyuv-chart"),  # grey beyond it
+        shows(resize(200, 120), "dyuv-chart"),  # its top-left part
     ]),
-    **{f"sample_{key}": ([key], [Step(None, named(key), frame(key))])
+    **{f"sample_{key}": ([key], [shows(None, key)])
        for key, _ in bundled(os.path.join(HERE, "..", "..", "samples"))},
     # Names as long as the system allows, and letters outside any one code page, on the
     # command line and dropped.
     "long_path": (["long"], [
-        Step(None, named("long"), frame("long")),
-        Step(drop("unicode"), named("unicode"), frame("unicode")),
-        Step(drop("long"), named("long"), frame("long")),
+        shows(None, "long"),
+        shows(drop("unicode"), "unicode"),
+        shows(drop("long"), "long"),
     ]),
-    "refused_on_command_line": (["refused"], [
-        Step(resize(450, 330), title, black),
-    ]),
+    "refused_on_command_line": (["refused"], [Step(resize(450, 330), title, black)]),
     "no_file": ([], [Step(None, title, then=hint_in_the_middle)]),
     "missing_file": (["missing"], [Step(None, title, grey)]),
     # A path with a blank, split in two arguments: the blank-joined text names the file.
-    "blank_in_path": ([os.path.join("{folder}", "two"), "words.img"], [
-        Step(None, named("two words"), frame("two words")),
-    ]),
+    "blank_in_path": ([os.path.join("{folder}", "two"), "words.img"], [shows(None, "two words")]),
     "drops": ([], [
-        Step(drop("rl3-bars"), named("rl3-bars"), frame("rl3-bars")),
+        shows(drop("rl3-bars"), "rl3-bars"),
         Step(drop("notes"), title, black),
-        Step(drop("rl7-chart", "dyuv-chart"), named("rl7-chart"), frame("rl7-chart")),
+        shows(drop("rl7-chart", "dyuv-chart"), "rl7-chart"),
         Step(drop("missing"), title, frame("rl7-chart")),  # the picture stays
-        Step(drop("odd name"), named("odd name"), frame("odd name")),
-        Step(drop("clut7-chart", kind="plain"), named("clut7-chart"), frame("clut7-chart"),
-             shells=NATIVE),
+        shows(drop("odd name"), "odd name"),
+        shows(drop("clut7-chart", kind="plain"), "clut7-chart", shells=NATIVE),
         Step(drop("bad utf8"), lambda run: run.path("bad utf8").encode(
             "utf-8", "surrogateescape").decode("utf-8", "replace"), frame("bad utf8"),
             shells=NATIVE),
@@ -367,42 +336,37 @@ SCENARIOS = {
         *(Step(drop(name), named_in_its_profile(name)) for name in SEEDS),
         *(Step(drop(key), title) for key in ("empty", "no pictures", "missing")),
         *(Step(drop(key), title, shells=NATIVE) for key in ("fifo", "/dev/zero")),
-        Step(drop("pics", "fifo"), named("pic2"), frame("pic2"), shells=NATIVE),
+        shows(drop("pics", "fifo"), "pic2", shells=NATIVE),
     ]),
     # Several arguments that name no file together: each is a file. No wrap at either end.
     "next_and_previous": (["clut8-chart", "rl7-chart", "dyuv-chart"], [
-        Step(None, named("clut8-chart"), frame("clut8-chart")),
-        Step(press("n"), named("rl7-chart"), frame("rl7-chart")),
-        Step(press("Right"), named("dyuv-chart"), frame("dyuv-chart")),
-        Step(press("space"), named("dyuv-chart"), frame("dyuv-chart")),
-        Step(press("Home"), named("clut8-chart"), frame("clut8-chart")),
-        Step(press("Left"), named("clut8-chart"), frame("clut8-chart")),
-        Step(press("End"), named("dyuv-chart"), frame("dyuv-chart")),
-        Step(press("p"), named("rl7-chart"), frame("rl7-chart")),
-        Step(press("BackSpace"), named("clut8-chart"), frame("clut8-chart")),
+        shows(None, "clut8-chart"),
+        *(shows(press(key), shown) for key, shown in (
+            ("n", "rl7-chart"), ("Right", "dyuv-chart"), ("space", "dyuv-chart"),
+            ("Home", "clut8-chart"), ("Left", "clut8-chart"), ("End", "dyuv-chart"),
+            ("p", "rl7-chart"), ("BackSpace", "clut8-chart"))),
     ]),
     "drop_makes_the_list": ([], [
-        Step(drop("rl7-chart", "dyuv-chart"), named("rl7-chart"), frame("rl7-chart")),
-        Step(press("n"), named("dyuv-chart"), frame("dyuv-chart")),
-        Step(drop("pics"), named("pic2"), frame("pic2")),
-        Step(press("End"), named("pic10"), frame("pic10")),
+        shows(drop("rl7-chart", "dyuv-chart"), "rl7-chart"),
+        shows(press("n"), "dyuv-chart"),
+        shows(drop("pics"), "pic2"),
+        shows(press("End"), "pic10"),
     ]),
     # The screen is 1024 x 768: at 3x the window is as large as the screen allows.
     "zoom_and_pan": (["clut8-chart"], [
-        Step(press("plus"), named("clut8-chart"), frame("clut8-chart", 2), then=zoomed_to(768, 560)),
-        Step(press("equal"), named("clut8-chart"), frame("clut8-chart", 3),
-             then=as_large_as_the_screen),
+        shows(press("plus"), "clut8-chart", 2, then=zoomed_to(768, 560)),
+        shows(press("equal"), "clut8-chart", 3, then=as_large_as_the_screen),
         Step(drag_by(-100, -40), named("clut8-chart"), frame("clut8-chart", 3, -100, -40)),
-        Step(drag_by(300, 300), named("clut8-chart"), frame("clut8-chart", 3)),  # stops at 0
-        Step(press("minus"), named("clut8-chart"), frame("clut8-chart", 2), then=zoomed_to(768, 560)),
-        Step(press("KP_Add"), named("clut8-chart"), frame("clut8-chart", 3)),
-        Step(press("KP_Subtract"), named("clut8-chart"), frame("clut8-chart", 2)),
-        Step(ctrl_wheel(5), named("clut8-chart"), frame("clut8-chart"), then=zoomed_to(384, 280)),
-        Step(ctrl_wheel(4), named("clut8-chart"), frame("clut8-chart", 2), then=zoomed_to(768, 560)),
-        Step(press("0"), named("clut8-chart"), frame("clut8-chart"), then=zoomed_to(384, 280)),
+        shows(drag_by(300, 300), "clut8-chart", 3),  # stops at 0
+        shows(press("minus"), "clut8-chart", 2, then=zoomed_to(768, 560)),
+        shows(press("KP_Add"), "clut8-chart", 3),
+        shows(press("KP_Subtract"), "clut8-chart", 2),
+        shows(ctrl_wheel(5), "clut8-chart", then=zoomed_to(384, 280)),
+        shows(ctrl_wheel(4), "clut8-chart", 2, then=zoomed_to(768, 560)),
+        shows(press("0"), "clut8-chart", then=zoomed_to(384, 280)),
     ]),
     "fit_follows_the_window": (["rl3-bars"], [
-        Step(placed(1000, 700), named("rl3-bars"), frame("rl3-bars")),
+        shows(placed(1000, 700), "rl3-bars"),
         Step(press("w"), named("rl3-bars"), fitted("rl3-bars")),
         Step(resize(900, 300), named("rl3-bars"), fitted("rl3-bars")),
     ]),
@@ -410,18 +374,17 @@ SCENARIOS = {
         Step(press("f"), named("dyuv-chart"), then=filling_the_screen),
         Step(None, named("dyuv-chart"), fitted("dyuv-chart")),
         Step(press("Escape"), named("dyuv-chart"), then=windowed),  # and does not quit
-        Step(None, named("dyuv-chart"), frame("dyuv-chart")),
+        shows(None, "dyuv-chart"),
         Step(press("F11"), named("dyuv-chart"), then=filling_the_screen),
         Step(press("F11"), named("dyuv-chart"), then=windowed),
     ]),
     "options_on_the_command_line": (["--zoom", "2", "--", "clut7-chart"], [
-        Step(None, named("clut7-chart"), frame("clut7-chart", 2), then=zoomed_to(768, 560)),
-    ]),
+        shows(None, "clut7-chart", 2, then=zoomed_to(768, 560))]),
     "full_screen_and_fit_options": (["--fit", "--fullscreen", "clut7-chart"], [
         Step(None, named("clut7-chart"), then=filling_the_screen),
         Step(None, named("clut7-chart"), fitted("clut7-chart")),
         Step(press("Escape"), named("clut7-chart"), then=windowed),  # fit stays
-        Step(press("0"), named("clut7-chart"), frame("clut7-chart")),
+        shows(press("0"), "clut7-chart"),
     ]),
     # The profile holds for the next files; PageDown and PageUp step through a CAT.
     "accurate_profile_and_cat_pages": (["--accurate", "cat", "accurate-clut4"], [
@@ -430,16 +393,16 @@ SCENARIOS = {
         Step(press("Next"), named("cat", " [accurate 2/2]"), accurate("cat", page=2)),
         Step(press("Prior"), named("cat", " [accurate 1/2]"), accurate("cat", page=1)),
         Step(press("n"), named("accurate-clut4", " [accurate]"), accurate("accurate-clut4")),
-        Step(press("Tab"), named("accurate-clut4"), frame("accurate-clut4")),
-        Step(press("p"), named("cat"), frame("cat")),
+        shows(press("Tab"), "accurate-clut4"),
+        shows(press("p"), "cat"),
     ]),
     # A message (here: that the picture data ends early) shows for a while, then the specified
     # pixels are back exactly; so with the panel.
     "message_then_exact_pixels": (["cut short"], [
         Step(None, named("cut short"), then=text_over("cut short")),
-        Step(None, named("cut short"), frame("cut short")),
+        shows(None, "cut short"),
         Step(press("i"), named("cut short"), then=text_over("cut short")),
-        Step(press("i"), named("cut short"), frame("cut short")),
+        shows(press("i"), "cut short"),
     ]),
     # A picture's message goes with it: the next picture shows without it, at once.
     "message_belongs_to_its_picture": (["cut short", "clut8-chart"], [
@@ -450,26 +413,22 @@ SCENARIOS = {
     # never smaller than the floor.
     "small_picture_on_the_floor": (["--accurate", "accurate-clut4"], [
         Step(None, named("accurate-clut4", " [accurate]"), accurate("accurate-clut4")),
-        Step(press("plus"), named("accurate-clut4", " [accurate]"), accurate("accurate-clut4", 2),
-             then=sized(384, 280)),
-        Step(press("plus"), named("accurate-clut4", " [accurate]"), accurate("accurate-clut4", 3),
-             then=sized(576, 280)),
-        Step(press("minus minus"), named("accurate-clut4", " [accurate]"),
-             accurate("accurate-clut4"), then=sized(384, 280)),
+        *(Step(press(keys), named("accurate-clut4", " [accurate]"), accurate("accurate-clut4", n),
+               then=sized(width, 280))
+          for keys, n, width in (("plus", 2, 384), ("plus", 3, 576), ("minus minus", 1, 384))),
     ]),
     # Under a window manager, on a 1920 x 1080 screen less a panel: a zoomed window grows about
     # its centre and stays on the work area, frame and all; a zoom larger than it pans.
     "on_the_work_area": (["--zoom", "3", "rl7-chart"], [
-        Step(None, named("rl7-chart"), frame("rl7-chart", 3), then=on_the_work_area),
-        Step(press("plus plus plus plus plus"), named("rl7-chart"), frame("rl7-chart", 8),
-             then=on_the_work_area),
-        Step(press("0"), named("rl7-chart"), frame("rl7-chart"), then=on_the_work_area),
+        shows(None, "rl7-chart", 3, then=on_the_work_area),
+        shows(press("plus plus plus plus plus"), "rl7-chart", 8, then=on_the_work_area),
+        shows(press("0"), "rl7-chart", then=on_the_work_area),
     ], {"managed": True}),
     # On a 192-dpi desktop everything is twice as large: the window, the frame, the text.
     "twice_as_large_at_192_dpi": (["clut7-chart"], [
-        Step(None, named("clut7-chart"), frame("clut7-chart", 2), then=sized(768, 560)),
-        Step(press("plus"), named("clut7-chart"), frame("clut7-chart", 4)),
-        Step(press("0"), named("clut7-chart"), frame("clut7-chart", 2), then=sized(768, 560)),
+        shows(None, "clut7-chart", 2, then=sized(768, 560)),
+        shows(press("plus"), "clut7-chart", 4),
+        shows(press("0"), "clut7-chart", 2, then=sized(768, 560)),
     ], {"dpi": 192}),
     # Each picture found inside a file is an entry, shown as the picture alone would be.
     "scan_lists_the_pictures_in_a_dump": (["--scan", "dump"], [
@@ -488,35 +447,25 @@ SCENARIOS = {
 
 
 def run_scenario(run, name, scenario):
-    folder = run.folder
     start, steps, *desktop = scenario
-    args = [run.path(a).replace("{folder}", folder) for a in start]
-    desktop = desktop[0] if desktop else {}
-    dpi, display = desktop.get("dpi"), run.display
+    args = [run.path(a).replace("{folder}", run.folder) for a in start]
+    dpi, managed = (desktop[0].get(what) for what in ("dpi", "managed")) if desktop else (0, 0)
     if dpi:
         run.shell.set_dpi(run.display, dpi)
-    run.desktop = None
-    if desktop.get("managed") and run.shell.name == "native":
-        # A 1920 x 1080 screen of its own. (Wine learns the work area when its session starts,
-        # on a display without a window manager: its windows are checked against the screen.)
-        display = Display(screen="1920x1080x24")
-        try:
-            run.desktop = ManagedDesktop(display)
-        except Failure:
-            display.close()
-            raise
-    viewer = run.shell.viewer(display, args)
+    # (Wine learns the work area when its session starts, on a display without a window manager:
+    # its windows are checked against the screen.)
+    run.desktop = ManagedDesktop() if managed and run.shell.name == "native" else None
+    viewer = run.shell.viewer(run.desktop.display if run.desktop else run.display, args)
     try:
         viewer.wait_for_window()
         for n, step in enumerate(steps):
             if run.shell.name not in step.shells:
                 continue
-            what = f"{name}, step {n + 1}"
             if step.action:
                 step.action(run, viewer)
             viewer.wait_for_caption(step.caption(run))
             if step.screen:
-                viewer.wait_for_screen(lambda w, h: step.screen(run, w, h), what)
+                viewer.wait_for_screen(lambda w, h: step.screen(run, w, h), f"{name}, step {n + 1}")
             if step.then:
                 step.then(run, viewer)
         viewer.close()
@@ -529,7 +478,6 @@ def run_scenario(run, name, scenario):
             run.shell.set_dpi(run.display, None)
         if run.desktop:
             run.desktop.close()
-            display.close()
 
 
 def help_version_and_usage(shell):
@@ -544,8 +492,7 @@ def help_version_and_usage(shell):
               f"{args}: exit {ran.returncode}, said {said!r}")
     # The README's key list is the one the viewer has (--help's, the last above).
     keys = said.replace(b"\r\n", b"\n")  # Windows writes text lines with CR LF
-    with open(os.path.join(os.path.dirname(__file__), "..", "..", "README.md"), "rb") as readme:
-        documented = readme.read()
+    documented = Path(HERE, "..", "..", "README.md").read_bytes()
     for line in keys.split(b"Keys:\n", 1)[1].splitlines():
         check(line.strip() in documented, f"the README lacks the key line {line.strip()!r}")
 
@@ -553,9 +500,8 @@ def help_version_and_usage(shell):
 def readme_screenshot(run):
     """The README's screenshot is what the viewer shows for the DYUV sample: the picture its
     scenario holds the viewer to. Taken again with imag2png samples/dyuv-chart.imag OUT.png."""
-    shot = run.display.run("/usr/bin/convert", os.path.join(HERE, "..", "..", "docs",
-                                                             "screenshot.png"), "-depth", "8", "ppm:-")
-    why = run.picture("dyuv-chart").differences(Image.from_ppm(shot.stdout))
+    shot = Image.read(os.path.join(HERE, "..", "..", "docs", "screenshot.png"))
+    why = run.picture("dyuv-chart").differences(shot)
     check(why == "", f"docs/screenshot.png is no longer what the viewer shows: {why}")
 
 
@@ -567,8 +513,7 @@ def page_shot(run, out):
         viewer.resize(FRAME_W * 2, FRAME_H * 2)
         viewer.key("plus")
         viewer.wait_for_screen(lambda w, h: frame("dyuv-chart", 2)(run, w, h), "the page shot")
-        with open(out, "wb") as shot:
-            shot.write(viewer.driver.get_screenshot_as_png())
+        Path(out).write_bytes(viewer.driver.get_screenshot_as_png())
     finally:
         viewer.kill()
 

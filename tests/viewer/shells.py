@@ -1,12 +1,12 @@
-"""How each shell's viewer is started and names its files, what its window's frame is, and how
-its converter writes the reference pictures. Everything else is the same for all three
-(harness.py; browser.py for the page)."""
+"""How each shell starts its viewer and converter, how the viewer names files, and what frame its
+window has. Everything else is the same for all three (harness.py; browser.py for the page)."""
 
 import os
 import shutil
 import subprocess
+from pathlib import Path
 
-from harness import Display, Image, Viewer, check
+from harness import Display, Viewer, check, x_env
 
 
 class NativeShell:
@@ -21,16 +21,16 @@ class NativeShell:
     # Started where no display can be reached, the viewer says this and ends with status 1.
     unseen_reason = b"cannot open a display"
     skipped = ()  # scenarios it cannot run, by name
+    needs = {"Xvfb": "xvfb"}  # programs it runs, and the Debian packages that have them
 
     def __init__(self, args):
         self.program, self.converter = args.dragndrop, args.imag2png
 
-    @staticmethod
-    def missing():
+    @classmethod
+    def missing(cls):
         """Why the shell cannot be tested here, or None."""
-        if shutil.which("Xvfb") is None:
-            return "Xvfb is not installed (Debian package xvfb); no X server to test on"
-        return None
+        return next((f"{tool} is not installed (Debian package {package})"
+                     for tool, package in cls.needs.items() if shutil.which(tool) is None), None)
 
     def display(self):
         return Display()
@@ -43,10 +43,7 @@ class NativeShell:
                 *(self.path(a) if a.startswith("/") else a for a in args)]
 
     def without_display(self):
-        env = dict(os.environ, DISPLAY=":" + str(64000 + os.getpid() % 1000),
-                   DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent")  # as on the test display
-        env.pop("WAYLAND_DISPLAY", None)
-        return self.command([]), env
+        return self.command([]), x_env(":" + str(64000 + os.getpid() % 1000))
 
     def path(self, path):
         """The file as the viewer names it in its caption."""
@@ -77,8 +74,7 @@ class WineShell(NativeShell):
         self.state, self.launcher = args.wine_state, [args.wine_run]
 
     def display(self):
-        with open(os.path.join(self.state, "display"), encoding="ascii") as name:
-            return Display(":" + name.read().strip())
+        return Display(":" + Path(self.state, "display").read_text(encoding="ascii").strip())
 
     def without_display(self):
         """Wine itself, as wine-run would run it but with no display to reach."""
@@ -98,20 +94,6 @@ class WineShell(NativeShell):
         return "Z:" + path.replace("/", "\\")
 
 
-class WebDisplay:
-    """The page's site served on 127.0.0.1; the browser needs no X server."""
-
-    def __init__(self, folder, from_disk):
-        from browser import Site  # pylint: disable=import-outside-toplevel
-        self.site, self.env = Site(folder, from_disk), dict(os.environ)
-
-    def close(self):
-        self.site.close()
-
-    def run(self, *command):
-        return subprocess.run(command, capture_output=True, check=False)
-
-
 class WebShell(NativeShell):
     """The page in chromium (browser.py), beside the native converter. A page has no command
     line: the files a scenario starts with are dropped on it once it is up."""
@@ -125,22 +107,18 @@ class WebShell(NativeShell):
                "accurate_profile_and_cat_pages", "small_picture_on_the_floor", "on_the_work_area",
                # the desktop's scale reaches a page as the browser's own zoom, not as Xft.dpi
                "twice_as_large_at_192_dpi")
+    needs = {"chromium": "chromium", "chromedriver": "chromium-driver"}
 
     def __init__(self, args):
         super().__init__(args)
         self.site, self.from_disk = args.site, args.from_disk
 
-    @staticmethod
-    def missing():
-        for tool in ("chromium", "chromedriver"):
-            if shutil.which(tool) is None:
-                return f"{tool} is not installed (Debian packages chromium, chromium-driver)"
-        return None
-
     def display(self):
+        """The page's site served on 127.0.0.1: the browser needs no X server."""
         check(os.path.exists(os.path.join(self.site, "index.html")),
               f"no site in {self.site}: build it with cmake --preset web")
-        return WebDisplay(self.site, self.from_disk)
+        from browser import Site  # pylint: disable=import-outside-toplevel
+        return Site(self.site, self.from_disk)
 
     def viewer(self, display, args):
         from browser import PageViewer  # pylint: disable=import-outside-toplevel
@@ -155,13 +133,3 @@ class WebShell(NativeShell):
 
 
 SHELLS = {shell.name: shell for shell in (NativeShell, WineShell, WebShell)}
-
-
-def converted(shell, path, out, *options, read=None):
-    """The picture the shell's converter writes for `path` (or into `read`, when it writes
-    several): what the viewer must show."""
-    result = subprocess.run(shell.command([*options, path, out], shell.converter),
-                            capture_output=True, check=False)
-    check(result.returncode == 0, f"the converter refused {path}: {result.stderr!r}")
-    with open(read or out, "rb") as ppm:
-        return Image.from_ppm(ppm.read())

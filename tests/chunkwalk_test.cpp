@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "container.h"
 #include "support/framecheck.h"
@@ -15,27 +16,19 @@ ImagBuilder greyForm(int colours = 8) {
   return std::move(ImagBuilder::form().plte(greyRamp(colours)));
 }
 
-bool allBlack(const DecodedFrame& frame) {
-  return std::all_of(frame.bytes.begin(), frame.bytes.begin() + kShownBytes,
-                     [](std::uint8_t b) { return b == 0; });
-}
-
 TEST(Container, AcceptsFormAndCatOfImagOnly) {
-  struct Case {
-    Bytes file;
-    DecodeStatus status;
+  const std::pair<const char*, DecodeStatus> cases[] = {
+      {"FORM\x12\x34\x56\x78IMAG", DecodeStatus::ok},
+      {"CAT \xFF\xFF\xFF\xFFIMAG", DecodeStatus::ok},
+      {"FORM\0\0\0\0IMAX", DecodeStatus::notCdiImage},
+      {"CAT\0\0\0\0\0IMAG", DecodeStatus::notCdiImage},
   };
-  const auto header = [](const char* text) { return Bytes(text, text + 12); };
-  const Case cases[] = {
-      {header("FORM\x12\x34\x56\x78IMAG"), DecodeStatus::ok},
-      {header("CAT \xFF\xFF\xFF\xFFIMAG"), DecodeStatus::ok},
-      {header("FORM\0\0\0\0IMAX"), DecodeStatus::notCdiImage},
-      {header("CAT\0\0\0\0\0IMAG"), DecodeStatus::notCdiImage},
-  };
-  for (const Case& c : cases) {
-    const auto frame = decodeBytes(c.file);
-    EXPECT_EQ(frame.status, c.status) << c.file.size();
-    EXPECT_TRUE(allBlack(frame));  // cleared before the test, drawn on by nothing
+  for (const auto& [header, status] : cases) {
+    const auto frame = decodeBytes(Bytes(header, header + 12));
+    EXPECT_EQ(frame.status, status) << header;
+    // Cleared before the test, drawn on by nothing.
+    EXPECT_TRUE(std::all_of(frame.bytes.begin(), frame.bytes.begin() + kShownBytes,
+                            [](std::uint8_t b) { return b == 0; }));
     EXPECT_TRUE(frame.guardIntact());
   }
 }
@@ -65,11 +58,6 @@ TEST(ChunkWalk, TheHiddenRowsAreNeverCleared) {
 
 // Files whose chunks are odd in some way, and the grey levels of pixels the walk then draws.
 TEST(ChunkWalk, OddChunks) {
-  struct Case {
-    const char* what;
-    Bytes file;
-    std::vector<std::array<int, 3>> pixels;  // x, y, grey
-  };
   std::vector<Rgb> oversized = greyRamp(256);
   oversized.resize(300, {1, 2, 3});
   Bytes ihdr10;  // an IHDR body of 10 bytes: the DYUV start values lie beyond it
@@ -78,80 +66,50 @@ TEST(ChunkWalk, OddChunks) {
   Bytes ihdr20 = ihdr10;
   ihdr20.insert(ihdr20.end(), {0, 0, 0, 0, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE});
   const Bytes secondForm = greyForm(9).ihdr(clut8(1, 1)).idat({8}).bytes();
-  const Case cases[] = {
+  // clang-format off
+  const std::tuple<const char*, Bytes, std::vector<std::array<int, 3>>> cases[] = {
       {"palette of 256", greyForm(256).ihdr(clut8(1, 1)).idat({255}).bytes(), {{0, 0, 255}}},
-      {"palette of 16",
-       greyForm(16).ihdr(clut8(2, 1)).idat({15, 16}).bytes(),
-       {{0, 0, 15}, {1, 0, 0}}},
+      {"palette of 16", greyForm(16).ihdr(clut8(2, 1)).idat({15, 16}).bytes(), {{0, 0, 15}, {1, 0, 0}}},
       {"empty palette", greyForm(0).ihdr(clut8(1, 1)).idat({1}).bytes(), {{0, 0, 0}}},
-      {"palette past entry 255",
-       ImagBuilder::form().plte(oversized).ihdr(clut8(1, 1)).idat({200}).bytes(),
-       {{0, 0, 200}}},
+      {"palette past entry 255", ImagBuilder::form().plte(oversized).ihdr(clut8(1, 1)).idat({200}).bytes(), {{0, 0, 200}}},
       {"each palette clears and loads from entry 0 (an offset of 1 is not honoured)",
-       ImagBuilder::form()
-           .chunk("PLTE", {0, 0, 0, 2, 10, 10, 10, 20, 20, 20})
-           .chunk("PLTE", {0, 1, 0, 1, 30, 30, 30})
-           .ihdr(clut8(2, 1))
-           .idat({0, 1})
-           .bytes(),
+       ImagBuilder::form().chunk("PLTE", {0, 0, 0, 2, 10, 10, 10, 20, 20, 20}).chunk("PLTE", {0, 1, 0, 1, 30, 30, 30})
+           .ihdr(clut8(2, 1)).idat({0, 1}).bytes(),
        {{0, 0, 30}, {1, 0, 0}}},
       {"a palette of 2 bytes moves the walk on 12, past XX",
-       ImagBuilder::form()
-           .chunk("PLTE", {0, 0})
-           .raw({'X', 'X'})
-           .plte(greyRamp(8))
-           .ihdr(clut8(1, 1))
-           .idat({3})
-           .bytes(),
+       ImagBuilder::form().chunk("PLTE", {0, 0}).raw({'X', 'X'}).plte(greyRamp(8)).ihdr(clut8(1, 1)).idat({3}).bytes(),
        {{0, 0, 3}}},
       {"an IHDR of 10 bytes", greyForm().chunk("IHDR", ihdr10).idat({6}).bytes(), {{0, 0, 6}}},
       {"an IHDR of 20 bytes", greyForm().chunk("IHDR", ihdr20).idat({5}).bytes(), {{0, 0, 5}}},
       {"IDAT before any IHDR", greyForm().idat(Bytes(64, 5)).bytes(), {{0, 0, 0}, {63, 0, 0}}},
       {"a pad byte after an odd chunk hides the IHDR",
-       greyForm().chunk("ODD ", {1, 2, 3}).raw({0}).ihdr(clut8(1, 1)).idat({7}).bytes(),
-       {{0, 0, 0}}},
+       greyForm().chunk("ODD ", {1, 2, 3}).raw({0}).ihdr(clut8(1, 1)).idat({7}).bytes(), {{0, 0, 0}}},
       {"lengths of 2^24 or more are passed over",
-       greyForm().ihdr(clut8(1, 1)).chunkWithLength("IDAT", 0x01000001, {7}).bytes(),
-       {{0, 0, 0}}},
+       greyForm().ihdr(clut8(1, 1)).chunkWithLength("IDAT", 0x01000001, {7}).bytes(), {{0, 0, 0}}},
       {"an IDAT longer than the file draws what is there",
-       greyForm(16).ihdr(clut8(8, 8)).chunkWithLength("IDAT", 0x00FFFFFF, Bytes(20, 9)).bytes(),
-       {{3, 2, 9}, {4, 2, 0}}},
+       greyForm(16).ihdr(clut8(8, 8)).chunkWithLength("IDAT", 0x00FFFFFF, Bytes(20, 9)).bytes(), {{3, 2, 9}, {4, 2, 0}}},
       {"a second IDAT continues below the first",
        greyForm().ihdr(clut8(2, 100)).idat(Bytes(200, 1)).idat(Bytes(200, 2)).bytes(),
        {{1, 99, 1}, {1, 100, 2}, {1, 199, 2}, {1, 200, 0}}},
       {"an IDAT below one that ran past the frame draws nothing",
-       greyForm().ihdr(clut8(1, 290)).idat(Bytes(290, 7)).ihdr(clut8(1, 1)).idat({9}).bytes(),
-       {{0, 278, 7}, {0, 279, 7}}},
+       greyForm().ihdr(clut8(1, 290)).idat(Bytes(290, 7)).ihdr(clut8(1, 1)).idat({9}).bytes(), {{0, 278, 7}, {0, 279, 7}}},
       {"rows of no pixels move the cursor",
-       greyForm()
-           .ihdr(clut8(4, 0))
-           .idat({1, 2, 3, 4})
-           .ihdr(clut8(0, 5))
-           .idat({})
-           .ihdr(clut8(1, 1))
-           .idat({7})
-           .bytes(),
+       greyForm().ihdr(clut8(4, 0)).idat({1, 2, 3, 4}).ihdr(clut8(0, 5)).idat({}).ihdr(clut8(1, 1)).idat({7}).bytes(),
        {{0, 0, 0}, {0, 4, 0}, {0, 5, 7}}},
       {"a FORM inside a CAT is passed over whole",
-       ImagBuilder::cat().plte(greyRamp(8)).ihdr(clut8(1, 1)).idat({5}).raw(secondForm).bytes(),
-       {{0, 0, 5}, {0, 1, 0}}},
+       ImagBuilder::cat().plte(greyRamp(8)).ihdr(clut8(1, 1)).idat({5}).raw(secondForm).bytes(), {{0, 0, 5}, {0, 1, 0}}},
       {"IHDR, PLTE, IDAT and unknown chunks between",
-       ImagBuilder::form()
-           .ihdr(clut8(2, 1))
-           .chunk("JUNK", {1})
-           .plte(greyRamp(8))
-           .chunk("JUNK", {})
-           .idat({3, 6})
-           .bytes(),
+       ImagBuilder::form().ihdr(clut8(2, 1)).chunk("JUNK", {1}).plte(greyRamp(8)).chunk("JUNK", {}).idat({3, 6}).bytes(),
        {{0, 0, 3}, {1, 0, 6}}},
   };
-  for (const Case& c : cases) {
-    const auto frame = decodeBytes(c.file);
-    EXPECT_EQ(frame.status, DecodeStatus::ok) << c.what;
-    EXPECT_TRUE(frame.guardIntact()) << c.what;
-    for (const auto& [x, y, grey] : c.pixels) {
+  // clang-format on
+  for (const auto& [what, file, pixels] : cases) {
+    const auto frame = decodeBytes(file);
+    EXPECT_EQ(frame.status, DecodeStatus::ok) << what;
+    EXPECT_TRUE(frame.guardIntact()) << what;
+    for (const auto& [x, y, grey] : pixels) {
       const auto v = static_cast<std::uint8_t>(grey);
-      EXPECT_EQ(frame.pixel(x, y), (Bgr{v, v, v})) << c.what << " at " << x << "," << y;
+      EXPECT_EQ(frame.pixel(x, y), (Bgr{v, v, v})) << what << " at " << x << "," << y;
     }
   }
 }

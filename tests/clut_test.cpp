@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "clutrow.h"
+#include "palettewriter.h"
 #include "support/framecheck.h"
 
 namespace {
@@ -7,13 +11,9 @@ namespace {
 // Entries 0-3 of the worked example: black, red, green, (0x10, 0x20, 0x30).
 const std::vector<Rgb> kPalette = {{0, 0, 0}, {0xFF, 0, 0}, {0, 0xFF, 0}, {0x10, 0x20, 0x30}};
 
-ImagHeader clutHeader(int model, int bpr, int h) {
-  return ImagHeader::of(model, bpr, h);
-}
-
 Bytes clutFile(int model, int bpr, int h, const Bytes& data,
                const std::vector<Rgb>& palette = kPalette) {
-  return ImagBuilder::form().plte(palette).ihdr(clutHeader(model, bpr, h)).idat(data).bytes();
+  return ImagBuilder::form().plte(palette).ihdr(ImagHeader::of(model, bpr, h)).idat(data).bytes();
 }
 
 TEST(Clut, WorkedExamples) {
@@ -68,26 +68,12 @@ TEST(Clut, RowsReadOnPastTheChunkIntoTheFile) {
   std::vector<Rgb> palette(256, {9, 9, 9});
   palette['F'] = {1, 1, 1};
   palette['O'] = {2, 2, 2};
-  const Bytes file = ImagBuilder::form()
-                         .plte(palette)
-                         .ihdr(clutHeader(4, 6, 1))
-                         .idat({0, 0})
-                         .chunk("FOO ", {})
-                         .bytes();
-  const auto frame = decodeBytes(file);
+  ImagBuilder file = ImagBuilder::form().plte(palette).ihdr(ImagHeader::of(4, 6, 1)).idat({0, 0});
+  const auto frame = decodeBytes(file.chunk("FOO ", {}).bytes());
   EXPECT_EQ(frame.pixel(2, 0), (Bgr{1, 1, 1}));
   EXPECT_EQ(frame.pixel(3, 0), (Bgr{2, 2, 2}));
   EXPECT_EQ(frame.pixel(5, 0), (Bgr{9, 9, 9}));  // ' '
 }
-
-}  // namespace
-
-#include <random>
-
-#include "clutrow.h"
-#include "palettewriter.h"
-
-namespace {
 
 TEST(Clut, RowWritersAgreeOnEveryLength) {
   std::mt19937 random(3);

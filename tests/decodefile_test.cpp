@@ -7,8 +7,7 @@ namespace {
 
 TEST(DecodeFile, DecodesIntoTheSharedFrameBufferAtTheProcessThreshold) {
   TempDir dir;
-  ImagHeader header;
-  header.model = 3, header.lineSize = 4, header.height = 1, header.y = 16;
+  const ImagHeader header = ImagHeader::of(3, 0, 1, 4);  // Y, U, V start at 16, 128, 128
   const std::string path = dir.write(
       "dyuv.img", ImagBuilder::form().ihdr(header).idat({0xB0, 0x38, 0x07, 0x40}).bytes());
   releaseFrameBuffer();

@@ -10,16 +10,11 @@
 
 namespace {
 
-Bytes dyuvFile(ImagHeader header, const Bytes& data) {
-  header.model = 3;
-  return ImagBuilder::form().ihdr(header).idat(data).bytes();
-}
-
-ImagHeader dyuvHeader(int bpr, int h, std::uint8_t y = 16, std::uint8_t u = 128,
-                      std::uint8_t v = 128) {
+Bytes dyuvFile(int bpr, int h, const Bytes& data, std::uint8_t y = 16, std::uint8_t u = 128,
+               std::uint8_t v = 128) {
   ImagHeader header = ImagHeader::of(3, bpr, h);
   header.y = y, header.u = u, header.v = v;
-  return header;
+  return ImagBuilder::form().ihdr(header).idat(data).bytes();
 }
 
 // The delta of each nibble, written out here so that the model does not share the decoder's table.
@@ -51,7 +46,7 @@ std::vector<Bgr> referenceRow(const std::uint8_t* src, int n, std::uint8_t ys, s
 }
 
 TEST(Dyuv, WorkedExample) {
-  const auto frame = decodeBytes(dyuvFile(dyuvHeader(4, 1), {0xB0, 0x38, 0x07, 0x40}));
+  const auto frame = decodeBytes(dyuvFile(4, 1, {0xB0, 0x38, 0x07, 0x40}));
   ASSERT_EQ(frame.status, DecodeStatus::ok);
   EXPECT_EQ(frame.pixel(0, 0), (Bgr{0, 16, 16}));  // 245, 16, 16 before rule 1
   EXPECT_EQ(frame.pixel(1, 0), (Bgr{117, 144, 153}));
@@ -100,7 +95,7 @@ TEST(Dyuv, MatchesTheLongFormForAnyThreshold) {
       const std::uint8_t ys = static_cast<std::uint8_t>(random()),
                          us = static_cast<std::uint8_t>(random()),
                          vs = static_cast<std::uint8_t>(random());
-      const auto frame = decodeBytes(dyuvFile(dyuvHeader(bpr, h, ys, us, vs), data), t);
+      const auto frame = decodeBytes(dyuvFile(bpr, h, data, ys, us, vs), t);
       for (int row = 0; row < h; ++row) {
         const auto expected = referenceRow(data.data() + row * bpr, bpr, ys, us, vs, t);
         for (int x = 0; x < bpr; ++x) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "imagbuilder.h"
 #include "picturewarnings.h"
 #include "profile.h"
@@ -17,21 +19,14 @@ Bytes picture(const ImagHeader& header, int first = 0) {
   return ImagBuilder::form().plte(colours(16), first).ihdr(header).idat({1, 2, 3, 4}).bytes();
 }
 
-// An RL3 picture of `width` x `height` (line size = width) with the codes `data`.
-Bytes rl3(int width, int height, const Bytes& data) {
-  return ImagBuilder::form()
-      .plte(colours(8))
-      .ihdr(ImagHeader::of(9, width, height))
-      .idat(data)
-      .bytes();
+// An RL3 picture of `w` x `h` (line size = w) with the codes `data`.
+Bytes rl3(int w, int h, const Bytes& data) {
+  return ImagBuilder::form().plte(colours(8)).ihdr(ImagHeader::of(9, w, h)).idat(data).bytes();
 }
 
-struct Case {
-  const char* name;
-  Bytes file;
-  Profile profile;
-  const char* reason;
-};
+Bytes clut8(int w, int h, std::size_t n) {
+  return ImagBuilder::form().plte(colours(2)).ihdr(ImagHeader::of(4, w, h)).idat(Bytes(n)).bytes();
+}
 
 TEST(AutomaticProfile, HeaderFactsChooseTheProfile) {
   ImagHeader yuvsHeader = ImagHeader::of(3, 96, 64);
@@ -41,55 +36,39 @@ TEST(AutomaticProfile, HeaderFactsChooseTheProfile) {
       ImagBuilder::form().chunk("PLTE", {0, 16}).ihdr(ImagHeader::of(4, 96, 64)).idat({1}).bytes();
   ImagHeader widthLeftOut = ImagHeader::of(4, 2, 2);  // files that name only the line size
   widthLeftOut.width = 0;
-  const Case cases[] = {
-      {"classic CLUT8", picture(ImagHeader::of(4, 256, 192)), Profile::classic,
-       "the header fits the classic frame"},
-      {"CLUT4 a byte a pixel", picture(ImagHeader::of(6, 192, 140)), Profile::classic,
-       "the header fits the classic frame"},
-      {"DYUV from IHDR", picture(ImagHeader::of(3, 384, 280)), Profile::classic,
-       "the header fits the classic frame"},
-      {"DYUV beside a palette from 16", picture(ImagHeader::of(3, 96, 64), 16), Profile::classic,
-       "the header fits the classic frame"},
-      {"width 0", picture(widthLeftOut), Profile::classic,
-       "only the classic reading takes this header"},
-      {"palette from 16", picture(ImagHeader::of(4, 96, 64), 16), Profile::accurate,
-       "palette starts at entry 16"},
-      {"PLTE too short to say", shortPalette, Profile::classic,
-       "the header fits the classic frame"},
-      {"packed CLUT4", picture(ImagHeader::of(6, 191, 64, 96)), Profile::accurate,
-       "lines hold two pixels a byte"},
-      {"padded CLUT8 lines", picture(ImagHeader::of(4, 95, 64, 96)), Profile::accurate,
-       "lines are 96 for a width of 95"},
-      {"RL7 line size 0", picture(ImagHeader::of(8, 96, 64, 0)), Profile::accurate,
-       "lines are 0 for a width of 96"},
+  const char* const fits = "the header fits the classic frame";
+  // clang-format off
+  const std::tuple<const char*, Bytes, Profile, const char*> cases[] = {
+      {"classic CLUT8", picture(ImagHeader::of(4, 256, 192)), Profile::classic, fits},
+      {"CLUT4 a byte a pixel", picture(ImagHeader::of(6, 192, 140)), Profile::classic, fits},
+      {"DYUV from IHDR", picture(ImagHeader::of(3, 384, 280)), Profile::classic, fits},
+      {"DYUV beside a palette from 16", picture(ImagHeader::of(3, 96, 64), 16), Profile::classic, fits},
+      {"width 0", picture(widthLeftOut), Profile::classic, "only the classic reading takes this header"},
+      {"palette from 16", picture(ImagHeader::of(4, 96, 64), 16), Profile::accurate, "palette starts at entry 16"},
+      {"PLTE too short to say", shortPalette, Profile::classic, fits},
+      {"packed CLUT4", picture(ImagHeader::of(6, 191, 64, 96)), Profile::accurate, "lines hold two pixels a byte"},
+      {"padded CLUT8 lines", picture(ImagHeader::of(4, 95, 64, 96)), Profile::accurate, "lines are 96 for a width of 95"},
+      {"RL7 line size 0", picture(ImagHeader::of(8, 96, 64, 0)), Profile::accurate, "lines are 0 for a width of 96"},
       {"YUVS", withLineStarts, Profile::accurate, "lines start from their own YUVS values"},
-      {"RGB888", picture(ImagHeader::of(1, 96, 64, 288)), Profile::accurate,
-       "the classic frame does not show RGB888 pictures"},
+      {"RGB888", picture(ImagHeader::of(1, 96, 64, 288)), Profile::accurate, "the classic frame does not show RGB888 pictures"},
       {"wider than the frame", picture(ImagHeader::of(4, 385, 10)), Profile::accurate,
        "the picture is 385 x 10, larger than the 384 x 280 frame"},
       {"taller than the frame", picture(ImagHeader::of(3, 384, 281)), Profile::accurate,
        "the picture is 384 x 281, larger than the 384 x 280 frame"},
-      // RL3: which coding the codes read cleanly in; codes that read cleanly both ways stay
-      // classic.
-      {"RL3 classic codes", rl3(6, 2, {0x35, 0xA2, 0x80, 0x70, 0xF3, 0xC0}), Profile::classic,
-       "the header fits the classic frame"},
-      {"RL3 both ways", rl3(2, 1, {0x91, 0x00}), Profile::classic,
-       "the header fits the classic frame"},
-      {"RL3 pairs", rl3(6, 2, {0x12, 0x93, 0, 0x14, 0x15, 0x16}), Profile::accurate,
-       "the RL3 codes hold pairs of pixels"},
-      {"RL3 pairs, odd width", rl3(5, 1, {0x12, 0x94, 0x02, 0, 0}), Profile::accurate,
-       "the RL3 codes hold pairs of pixels"},
-      {"RL3 pairs cut short", rl3(6, 2, {0x12, 0x93, 0, 0x14, 0x15}), Profile::classic,
-       "the header fits the classic frame"},
-      {"RL3 pairs and more", rl3(6, 2, {0x12, 0x93, 0, 0x14, 0x15, 0x16, 0x17}), Profile::classic,
-       "the header fits the classic frame"},
-      {"RL3 pair run over the end", rl3(6, 1, {0x12, 0x93, 0x03}), Profile::classic,
-       "the header fits the classic frame"},
+      // RL3: which coding the codes read cleanly in; codes that read cleanly both ways stay classic.
+      {"RL3 classic codes", rl3(6, 2, {0x35, 0xA2, 0x80, 0x70, 0xF3, 0xC0}), Profile::classic, fits},
+      {"RL3 both ways", rl3(2, 1, {0x91, 0x00}), Profile::classic, fits},
+      {"RL3 pairs", rl3(6, 2, {0x12, 0x93, 0, 0x14, 0x15, 0x16}), Profile::accurate, "the RL3 codes hold pairs of pixels"},
+      {"RL3 pairs, odd width", rl3(5, 1, {0x12, 0x94, 0x02, 0, 0}), Profile::accurate, "the RL3 codes hold pairs of pixels"},
+      {"RL3 pairs cut short", rl3(6, 2, {0x12, 0x93, 0, 0x14, 0x15}), Profile::classic, fits},
+      {"RL3 pairs and more", rl3(6, 2, {0x12, 0x93, 0, 0x14, 0x15, 0x16, 0x17}), Profile::classic, fits},
+      {"RL3 pair run over the end", rl3(6, 1, {0x12, 0x93, 0x03}), Profile::classic, fits},
   };
-  for (const Case& c : cases) {
-    const ProfileChoice choice = chooseProfile(c.file, ProfileMode::automatic);
-    EXPECT_EQ(choice.profile, c.profile) << c.name;
-    EXPECT_EQ(profileReasonText(choice), c.reason) << c.name;
+  // clang-format on
+  for (const auto& [name, file, profile, reason] : cases) {
+    const ProfileChoice choice = chooseProfile(file, ProfileMode::automatic);
+    EXPECT_EQ(choice.profile, profile) << name;
+    EXPECT_EQ(profileReasonText(choice), reason) << name;
   }
 }
 
@@ -106,13 +85,6 @@ TEST(AutomaticProfile, PicturesAfterTheFirstOfACatAreAccurate) {
 
 // The words the viewer and the converter use for a picture that does not show whole.
 TEST(Warnings, SayWhyAPictureDoesNotShowWhole) {
-  const auto clut8 = [](int width, int height, std::size_t data) {
-    return ImagBuilder::form()
-        .plte(colours(2))
-        .ihdr(ImagHeader::of(4, width, height))
-        .idat(Bytes(data))
-        .bytes();
-  };
   const auto header = [](int model) {
     return ImagBuilder::form().ihdr(ImagHeader::of(model, 2000, 1000));
   };

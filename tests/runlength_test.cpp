@@ -7,20 +7,9 @@
 namespace {
 
 DecodedFrame decodeRuns(int model, int bpr, int h, const Bytes& data) {
-  ImagHeader header;
-  header.model = static_cast<std::uint16_t>(model);
-  header.width = header.lineSize = static_cast<std::uint16_t>(bpr);
-  header.height = static_cast<std::uint16_t>(h);
   // A marker chunk after the IDAT shows where the walk resumed: its IHDR sets CLUT8, 1 x 1.
-  ImagHeader after = header;
-  after.model = 4, after.lineSize = 1, after.height = 1;
-  return decodeBytes(ImagBuilder::form()
-                         .plte(greyRamp())
-                         .ihdr(header)
-                         .idat(data)
-                         .ihdr(after)
-                         .idat({0x55})
-                         .bytes());
+  ImagBuilder file = ImagBuilder::form().plte(greyRamp()).ihdr(ImagHeader::of(model, bpr, h));
+  return decodeBytes(file.idat(data).ihdr(ImagHeader::of(4, bpr, 1, 1)).idat({0x55}).bytes());
 }
 
 // Palette entries of pixels x0.. of row y, read back from their grey.
@@ -90,10 +79,6 @@ TEST(RunLength, RunsPastTheBlockAreDropped) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // The run-length rows worked the long way: one pixel at a time, every write checked. A run that
 // overshoots its row is drawn whole, a count of 0 fills the rest of the row, an RL3 single pixel
 // ignores bits 3-0, and a row of no pixels still moves the cursor.
@@ -157,10 +142,7 @@ TEST(RunLength, RandomStreamsMatchTheLongForm) {
       }
     }
     data.resize(data.size() - random() % 30);  // cut anywhere, even inside a code
-    ImagHeader header;
-    header.model = static_cast<std::uint16_t>(model);
-    header.lineSize = static_cast<std::uint16_t>(bpr),
-    header.height = static_cast<std::uint16_t>(h);
+    const ImagHeader header = ImagHeader::of(model, 0, h, bpr);
     for (bool trailing : {false, true}) {
       ImagBuilder file = ImagBuilder::form();
       file.plte(palette).ihdr(header).idat(data);

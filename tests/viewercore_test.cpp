@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <set>
+#include <tuple>
 
 #include "outputname.h"
 #include "support/tempdir.h"
@@ -11,22 +12,20 @@
 namespace {
 
 TEST(CommandLine, QuotesAreCutFromTheEndsOnly) {
-  struct Case {
-    const char* text;
-    const char* path;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {"", ""},
       {"\"my pic.img\"", "my pic.img"},               // both quotes removed
       {"\"my pic.img\" extra", "my pic.img\" extr"},  // only the last character is cut
       {"\"", ""},                                     // a lone quote leaves nothing
       {"pic\"", "pic\""},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(argvlineFrom(c.text), c.path) << c.text;
+  for (const auto& [text, path] : cases)
+    EXPECT_EQ(argvlineFrom(text), path) << text;
   EXPECT_EQ(argvlineFrom(nullptr), "");
   const std::string longPath = "/" + std::string(5000, 'a');
   EXPECT_EQ(argvlineFrom(("\"" + longPath + "\"").c_str()), longPath);  // never truncated
+  const char* const argv[] = {"dragndrop", "my", "pic.img"};
+  EXPECT_EQ(commandLineText(3, argv), "my pic.img");
 }
 
 TEST(Caption, InvalidUtf8BytesAreReplaced) {
@@ -44,9 +43,9 @@ TEST(Caption, InvalidUtf8BytesAreReplaced) {
 
 TEST(FileList, NaturalOrder) {
   const std::vector<std::string> sorted = {
-      "a",       "d@0x9.png", "d@0xA.png", "d@0xa0.png", "d@0xF0.png", "d@0xff.png", "d@0x100.png",
-      "d@1.png", "e@0xf.png", "e@0x10",    "pic1",       "pic2",       "pic02b",     "pic10",
-      "pic10a",  "pic10b",    "pic011",    "pic99x",     "picture"};
+      "a",           "d@0x",    "d@0x9.png", "d@0xA.png", "d@0xa0.png", "d@0xF0.png", "d@0xff.png",
+      "d@0x100.png", "d@1.png", "e@0xf.png", "e@0x10",    "pic1",       "pic2",       "pic02b",
+      "pic10",       "pic10a",  "pic10b",    "pic011",    "pic99x",     "picture"};
   for (std::size_t i = 0; i + 1 < sorted.size(); ++i) {
     EXPECT_TRUE(naturalLess(sorted[i], sorted[i + 1])) << sorted[i] << " < " << sorted[i + 1];
     EXPECT_FALSE(naturalLess(sorted[i + 1], sorted[i])) << sorted[i + 1] << " < " << sorted[i];
@@ -71,13 +70,8 @@ TEST(Keys, OneCommandPerKey) {
 // and --fullscreen; these are the other corners.
 TEST(Options, CommandLine) {
   using A = ViewerOptions::Action;
-  struct Case {
-    std::vector<std::string> args;
-    A action;
-    int zoom;
-    std::size_t files;
-  };
-  const Case cases[] = {
+  // Arguments, and the action, zoom and number of files they give.
+  const std::tuple<std::vector<std::string>, A, int, std::size_t> cases[] = {
       {{"--zoom=16", "--", "--help"}, A::view, 16, 1},  // after --, a file
       {{"-", "--fit"}, A::view, 1, 2},                  // "-" is a file; options end there
       {{"--zoom"}, A::usageError, 1, 0},
@@ -85,12 +79,12 @@ TEST(Options, CommandLine) {
       {{"--zoom", "2x"}, A::usageError, 1, 0},
       {{"--classic", "--accurate"}, A::usageError, 1, 0},  // one profile or the other
   };
-  for (const Case& c : cases) {
-    const ViewerOptions options = parseViewerOptions(c.args);
-    const std::string args = ::testing::PrintToString(c.args);
-    EXPECT_EQ(options.action, c.action) << args;
-    EXPECT_EQ(options.zoom, c.zoom) << args;
-    EXPECT_EQ(options.arguments.size(), c.files) << args;
+  for (const auto& [args, action, zoom, files] : cases) {
+    const ViewerOptions options = parseViewerOptions(args);
+    const std::string what = ::testing::PrintToString(args);
+    EXPECT_EQ(options.action, action) << what;
+    EXPECT_EQ(options.zoom, zoom) << what;
+    EXPECT_EQ(options.arguments.size(), files) << what;
   }
   EXPECT_EQ(parseViewerOptions({"--classic"}).profile, ProfileMode::classic);
   EXPECT_FALSE(parseViewerOptions({"a.img"}).fit);
@@ -158,20 +152,15 @@ TEST(Layout, ScalesPlacesAndPans) {
 TEST(Layout, WindowsGrowAboutTheirCentreOntoTheWorkArea) {
   const Insets frame{1, 21, 1, 1};
   const Rect work{0, 0, 1920, 1050};
-  struct Case {
-    Rect outer;
-    ClientSize client;
-    Rect placed;
-  };
-  const Case cases[] = {
+  const std::tuple<Rect, ClientSize, Rect> cases[] = {
       {{768, 239, 386, 302}, {1152, 840}, {384, 0, 1154, 862}},     // up against the top
       {{768, 239, 386, 302}, {3072, 2240}, {0, 0, 1920, 1050}},     // no larger than the area
       {{384, 0, 1154, 862}, {384, 280}, {768, 280, 386, 302}},      // back about the centre
       {{1800, 1000, 386, 302}, {384, 280}, {1534, 748, 386, 302}},  // moved back on
       {{10, 10, 386, 302}, {0, 0}, {201, 149, 3, 23}},              // never less than a pixel
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(placeWindow(c.outer, c.client, frame, work), c.placed) << c.client.width;
+  for (const auto& [outer, client, placed] : cases)
+    EXPECT_EQ(placeWindow(outer, client, frame, work), placed) << client.width;
   EXPECT_EQ(placeWindow({0, 0, 386, 302}, {384, 280}, frame, {64, 0, 1856, 1080}).x, 64);
   EXPECT_EQ(placeWindow({0, 0, 386, 302}, {384, 280}, frame, {0, 0, 1, 1}), (Rect{0, 0, 3, 23}));
 }
@@ -199,17 +188,14 @@ TEST(Layout, BoxShrinkAverages) {
 // which a careless check would write through, are the corners.
 // One naming rule for Ctrl+S and the converter; a name taken is never reused.
 TEST(Save, NamesFollowTheConvertersRuleAndNeverTakeAnExistingName) {
-  const struct {
-    PictureOutput which;
-    const char* name;
-  } cases[] = {
+  const std::pair<PictureOutput, const char*> cases[] = {
       {{}, "/p/travel.c4.png"},
       {{std::nullopt, 3}, "/p/travel.c4-3.png"},
       {{0x1a2b, 1}, "/p/travel.c4@0x1a2b.png"},
       {{0x1a2b, 2}, "/p/travel.c4@0x1a2b-2.png"},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(pictureOutputPath("/p/travel.c4", c.which), c.name);
+  for (const auto& [which, name] : cases)
+    EXPECT_EQ(pictureOutputPath("/p/travel.c4", which), name);
   const auto taken = [](const std::string& path) { return path == "/p/pic.png"; };
   EXPECT_EQ(freeOutputPath("/p/pic.png", taken), "/p/pic-2.png");
 #ifndef _WIN32  // Windows makes symbolic links only with a privilege, Wine not at all
@@ -251,11 +237,8 @@ TEST_F(Viewer, ArgumentsFoldersAndNaturalOrder) {
   dir.write("pics/pic1.img", {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'I', 'L', 'B', 'M'});
   const std::string a = good("a.img"), b = good("b.img");
   const std::string folder = dir.path("pics").string();
-  struct Case {
-    std::vector<std::string> arguments;
-    std::vector<std::string> files;
-  };
-  const Case cases[] = {
+  using Paths = std::vector<std::string>;
+  const std::pair<Paths, Paths> cases[] = {
       {{"\"" + a + "\""}, {a}},  // one argument: the Windows command-line rule
       {{a, b, dir.path("missing.img").string()}, {a, b, dir.path("missing.img").string()}},
       {{dir.path("my").string(), "b.img"}, {dir.path("my").string(), "b.img"}},
@@ -263,14 +246,14 @@ TEST_F(Viewer, ArgumentsFoldersAndNaturalOrder) {
       {{b, folder, a}, {b, p2, cat, p10, a}},
   };
   // Compared with the system's separators: Windows joins a folder's pictures with a backslash.
-  const auto preferred = [](std::vector<std::string> paths) {
+  const auto preferred = [](Paths paths) {
     for (std::string& path : paths)
       path = std::filesystem::path(path).make_preferred().string();
     return paths;
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(preferred(filesFromArguments(c.arguments)), preferred(c.files))
-        << ::testing::PrintToString(c.arguments);
+  for (const auto& [arguments, files] : cases) {
+    EXPECT_EQ(preferred(filesFromArguments(arguments)), preferred(files))
+        << ::testing::PrintToString(arguments);
   }
 }
 
@@ -281,26 +264,23 @@ TEST_F(Viewer, WarnsOfFilesThatShowLittleOrNothing) {
   };
   Bytes shortLength = clut8({0, 0, 0, 0});
   shortLength[7] = 20;
-  struct Case {
-    std::string path;
-    const char* says;  // part of the message; "" for none
-  };
-  const Case cases[] = {
+  // Each file and part of its message, "" for none.
+  const std::pair<std::string, const char*> cases[] = {
       {dir.write("whole.img", clut8({0, 0, 0, 0})), ""},
       {dir.write("short.img", clut8({0, 0, 0})), "ends early"},
       {dir.write("none.img", ImagBuilder::form().ihdr(header).bytes()), "no picture data"},
       {dir.write("length.img", shortLength), "the container length says 20 bytes"},
   };
-  for (const Case& c : cases) {
-    ViewerCore core(c.path);
+  for (const auto& [path, says] : cases) {
+    ViewerCore core(path);
     const Reaction reaction = core.onCommand(IDM_DECODE_ARGV);
     EXPECT_EQ(reaction.status, DecodeStatus::ok);
-    if (*c.says == '\0') {
-      EXPECT_EQ(core.message(), "") << c.path;
-      EXPECT_EQ(reaction.report, "") << c.path;
+    if (*says == '\0') {
+      EXPECT_EQ(core.message(), "") << path;
+      EXPECT_EQ(reaction.report, "") << path;
     } else {
-      EXPECT_NE(core.message().find(c.says), std::string::npos) << core.message();
-      EXPECT_EQ(reaction.report.find(c.path), 0u) << reaction.report;  // for standard error
+      EXPECT_NE(core.message().find(says), std::string::npos) << core.message();
+      EXPECT_EQ(reaction.report.find(path), 0u) << reaction.report;  // for standard error
     }
   }
 }
@@ -308,12 +288,10 @@ TEST_F(Viewer, WarnsOfFilesThatShowLittleOrNothing) {
 // By default each file gets the profile its header asks for; after Tab, the one chosen holds.
 TEST_F(Viewer, EachFileGetsItsProfileUntilTabChoosesOne) {
   const std::vector<Rgb> colours(16, Rgb{0xFF, 0, 0});
-  const std::string packed = dir.write(
-      "packed.img",
-      ImagBuilder::form().plte(colours).ihdr(ImagHeader::of(6, 4, 1, 2)).idat({1, 2}).bytes());
-  const std::string deep = dir.write(
-      "deep.img",
-      ImagBuilder::form().ihdr(ImagHeader::of(1, 2, 1, 6)).idat({1, 2, 3, 4, 5, 6}).bytes());
+  ImagBuilder packedFile = ImagBuilder::form().plte(colours).ihdr(ImagHeader::of(6, 4, 1, 2));
+  const std::string packed = dir.write("packed.img", packedFile.idat({1, 2}).bytes());
+  ImagBuilder deepFile = ImagBuilder::form().ihdr(ImagHeader::of(1, 2, 1, 6));
+  const std::string deep = dir.write("deep.img", deepFile.idat({1, 2, 3, 4, 5, 6}).bytes());
   const std::string classic = good("classic.img");
   ViewerCore core("");
   EXPECT_EQ(core.onDrop({packed, deep, classic, packed}).caption, packed + kAccurateCaption);
@@ -445,11 +423,9 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   core.onDrop({dir.write("wide.imag", wide)});
   key(core, 'w');  // fitted, it shrinks: averaged afresh for each picture
   EXPECT_EQ(core.view().pixels[0], 0);
-  core.onDrop({dir.write("red.imag", ImagBuilder::form()
-                                         .plte({{0xFF, 0, 0}})
-                                         .ihdr(ImagHeader::of(4, 2000, 2))
-                                         .idat(Bytes(4000))
-                                         .bytes())});
+  ImagBuilder redWide = ImagBuilder::form().plte({{0xFF, 0, 0}});
+  redWide.ihdr(ImagHeader::of(4, 2000, 2)).idat(Bytes(4000));
+  core.onDrop({dir.write("red.imag", redWide.bytes())});
   const PictureView shrunk = core.view();
   ASSERT_GT(shrunk.layout.divisor, 1);
   EXPECT_EQ(shrunk.pitch, std::size_t(shrunk.width) * 3);

@@ -1,8 +1,10 @@
 // The accurate profile's container walk, its refusals and its treatment of short data.
 
 #include <cstring>
+#include <tuple>
 
 #include "accuratecheck.h"
+#include "support/discimage.h"
 
 namespace {
 
@@ -14,11 +16,6 @@ ImagBuilder& smallPicture(ImagBuilder& file, std::uint8_t first = 1) {
 }
 
 const std::vector<Pixel> kSmallRow = {grey(1), grey(2)};
-
-void setU32(Bytes& file, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i)
-    file[at + i] = std::uint8_t(value >> (24 - 8 * i));
-}
 
 TEST(AccurateContainer, OddChunkIsReadWithOrWithoutItsPadByte) {
   for (const bool pad : {true, false}) {
@@ -34,13 +31,13 @@ TEST(AccurateContainer, ContainerLengthsAreIgnored) {
   for (const std::uint32_t length : {0u, 4u, 0x80000000u, 0xFFFFFFFFu}) {
     ImagBuilder form = ImagBuilder::form();
     Bytes file = smallPicture(form).bytes();
-    setU32(file, 4, length);
+    setContainerLength(file, 0, length);
     EXPECT_EQ(rowOf(decodeOk(file), 0), kSmallRow) << length;
 
     ImagBuilder cat = ImagBuilder::cat();
     file = smallPicture(cat).bytes();
-    setU32(file, 4, length);
-    setU32(file, 16, length);
+    setContainerLength(file, 0, length);
+    setContainerLength(file, 12, length);  // the first item's
     EXPECT_EQ(rowOf(decodeOk(file), 0), kSmallRow) << length;
   }
 }
@@ -72,42 +69,33 @@ TEST(AccurateContainer, PaletteOfOnePictureDoesNotReachTheNext) {
   EXPECT_EQ(pixelAt(decodeOk(cat.bytes(), second), 0, 0), kBlack);
 }
 
-struct Refusal {
-  const char* name;
-  Bytes file;
-  DecodeStatus status;
-};
-
 ImagHeader sized(int width, int height) {
   return header(4, width, width, height);
 }
 
 TEST(AccurateContainer, RefusalsSayWhy) {
-  const std::vector<Refusal> refusals = {
+  // clang-format off
+  const std::tuple<const char*, Bytes, DecodeStatus> refusals[] = {
       {"eleven bytes", {'F', 'O', 'R', 'M', 0, 0, 0, 0, 'I', 'M', 'A'}, DecodeStatus::tooShort},
       {"not IMAG", {'F', 'O', 'R', 'M', 0, 0, 0, 0, 'I', 'L', 'B', 'M'}, DecodeStatus::notCdiImage},
       {"no chunks", ImagBuilder::form().bytes(), DecodeStatus::noPicture},
       {"no IHDR", ImagBuilder::form().idat({1}).bytes(), DecodeStatus::noPicture},
-      {"palette only", ImagBuilder::form().ihdr(header(10, 1, 1, 1)).bytes(),
-       DecodeStatus::noPicture},
+      {"palette only", ImagBuilder::form().ihdr(header(10, 1, 1, 1)).bytes(), DecodeStatus::noPicture},
       {"model 0", ImagBuilder::form().ihdr(header(0, 1, 1, 1)).bytes(), DecodeStatus::unknownModel},
-      {"model 11", ImagBuilder::form().ihdr(header(11, 1, 1, 1)).bytes(),
-       DecodeStatus::unknownModel},
-      {"IHDR of 13 bytes", ImagBuilder::form().chunk("IHDR", Bytes(13, 1)).bytes(),
-       DecodeStatus::badHeader},
+      {"model 11", ImagBuilder::form().ihdr(header(11, 1, 1, 1)).bytes(), DecodeStatus::unknownModel},
+      {"IHDR of 13 bytes", ImagBuilder::form().chunk("IHDR", Bytes(13, 1)).bytes(), DecodeStatus::badHeader},
       {"width 0", ImagBuilder::form().ihdr(sized(0, 1)).bytes(), DecodeStatus::badHeader},
       {"height 0", ImagBuilder::form().ihdr(sized(1, 0)).bytes(), DecodeStatus::badHeader},
-      {"65535 x 65535", ImagBuilder::form().ihdr(sized(65535, 65535)).bytes(),
-       DecodeStatus::pictureTooLarge},
-      {"8192 x 8193", ImagBuilder::form().ihdr(sized(8192, 8193)).bytes(),
-       DecodeStatus::pictureTooLarge},
+      {"65535 x 65535", ImagBuilder::form().ihdr(sized(65535, 65535)).bytes(), DecodeStatus::pictureTooLarge},
+      {"8192 x 8193", ImagBuilder::form().ihdr(sized(8192, 8193)).bytes(), DecodeStatus::pictureTooLarge},
   };
-  for (const Refusal& r : refusals) {
+  // clang-format on
+  for (const auto& [name, file, status] : refusals) {
     AccuratePicture picture;
     picture.width = 7;  // whatever was there before is dropped
-    EXPECT_EQ(decodeAccurate(r.file, {}, picture), r.status) << r.name;
-    EXPECT_EQ(picture.width, 0) << r.name;
-    EXPECT_TRUE(picture.rgb.empty()) << r.name;
+    EXPECT_EQ(decodeAccurate(file, {}, picture), status) << name;
+    EXPECT_EQ(picture.width, 0) << name;
+    EXPECT_TRUE(picture.rgb.empty()) << name;
   }
 }
 
@@ -118,24 +106,17 @@ TEST(AccurateContainer, ShortDataLeavesTheRestBlack) {
     return std::move(
         ImagBuilder::form().chunk("PLTE", plteBody(0, greys(8))).ihdr(header(4, 3, 3, 1)));
   };
-  struct Case {
-    const char* what;
-    AccuratePicture picture;
-    std::vector<Pixel> row;
-  };
-  const Case cases[] = {
+  // clang-format off
+  const std::tuple<const char*, AccuratePicture, std::vector<Pixel>> cases[] = {
       {"2 bytes of 3", picture(form().idat({1, 2})), {grey(1), grey(2), kBlack}},
-      {"the bytes after the IDAT are not pixels",
-       picture(form().idat({1, 2}).raw({3, 3, 3, 3})),
-       {grey(1), grey(2), kBlack}},
-      {"an IDAT longer than the file",
-       picture(form().chunkWithLength("IDAT", 0x80000000u, {5})),
-       {grey(5), kBlack, kBlack}},
+      {"the bytes after the IDAT are not pixels", picture(form().idat({1, 2}).raw({3, 3, 3, 3})), {grey(1), grey(2), kBlack}},
+      {"an IDAT longer than the file", picture(form().chunkWithLength("IDAT", 0x80000000u, {5})), {grey(5), kBlack, kBlack}},
       {"no IDAT", picture(form()), {kBlack, kBlack, kBlack}},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(rowOf(c.picture, 0), c.row) << c.what;
-    EXPECT_FALSE(c.picture.complete) << c.what;
+  // clang-format on
+  for (const auto& [what, decoded, row] : cases) {
+    EXPECT_EQ(rowOf(decoded, 0), row) << what;
+    EXPECT_FALSE(decoded.complete) << what;
   }
 }
 

@@ -26,11 +26,8 @@ Bytes widePicture(int width, int height) {
     for (int x = 0; x < width; ++x)
       data.push_back(std::uint8_t(x + y));
   }
-  return ImagBuilder::form()
-      .chunk("PLTE", plteBody(0, greys(254)))
-      .ihdr(header(4, width, width, height))
-      .idat(data)
-      .bytes();
+  ImagBuilder file = ImagBuilder::form().chunk("PLTE", plteBody(0, greys(254)));
+  return file.ihdr(header(4, width, width, height)).idat(data).bytes();
 }
 
 TEST_F(AccurateConverter, WritesThePictureAtItsOwnSize) {
@@ -45,11 +42,8 @@ TEST_F(AccurateConverter, WritesThePictureAtItsOwnSize) {
 
 TEST_F(AccurateConverter, AspectDoublesNormalResolutionOnly) {
   const auto picture = [](int model, int width, int lineSize, const Bytes& data) {
-    return ImagBuilder::form()
-        .chunk("PLTE", plteBody(0, greys(16)))
-        .ihdr(header(model, width, lineSize, 1))
-        .idat(data)
-        .bytes();
+    ImagBuilder file = ImagBuilder::form().chunk("PLTE", plteBody(0, greys(16)));
+    return file.ihdr(header(model, width, lineSize, 1)).idat(data).bytes();
   };
   ASSERT_EQ(run({"--accurate", "--aspect"}, picture(4, 2, 2, {1, 2}), "n").exit, 0);
   ASSERT_EQ(run({"--accurate", "--aspect"}, picture(6, 2, 1, {0x12}), "d").exit, 0);
@@ -72,10 +66,8 @@ TEST_F(AccurateConverter, AllWritesEveryPictureOfACatNumbered) {
   const Bytes first = widePicture(3, 1);
   ImagBuilder cat = ImagBuilder::cat();
   cat.raw(Bytes(first.begin() + 12, first.end()));  // the chunks of a FORM, as the CAT's first item
-  cat.raw({'F', 'O', 'R', 'M', 0, 0, 0, 0, 'I', 'M', 'A', 'G'})
-      .chunk("PLTE", plteBody(0, greys(8)))
-      .ihdr(header(4, 2, 2, 1))
-      .idat({7, 6});
+  cat.raw({'F', 'O', 'R', 'M', 0, 0, 0, 0, 'I', 'M', 'A', 'G'});
+  cat.chunk("PLTE", plteBody(0, greys(8))).ihdr(header(4, 2, 2, 1)).idat({7, 6});
   const ToolRun result = run({"--accurate", "--all"}, cat.bytes(), "two");
   ASSERT_EQ(result.exit, 0) << result.err;
   const PictureFile one = readPicture(path("two-1.ppm")), two = readPicture(path("two-2.ppm"));

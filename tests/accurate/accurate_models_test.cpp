@@ -5,8 +5,7 @@
 namespace {
 
 Bytes pictureFile(const ImagHeader& h, const Bytes& idat, int paletteSize = 0) {
-  ImagBuilder file = ImagBuilder::form();
-  file.ihdr(h);
+  ImagBuilder file = ImagBuilder::form().ihdr(h);
   if (paletteSize > 0) file.chunk("PLTE", plteBody(0, greys(paletteSize)));
   return file.idat(idat).bytes();
 }
@@ -87,11 +86,9 @@ TEST(AccurateDyuv, YuvsGivesEachLineItsStartAndClampsBelowZero) {
 }
 
 TEST(AccurateDyuv, KindZeroIgnoresYuvs) {
-  const Bytes file = ImagBuilder::form()
-                         .ihdr(header(3, 1, 1, 1))  // start 16, 128, 128
-                         .chunk("YUVS", {200, 128, 128})
-                         .idat({0})
-                         .bytes();
+  // The IHDR's start: 16, 128, 128.
+  const Bytes file =
+      ImagBuilder::form().ihdr(header(3, 1, 1, 1)).chunk("YUVS", {200, 128, 128}).idat({0}).bytes();
   EXPECT_EQ(pixelAt(decodeOk(file), 0, 0), (Pixel{16, 16, 16}));
 }
 
@@ -115,13 +112,9 @@ TEST(AccurateClut, PalettesLoadFromTheirFirstEntryUntilThePicture) {
     Bytes later = plteBody(c.later, {{7, 8, 9}, {10, 11, 12}, {13, 14, 15}});
     later.resize(later.size() - c.cut);
     later[3] = c.count;
-    const Bytes file = ImagBuilder::form()
-                           .chunk("PLTE", plteBody(0, {{1, 2, 3}, {4, 5, 6}}))
-                           .chunk("PLTE", later)
-                           .ihdr(header(4, 4, 4, 1))
-                           .idat({0, 1, 254, 255})
-                           .chunk("PLTE", plteBody(0, {{9, 9, 9}}))
-                           .bytes();
+    ImagBuilder builder = ImagBuilder::form().chunk("PLTE", plteBody(0, {{1, 2, 3}, {4, 5, 6}}));
+    builder.chunk("PLTE", later).ihdr(header(4, 4, 4, 1)).idat({0, 1, 254, 255});
+    const Bytes file = builder.chunk("PLTE", plteBody(0, {{9, 9, 9}})).bytes();
     EXPECT_EQ(rowOf(decodeOk(file), 0), c.row) << c.later;
     AccurateSummary summary;  // what --info says of the palette: the last one before the picture
     EXPECT_EQ(describeAccurate(file, {}, summary), DecodeStatus::ok);

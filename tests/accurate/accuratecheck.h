@@ -47,12 +47,7 @@ inline std::vector<Pixel> greys(int count) {
 }
 
 inline ImagHeader header(int model, int width, int lineSize, int height) {
-  ImagHeader h;
-  h.model = std::uint16_t(model);
-  h.width = std::uint16_t(width);
-  h.lineSize = std::uint16_t(lineSize);
-  h.height = std::uint16_t(height);
-  return h;
+  return ImagHeader::of(model, width, height, lineSize);
 }
 
 // Decodes a file that must decode; the picture is empty when it did not.

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <random>
 #include <set>
+#include <tuple>
 
 #include "accurate.h"
 #include "accuratesamples.h"
@@ -14,22 +15,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A full frame of random DYUV bytes: many pixels sit at the edges of the artefact suppression.
-Bytes dyuvPicture() {
-  std::mt19937 random(11);
-  Bytes data(384 * 280);
-  for (auto& b : data)
-    b = static_cast<std::uint8_t>(random());
-  return ImagBuilder::form().ihdr(ImagHeader::of(3, 384, 280)).idat(data).bytes();
-}
-
 class Converter : public ::testing::Test {
  protected:
   TempDir dir;
 };
 
 TEST_F(Converter, PngAndPpmHoldTheViewersFrame) {
-  const Bytes dyuv = dyuvPicture();
+  // A full frame of random DYUV bytes: many pixels sit at the edges of the artefact suppression.
+  std::mt19937 random(11);
+  Bytes data(384 * 280);
+  for (auto& b : data)
+    b = static_cast<std::uint8_t>(random());
+  const Bytes dyuv = ImagBuilder::form().ihdr(ImagHeader::of(3, 384, 280)).idat(data).bytes();
   // The viewer's artefact threshold, 220, and no other: the picture tells them apart.
   ASSERT_NE(viewerRgb(dyuv, kFrameWidth, kFrameHeight, 219), viewerRgb(dyuv));
   ASSERT_NE(viewerRgb(dyuv, kFrameWidth, kFrameHeight, 221), viewerRgb(dyuv));
@@ -84,30 +81,25 @@ TEST_F(Converter, WarnsOfWhatThePictureDoesNotShow) {
   const Bytes cat =
       ImagBuilder::cat().raw(Bytes(whole.begin() + 12, whole.end())).raw(whole).bytes();
   const std::string early = "pic.img: the picture data ends early\n";
-  struct Case {
-    std::vector<std::string> options;
-    Bytes file;
-    std::string says;  // "" for nothing
-  };
-  const Case cases[] = {
+  // Options, file, and what it says ("" for nothing).
+  const std::tuple<std::vector<std::string>, Bytes, std::string> cases[] = {
       {{}, whole, ""},
       {{}, cut, early},
       {{"--accurate"}, cut, early},
       {{}, ImagBuilder::form().ihdr(clut8).bytes(), "pic.img: no picture data\n"},
       {{}, cat, "pic.img: picture 1 of 2 written; --all writes every picture\n"},
   };
-  for (const Case& c : cases) {
-    std::vector<std::string> args = c.options;
-    args.push_back(dir.write("pic.img", c.file));
-    args.push_back(dir.path("out.ppm").string());
+  for (const auto& [options, file, says] : cases) {
+    std::vector<std::string> args = options;
+    args.insert(args.end(), {dir.write("pic.img", file), dir.path("out.ppm").string()});
     const ToolRun result = runImag2png(args);
-    EXPECT_EQ(result.exit, 0) << c.says;
-    EXPECT_TRUE(fs::exists(dir.path("out.ppm"))) << c.says;
+    EXPECT_EQ(result.exit, 0) << says;
+    EXPECT_TRUE(fs::exists(dir.path("out.ppm"))) << says;
     fs::remove(dir.path("out.ppm"));
-    if (c.says.empty()) {
+    if (says.empty()) {
       EXPECT_EQ(result.err, "");
     } else {
-      EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+      EXPECT_NE(result.err.find(says), std::string::npos) << result.err;
       EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     }
   }

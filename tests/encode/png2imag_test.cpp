@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <tuple>
 
 #include "accurate.h"
 #include "imageencode.h"
@@ -35,27 +36,29 @@ Bytes convertAndDecode(const TempDir& dir, const char* model, bool classic, int 
   if (classic) args.push_back("--classic");
   const ToolRun run = runTool(args);
   EXPECT_EQ(run.exit, 0) << run.err;
+  EXPECT_EQ(run.err.empty(), width <= 768 && height <= 560) << run.err;  // wider: a word
   // By default the viewer and imag2png show it in the layout it was written in.
   const Profile shown = chooseProfile(readFile(out), ProfileMode::automatic).profile;
   if (classic || std::string_view(model) == "dyuv" || std::string_view(model) == "rl3") {
     EXPECT_EQ(shown, classic ? Profile::classic : Profile::accurate) << model;
   }
-  Bytes rgb;
-  if (classic) {
-    rgb = viewerRgb(readFile(out), width, height);
-  } else {
-    AccuratePicture picture;
-    if (decodeAccurateFile(out.c_str(), {}, picture) == DecodeStatus::ok && picture.complete &&
-        picture.width == width && picture.height == height)
-      rgb = picture.rgb;
-  }
-  return rgb;
+  if (classic) return viewerRgb(readFile(out), width, height);
+  AccuratePicture picture;
+  const bool decoded = decodeAccurateFile(out.c_str(), {}, picture) == DecodeStatus::ok;
+  const bool whole = picture.complete && picture.width == width && picture.height == height;
+  return decoded && whole ? picture.rgb : Bytes{};
+}
+
+// `n` bytes from `skip` into the body of the first chunk `id` of the converted DIR/out.imag.
+Bytes chunkBytes(const TempDir& dir, std::string_view id, int skip, int n) {
+  const Bytes file = readFile(dir.path("out.imag"));
+  const auto body = std::search(file.begin(), file.end(), id.begin(), id.end()) + 8 + skip;
+  return Bytes(body, body + n);
 }
 
 // Distinct colours for every index: 37 is odd, so n * 37 runs through all of 0..255.
 Rgb distinct(int n) {
-  return {static_cast<std::uint8_t>(n * 37), static_cast<std::uint8_t>(255 - n),
-          static_cast<std::uint8_t>(n ^ 0xA5)};
+  return {std::uint8_t(n * 37), std::uint8_t(255 - n), std::uint8_t(n ^ 0xA5)};
 }
 
 // Rows that take every coding path: one colour throughout (a to-the-end run), every pixel
@@ -137,10 +140,7 @@ TEST(Png2imag, AnIndexedPngsLargerPaletteGivesItsOrder) {
     return rgb;
   };
   EXPECT_EQ(convertAndDecode(dir, "clut4", false, 3, 1), colours({16, 0, 3}));
-  const Bytes file = readFile(dir.path("out.imag"));
-  const std::string_view name = "PLTE";
-  const auto at = std::search(file.begin(), file.end(), name.begin(), name.end()) + 12;
-  EXPECT_EQ(Bytes(at, at + 9), colours({0, 3, 16}));
+  EXPECT_EQ(chunkBytes(dir, "PLTE", 4, 9), colours({0, 3, 16}));
 }
 
 // White then black: the pair run "to the end" reads as a classic run to the row's end too, so
@@ -151,10 +151,7 @@ TEST(Png2imag, Rl3PairsThatReadAsClassicCodesTooAreWrittenAnotherWay) {
   writePng(dir, 2, 1, rgb);
   EXPECT_EQ(convertAndDecode(dir, "rl3", false, 2, 1), rgb);
   // The indexed PNG's palette order stands: white first.
-  const Bytes file = readFile(dir.path("out.imag"));
-  const std::string_view plte = "PLTE";
-  const auto at = std::search(file.begin(), file.end(), plte.begin(), plte.end()) + 12;
-  EXPECT_EQ(Bytes(at, at + 3), (Bytes{255, 255, 255}));
+  EXPECT_EQ(chunkBytes(dir, "PLTE", 4, 3), (Bytes{255, 255, 255}));
   writePng(dir, 1, 2, rgb);  // one pixel wide
   EXPECT_EQ(convertAndDecode(dir, "clut8", false, 1, 2), rgb);
 }
@@ -172,13 +169,7 @@ TEST_P(DyuvPhotograph, ComesWithin30DecibelsOfASmoothPhotograph) {
   const Bytes decoded = convertAndDecode(dir, "dyuv", GetParam(), photo.width, photo.height);
   ASSERT_EQ(decoded.size(), rgb.size());
   if (!GetParam()) {  // the IHDR's start is the first line's, for readers that skip YUVS
-    const Bytes file = readFile(dir.path("out.imag"));
-    const auto at = [&](std::string_view id) {
-      return std::search(file.begin(), file.end(), id.begin(), id.end()) - file.begin() + 8;
-    };
-    const auto ihdr = at("IHDR") + 11, yuvs = at("YUVS");
-    EXPECT_EQ(Bytes(file.begin() + ihdr, file.begin() + ihdr + 3),
-              Bytes(file.begin() + yuvs, file.begin() + yuvs + 3));
+    EXPECT_EQ(chunkBytes(dir, "IHDR", 11, 3), chunkBytes(dir, "YUVS", 0, 3));
   }
   double squares = 0;
   for (std::size_t i = 0; i < rgb.size(); ++i)
@@ -209,30 +200,27 @@ TEST(Png2imag, LargePicturesAreWarnedOfOrRefusedByTheClassicLayout) {
 
 // Refused with the reason, and nothing written.
 TEST(Png2imag, RefusesWhatTheModelCannotHold) {
-  struct Case {
-    int colours;
-    std::vector<std::string> options;
-    const char* says;
-  };
-  const Case cases[] = {
+  const std::tuple<int, std::vector<std::string>, const char*> cases[] = {
       {17, {"--model", "clut4"}, "more than 16 colours"},
       {9, {"--model", "rl3"}, "more than 8 colours"},
       {4, {"--model", "rgb888", "--classic"}, "the classic frame does not show RGB888 pictures"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [colours, options, says] : cases) {
     TempDir dir;
-    writePng(dir, 17, 2, picture(17, 2, c.colours));
+    writePng(dir, 17, 2, picture(17, 2, colours));
     const std::string output = dir.path("out.imag").string();
     std::vector<std::string> args = {PNG2IMAG, dir.path("in.png").string(), output};
-    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.insert(args.end(), options.begin(), options.end());
     const ToolRun run = runTool(args);
-    EXPECT_EQ(run.exit, 1) << c.says;
-    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
-    if (std::string_view(c.says).starts_with("more than")) {  // and how to reduce them
+    EXPECT_EQ(run.exit, 1) << says;
+    EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
+    if (std::string_view(says).starts_with("more than")) {  // and how to reduce them
       EXPECT_NE(run.err.find("pngquant"), std::string::npos) << run.err;
     }
     EXPECT_FALSE(std::filesystem::exists(output));
   }
+  // After --, every argument is a path, even one that reads as an option.
+  EXPECT_EQ(runTool({PNG2IMAG, "--model", "clut8", "--", "--help", "out.imag"}).exit, 1);
 }
 
 }  // namespace

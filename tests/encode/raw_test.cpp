@@ -8,7 +8,8 @@
 
 namespace {
 
-using Pixels = std::vector<std::array<std::uint8_t, 3>>;  // red, green, blue
+using Pixel = std::array<std::uint8_t, 3>;  // red, green, blue
+using Pixels = std::vector<Pixel>;
 
 struct RawCase {
   const char* name;
@@ -20,21 +21,12 @@ struct RawCase {
 };
 
 // Entry n of the test palette: distinct in every channel.
-std::array<std::uint8_t, 3> entry(int n) {
-  return {static_cast<std::uint8_t>(10 * n), static_cast<std::uint8_t>(200 - n),
-          static_cast<std::uint8_t>(n * 7 + 1)};
+Pixel entry(int n) {
+  return {std::uint8_t(10 * n), std::uint8_t(200 - n), std::uint8_t(n * 7 + 1)};
 }
 
-std::vector<Rgb> testPalette() {
-  std::vector<Rgb> colours;
-  for (int n = 0; n < 16; ++n)
-    colours.push_back({entry(n)[0], entry(n)[1], entry(n)[2]});
-  return colours;
-}
-
-std::array<std::uint8_t, 3> grey(int level) {
-  const auto g = static_cast<std::uint8_t>(level);
-  return {g, g, g};
+Pixel grey(int level) {
+  return {std::uint8_t(level), std::uint8_t(level), std::uint8_t(level)};
 }
 
 void PrintTo(const RawCase& c, std::ostream* out) {
@@ -47,16 +39,18 @@ TEST_P(Raw, ShowsTheDataWithWhatItIsGiven) {
   const RawCase& c = GetParam();
   TempDir dir;
   std::vector<std::string> args = {"--raw", c.shape};
-  if (c.palette == RawCase::triplets) {
-    Bytes triplets;
-    for (int n = 0; n < 16; ++n)
-      triplets.insert(triplets.end(), {entry(n)[0], entry(n)[1], entry(n)[2]});
-    args.insert(args.end(), {"--palette", dir.write("palette.rgb", triplets)});
-  } else if (c.palette == RawCase::iff) {
-    args.insert(
-        args.end(),
-        {"--palette", dir.write("palette.imag", ImagBuilder::form().plte(testPalette()).bytes())});
+  std::vector<Rgb> palette;  // the test palette, as an IFF file and as triplets
+  Bytes triplets;
+  for (int n = 0; n < 16; ++n) {
+    const Pixel e = entry(n);
+    palette.push_back({e[0], e[1], e[2]});
+    triplets.insert(triplets.end(), e.begin(), e.end());
   }
+  if (c.palette == RawCase::triplets)
+    args.insert(args.end(), {"--palette", dir.write("palette.rgb", triplets)});
+  const Bytes iff = ImagBuilder::form().plte(palette).bytes();
+  if (c.palette == RawCase::iff)
+    args.insert(args.end(), {"--palette", dir.write("palette.imag", iff)});
   if (!c.start.empty()) args.insert(args.end(), {"--start", c.start});
   args.insert(args.end(), {dir.write("data.raw", c.data), dir.path("out.ppm").string()});
   const ToolRun run = runImag2png(args);

@@ -29,16 +29,23 @@ TEST(NewFileWrite, LeavesAFileThatAppearsInTheMeantimeAlone) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.root()), {}), 3);
 }
 
-// When every temporary name it would try is taken (each names the process), the write fails and
-// writes nothing: never through another descriptor, never another program's file moved in.
+// Temporary names taken (each names the process) are passed over; when every name it would try
+// is taken, the write fails and writes nothing: never through another descriptor, never another
+// program's file moved in.
 TEST(AtomicWrite, FailsWhenEveryTemporaryNameIsTaken) {
   TempDir dir;
   const unsigned base = static_cast<unsigned>(::getpid()) * 7919u;
-  for (unsigned serial = 0; serial < 1000; ++serial)
-    dir.write(".out.png." + std::to_string((base + serial) % 1000000) + ".tmp", {});
-  EXPECT_NE(writeFileAtomically(dir.path("out.png").string(), Bytes{1}).find("cannot create"),
-            std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(dir.path("out.png")));
+  const auto take = [&](unsigned names) {
+    for (unsigned serial = 0; serial < names; ++serial)
+      dir.write(".out.png." + std::to_string((base + serial) % 1000000) + ".tmp", {});
+  };
+  const std::string out = dir.path("out.png").string();
+  take(50);
+  EXPECT_EQ(writeFileAtomically(out, Bytes{1}), "");
+  std::filesystem::remove(out);
+  take(1000);
+  EXPECT_NE(writeFileAtomically(out, Bytes{1}).find("cannot create"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 }  // namespace

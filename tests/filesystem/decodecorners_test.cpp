@@ -18,10 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A 2 x 2 CLUT8 picture of `colour` (its header gives no width).
 Bytes picture(Rgb colour) {
-  ImagHeader header;
-  header.model = 4, header.lineSize = 2, header.height = 2;
-  return ImagBuilder::form().plte({colour}).ihdr(header).idat({0, 0, 0, 0}).bytes();
+  return ImagBuilder::form().plte({colour}).ihdr(ImagHeader::of(4, 0, 2, 2)).idat(Bytes(4)).bytes();
 }
 Bytes redPicture() {
   return picture({0xFF, 0, 0});
@@ -46,11 +45,7 @@ TEST_F(FileSystemCorners, RefusedPathsKeepThePicture) {
   fs::create_symlink(dir.path("nowhere"), dir.path("dangling"));
   fs::create_symlink(dir.path("loop"), dir.path("loop"));
   const std::string notAFolder = dir.write("plain.img", redPicture()) + "/inside.img";
-  struct Case {
-    std::string path;
-    DecodeStatus status;
-  };
-  const Case cases[] = {
+  const std::pair<std::string, DecodeStatus> cases[] = {
       {dir.path("folder").string(), DecodeStatus::notRegularFile},
       {makeFifo(dir.path("fifo")), DecodeStatus::notRegularFile},  // must not wait for a writer
       {"/dev/zero", DecodeStatus::notRegularFile},
@@ -63,10 +58,10 @@ TEST_F(FileSystemCorners, RefusedPathsKeepThePicture) {
       {"", DecodeStatus::cannotOpen},
       {std::string(PATH_MAX + 10, 'x'), DecodeStatus::cannotOpen},
   };
-  for (const Case& c : cases) {
-    const std::string name = c.path.substr(0, 80);
-    EXPECT_EQ(decodeFile(c.path.c_str()), c.status) << name;
-    EXPECT_EQ(decodeDYUV(c.path.c_str()), -1) << name;
+  for (const auto& [path, status] : cases) {
+    const std::string name = path.substr(0, 80);
+    EXPECT_EQ(decodeFile(path.c_str()), status) << name;
+    EXPECT_EQ(decodeDYUV(path.c_str()), -1) << name;
     EXPECT_TRUE(frameUntouched()) << name;
   }
 }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <tuple>
 
 #include "filecopy.h"
 #include "support/tempdir.h"
@@ -45,12 +46,7 @@ std::int64_t interruptedThenRead(int fd, std::uint8_t* into, std::int64_t count)
 
 TEST(FileCopy, TheBytesThatArriveDecide) {
   TempDir dir;
-  struct Case {
-    const char* name;
-    ReadCall read;
-    DecodeStatus status;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, ReadCall, DecodeStatus> cases[] = {
       {"shrinks to 5 bytes", shrinkThenRead, DecodeStatus::shortRead},
       {"grows after its size was taken", growThenRead, DecodeStatus::ok},
       {"read fails part way", failAfterSomeBytes, DecodeStatus::shortRead},
@@ -60,18 +56,18 @@ TEST(FileCopy, TheBytesThatArriveDecide) {
   // With standard input closed, as a program may be started, the file opens as descriptor 0.
   const int savedStdin = ::dup(0);
   ::close(0);
-  for (const Case& c : cases) {
+  for (const auto& [name, read, status] : cases) {
     changingFile = dir.write("file.img", content);
     readCalls = 0;
     FileCopy copy;
-    EXPECT_EQ(readFileCopy(changingFile.c_str(), 1000, copy, c.read), c.status) << c.name;
-    if (c.status == DecodeStatus::ok) {
+    EXPECT_EQ(readFileCopy(changingFile.c_str(), 1000, copy, read), status) << name;
+    if (status == DecodeStatus::ok) {
       // The size taken first bounds the copy: a file that grows is read as it was.
-      ASSERT_EQ(copy.size, 100) << c.name;
-      EXPECT_EQ(Bytes(copy.bytes.get(), copy.bytes.get() + copy.size), content) << c.name;
+      ASSERT_EQ(copy.size, 100) << name;
+      EXPECT_EQ(Bytes(copy.bytes.get(), copy.bytes.get() + copy.size), content) << name;
     } else {
-      EXPECT_EQ(copy.bytes, nullptr) << c.name;  // untouched on failure
-      EXPECT_EQ(copy.size, 0) << c.name;
+      EXPECT_EQ(copy.bytes, nullptr) << name;  // untouched on failure
+      EXPECT_EQ(copy.size, 0) << name;
     }
   }
   ::dup2(savedStdin, 0);

@@ -24,10 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string failure(const std::string& path, const std::string& reason) {
-  return "imag2png: " + path + ": " + reason + "\n";
-}
-
 class Imag2pngCorners : public ::testing::Test {
  protected:
   void SetUp() override { fs::create_directory(out()); }
@@ -39,11 +35,7 @@ class Imag2pngCorners : public ::testing::Test {
 
 TEST_F(Imag2pngCorners, InputsThatAreNotPicturesWriteNothing) {
   fs::create_directory(dir.path("folder"));
-  struct Case {
-    std::string path;
-    DecodeStatus status;
-  };
-  const std::vector<Case> cases = {
+  const std::pair<std::string, DecodeStatus> cases[] = {
       {dir.path("folder").string(), DecodeStatus::notRegularFile},
       {makeFifo(dir.path("fifo")), DecodeStatus::notRegularFile},
       {dir.path("missing.img").string(), DecodeStatus::cannotOpen},
@@ -52,9 +44,9 @@ TEST_F(Imag2pngCorners, InputsThatAreNotPicturesWriteNothing) {
   };
   std::vector<std::string> batch = {"-o", out().string()};
   std::string allFailures;
-  for (const Case& c : cases) {
-    batch.push_back(c.path);
-    allFailures += failure(c.path, decodeStatusText(c.status));
+  for (const auto& [path, status] : cases) {
+    batch.push_back(path);
+    allFailures += "imag2png: " + path + ": " + decodeStatusText(status) + "\n";
   }
   const ToolRun all = runImag2png(batch);
   EXPECT_EQ(all.exit, 1);

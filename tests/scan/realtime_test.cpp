@@ -12,6 +12,7 @@
 #include "profile.h"
 #include "support/discimage.h"
 #include "support/realtimesectors.h"
+#include "support/scanfinds.h"
 #include "support/tempdir.h"
 #include "userdata.h"
 
@@ -24,11 +25,6 @@ Bytes pattern(std::size_t n, unsigned seed) {
   return bytes;
 }
 
-struct Find {
-  FoundPicture found;
-  Bytes bytes;
-};
-
 struct Scanned {
   std::vector<Find> finds;
   std::vector<std::string> reports;
@@ -40,23 +36,11 @@ Scanned scanPath(const std::string& path) {
   options.report = [&](const std::string& where, const std::string& what, bool failed) {
     out.reports.push_back(where + (failed ? " failed: " : ": ") + what);
   };
-  const DecodeStatus status = scanFile(
-      path.c_str(),
-      [&](const FoundPicture& found, ByteView bytes) {
-        out.finds.push_back({found, Bytes(bytes.data(), bytes.data() + bytes.size())});
-        return true;
-      },
-      nullptr, options);
-  EXPECT_EQ(status, DecodeStatus::ok);
+  out.finds = scanFinds(path, nullptr, options);
   // Real-time pictures are found among the others as their records end: put in file order.
   std::stable_sort(out.finds.begin(), out.finds.end(), [](const Find& a, const Find& b) {
     return std::tie(a.found.image, a.found.offset) < std::tie(b.found.image, b.found.offset);
   });
-  for (const Find& find : out.finds) {  // as the viewer reads them again
-    Bytes again;
-    EXPECT_EQ(readFoundPicture(path.c_str(), find.found, again), DecodeStatus::ok);
-    EXPECT_EQ(again, find.bytes);
-  }
   return out;
 }
 
@@ -89,10 +73,6 @@ Bytes repeated(const Bytes& line, int lines) {
   for (int n = 0; n < lines; ++n)
     data.insert(data.end(), line.begin(), line.end());
   return data;
-}
-
-Bytes runLines(std::uint8_t code, int lines) {
-  return repeated({code, 0}, lines);  // one colour to the end of the line
 }
 
 class RealTimeCoding : public ::testing::TestWithParam<CodingCase> {};
@@ -134,6 +114,7 @@ TEST_P(RealTimeCoding, RecordDecodesAsItsCodingSays) {
   }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Codings, RealTimeCoding,
     ::testing::Values(
@@ -145,17 +126,16 @@ INSTANTIATE_TEST_SUITE_P(
         CodingCase{"clut4Normal", 0x00, false, true, pattern(192 * 280, 6), 6, 384, 280, 192, 16},
         CodingCase{"clut8High", 0x32, false, true, pattern(768 * 560, 7), 4, 768, 560, 768, 256},
         CodingCase{"oddLines", 0x45, false, true, pattern(384 * 280, 8), 3, 384, 280, 384, 0},
-        CodingCase{"rl7", 0x04, false, true, runLines(0x85, 12), 8, 384, 12, 384, 128},
-        // A last line the codes end inside is a line (the sector's padding fills it).
-        CodingCase{"rl7Cut", 0x04, false, true, join({runLines(0x85, 12), {0x05}}), 8, 384, 13, 384,
-                   128},
+        // Lines of one colour to their end; a last line the codes end inside is a line (the
+        // sector's padding fills it).
+        CodingCase{"rl7", 0x04, false, true, repeated({0x85, 0}, 12), 8, 384, 12, 384, 128},
+        CodingCase{"rl7Cut", 0x04, false, true, join({repeated({0x85, 0}, 12), {0x05}}), 8, 384, 13, 384, 128},
         // RL3 counts pairs: two runs of 192 pairs fill a 768-pixel line. Codes past the
         // tallest picture are the next one's.
-        CodingCase{"rl3Double", 0x13, true, false, repeated({0xA3, 192, 0xA5, 192}, 7), 9, 768, 7,
-                   768, 8},
-        CodingCase{"rl3TooLong", 0x03, false, true, repeated({0xA3, 96, 0xA5, 96}, 300), 9, 384,
-                   280, 384, 8}),
+        CodingCase{"rl3Double", 0x13, true, false, repeated({0xA3, 192, 0xA5, 192}, 7), 9, 768, 7, 768, 8},
+        CodingCase{"rl3TooLong", 0x03, false, true, repeated({0xA3, 96, 0xA5, 96}, 300), 9, 384, 280, 384, 8}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // RGB555 comes as a record of lower bytes and one of upper bytes; joined, they are one picture.
 TEST(RealTime, Rgb555HalvesAreJoined) {
@@ -271,6 +251,9 @@ TEST(CueSheet, FollowsDataTracksOfItsFiles) {
   const ScanSource bin{3000, {}};  // a track the sheet gives no length runs to the file's end
   EXPECT_EQ(partOf(bin, 1000, INT64_MAX).size, 2000);
   EXPECT_EQ(partOf(bin, 4000, 10).size, 0);
+  std::uint8_t byte = 0;  // reads outside a source fail
+  EXPECT_EQ(partOf(bin, 1000, 500).readAt(501, &byte, 1), -1);
+  EXPECT_EQ(swappedWords(bin).readAt(-1, &byte, 1), -1);
 }
 
 }  // namespace

@@ -91,6 +91,8 @@ TEST(ScanCommand, ExitsWithOneWhenNothingIsFound) {
   EXPECT_EQ(gone.exit, 1);
   EXPECT_EQ(gone.err.rfind("imag2png: " + missing + ": ", 0), 0u) << gone.err;  // and why
   EXPECT_EQ(run({"--info", "--scan", empty}).exit, 1);
+  const ToolRun file = runImag2png({"--scan", "-o", empty, empty});
+  EXPECT_EQ(file.err, "imag2png: " + empty + ": not a folder\n");
 }
 
 // A name with quotes, a backslash, a newline and a byte that is not UTF-8 still gives one valid
@@ -106,27 +108,15 @@ TEST(ScanCommand, InfoJsonDescribesEachPictureOnOneLine) {
   EXPECT_EQ(info.exit, 0);
   ASSERT_EQ(info.lines.size(), 2u);
   const auto second = nlohmann::json::parse(info.lines[1]);
-  const nlohmann::json first = {{"path", dir.path("we\"ird\\ na\nme\xEF\xBF\xBD.bin").string()},
-                                {"offset", 100},
-                                {"container", "FORM"},
-                                {"picture", 1},
-                                {"pictures", 1},
-                                {"model", 4},
-                                {"model_name", "CLUT8"},
-                                {"width", 10},
-                                {"height", 4},
-                                {"line_size", 10},
-                                {"palette_entries", 2},
-                                {"palette_offset", 0},
-                                {"data_bytes", 40},
-                                {"data_needed", 40},
-                                {"complete", true},
-                                {"profile", "classic"},
-                                {"profile_reason", "the header fits the classic frame"},
-                                {"byte_order", "straight"},
-                                {"warnings",
-                                 {"the container length says 4 bytes; its chunks reach " +
-                                  std::to_string(shortLength.size() - 8)}}};
+  const std::string reach = std::to_string(shortLength.size() - 8);
+  // clang-format off
+  const nlohmann::json first = {
+      {"path", dir.path("we\"ird\\ na\nme\xEF\xBF\xBD.bin").string()}, {"offset", 100}, {"container", "FORM"},
+      {"picture", 1}, {"pictures", 1}, {"model", 4}, {"model_name", "CLUT8"}, {"width", 10}, {"height", 4},
+      {"line_size", 10}, {"palette_entries", 2}, {"palette_offset", 0}, {"data_bytes", 40}, {"data_needed", 40},
+      {"complete", true}, {"profile", "classic"}, {"profile_reason", "the header fits the classic frame"},
+      {"byte_order", "straight"}, {"warnings", {"the container length says 4 bytes; its chunks reach " + reach}}};
+  // clang-format on
   EXPECT_EQ(nlohmann::json::parse(info.lines[0]), first);
   EXPECT_EQ(second["model_name"], "RL7");
   EXPECT_TRUE(second["data_needed"].is_null());

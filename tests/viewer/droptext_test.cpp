@@ -8,30 +8,24 @@
 
 namespace {
 
-struct DropTextCase {
-  const char* text;
-  std::optional<std::string> path;
-};
-
-const DropTextCase kCases[] = {
-    DropTextCase{"file://localhost/home/a/pic.img", "/home/a/pic.img"},
-    DropTextCase{"FILE://LocalHost/x.img", "/x.img"},
-    DropTextCase{"file:/x.img", "/x.img"},
-    DropTextCase{"/home/a/plain path.img", "/home/a/plain path.img"},
-    DropTextCase{"  file:///x.img\r\n", "/x.img"},
-    DropTextCase{"file:///100%.img", "/100%.img"},     // a lone '%' stays
-    DropTextCase{"file:///odd%4", "/odd%4"},           // so does a cut-off escape
-    DropTextCase{"file:///nul%00.img", std::nullopt},  // no zero byte in a path
-    DropTextCase{"file://otherhost/x.img", std::nullopt},
-    DropTextCase{"file://localhost", std::nullopt},
-    DropTextCase{"file:relative.img", std::nullopt},
-    DropTextCase{"http://example.org/x.img", std::nullopt},
-    DropTextCase{"relative/x.img", std::nullopt},
-    DropTextCase{"", std::nullopt}};
-
 TEST(PathFromDropText, NamesOnlyLocalFiles) {
-  for (const DropTextCase& c : kCases)
-    EXPECT_EQ(pathFromDropText(c.text), c.path) << c.text;
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
+      {"file://localhost/home/a/pic.img", "/home/a/pic.img"},
+      {"FILE://LocalHost/x.img", "/x.img"},
+      {"file:/x.img", "/x.img"},
+      {"/home/a/plain path.img", "/home/a/plain path.img"},
+      {"  file:///x.img\r\n", "/x.img"},
+      {"file:///100%.img", "/100%.img"},     // a lone '%' stays
+      {"file:///odd%4", "/odd%4"},           // so does a cut-off escape
+      {"file:///nul%00.img", std::nullopt},  // no zero byte in a path
+      {"file://otherhost/x.img", std::nullopt},
+      {"file://localhost", std::nullopt},
+      {"file:relative.img", std::nullopt},
+      {"http://example.org/x.img", std::nullopt},
+      {"relative/x.img", std::nullopt},
+      {"", std::nullopt}};
+  for (const auto& [text, path] : cases)
+    EXPECT_EQ(pathFromDropText(text), path) << text;
 }
 
 TEST(FirstPathInDropText, SkipsLinesThatNameNoFile) {

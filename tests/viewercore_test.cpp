@@ -379,6 +379,10 @@ TEST_F(Viewer, PanelSaysWhatShows) {
   key(core, 's', kModCtrl);  // one picture: no number
   EXPECT_EQ(core.message(), "saved " + dir.path("one.cat.png").string());
   EXPECT_GT(std::filesystem::file_size(dir.path("one.cat.png")), 0u);
+  const std::vector<Rgb> all(256, Rgb{1, 2, 3});
+  core.onDrop({dir.write(
+      "all.img", ImagBuilder::form().plte(all).ihdr(ImagHeader::of(4, 1, 1)).idat({255}).bytes())});
+  EXPECT_EQ(core.panelText()[3], "palette: 256 entries");
 }
 
 // Before the first picture the window says what to do, and so does the panel.

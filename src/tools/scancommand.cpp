@@ -128,10 +128,6 @@ std::string scanOutputName(const std::string& input, long long offset, int pictu
 }
 
 int scanAndConvert(const ScanRequest& request, const std::vector<std::string>& paths) {
-  if (!request.folder.empty() && !std::filesystem::is_directory(pathFromUtf8(request.folder))) {
-    complain(request.folder, "not a folder");
-    return 1;
-  }
   bool passedOver = false;
   ScanOptions options;
   if (const std::string error = scanOptionsFor(request.palette, passedOver, options);

@@ -11,8 +11,8 @@
 #include "profile.h"
 
 struct ScanRequest {
-  std::string folder;                            // -o; empty: beside each input
-  bool all = false;                              // every picture of a CAT
+  std::string folder;  // -o, a folder that exists; empty: beside each input
+  bool all = false;    // every picture of a CAT
   ProfileMode profile = ProfileMode::automatic;  // of each picture
   AccurateConversion conversion;
   ImageFormat format = kDefaultFormat;

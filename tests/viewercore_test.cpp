@@ -395,6 +395,8 @@ TEST_F(Viewer, EmptyStartSaysWhatToDo) {
   EXPECT_EQ(core.panelText(), std::vector<std::string>{"no picture yet"});
   core.onDrop({dir.path("missing.img").string()});
   EXPECT_TRUE(core.emptyHint().empty());
+  EXPECT_EQ(core.panelText()[1],
+            decodeStatusText(DecodeStatus::cannotOpen));  // not "not a CD-i picture"
 }
 
 // The scenarios zoom, pan towards the top-left, fit, and leave full screen with Esc before Esc

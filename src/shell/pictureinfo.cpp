@@ -57,7 +57,7 @@ std::vector<std::string> panelLines(const PanelFacts& facts) {
   lines.push_back(file);
   switch (info.container) {
     case ContainerKind::none:
-      lines.push_back("not a CD-i picture");
+      lines.push_back(facts.unread.empty() ? "not a CD-i picture" : facts.unread);
       break;
     case ContainerKind::form:
       lines.push_back("FORM");

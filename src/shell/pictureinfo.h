@@ -30,6 +30,7 @@ struct PanelFacts {
   std::size_t position = 0;  // 1-based place in the file list, 0 when there is no list
   std::size_t count = 0;
   PictureInfo info;
+  std::string unread;  // why the file could not be read or shown; "" when it could
   bool accurate = false;
   std::string profileReason;  // why that profile: "palette starts at entry 16", ...
   int page = 0;               // the CAT picture shown in the accurate profile (0-based)

@@ -533,6 +533,7 @@ std::vector<std::string> ViewerCore::panelText() const {
   if (decoded_) facts.fileName = utf8FromPath(pathFromUtf8(shownName()).filename());
   if (!files_.empty()) facts.position = files_.index() + 1, facts.count = files_.size();
   facts.info = info_;
+  if (status_ != DecodeStatus::ok) facts.unread = decodeStatusText(status_);
   facts.accurate = accurate_;
   facts.profileReason = profileReasonText(choice_);
   facts.page = page_;

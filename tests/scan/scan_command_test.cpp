@@ -195,6 +195,7 @@ TEST(ScanCommand, InfoWithoutScanReadsAPictureFile) {
   EXPECT_EQ(described["model"], 0);
   const auto clut3 = nlohmann::json::parse(noHeader.lines[1]);
   EXPECT_EQ(clut3["data_bytes"], 0);
+  EXPECT_EQ(clut3["palette_entries"], 0);
   EXPECT_EQ(clut3["data_needed"], 2 * clut3["line_size"].get<int>());
   EXPECT_EQ(described["warnings"][0], decodeStatusText(DecodeStatus::noPicture));
 }

@@ -51,6 +51,8 @@ TEST(AccurateDyuv, BothPixelsOfAPairShareItsChroma) {
   // (223, 128, 4):   R = 223 - 43524/256 (truncated: -170), G = 223 + 22196/256 -> 309, clamped
   EXPECT_EQ(rowOf(picture, 0),
             (std::vector<Pixel>{{149, 142, 145}, {228, 221, 224}, {53, 255, 223}, {52, 255, 222}}));
+  EXPECT_TRUE(picture.complete);
+  EXPECT_FALSE(decodeOk(pictureFile(header(3, 4, 4, 2), kDyuvLine)).complete);  // one line of two
 }
 
 TEST(AccurateDyuv, InterpolationAveragesChromaWithoutByteWrap) {

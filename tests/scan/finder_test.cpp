@@ -111,6 +111,9 @@ TEST_F(Finder, SubheaderCopiesTellASectorImage) {
     scan(image.bytes(), &layout);
     EXPECT_EQ(layout, expected) << bad << " of " << sectors << " sectors bad";
   }
+  SectorLayout one{};  // a raw image of a single sector
+  scan(discImage(colourfulPicture(8, 8), SectorFormat::mode2Form1), &one);
+  EXPECT_EQ(one, SectorLayout::raw2352);
 }
 
 // A sector image that reads short of its size (it shrank while scanned) is an error, never a
@@ -127,6 +130,9 @@ TEST(FinderRead, ASectorImageReadShortIsAnError) {
                           }};
   std::vector<Find> finds;
   EXPECT_EQ(scanSource(source, SectorLayout::raw2352, keepFinds(finds)), DecodeStatus::shortRead);
+  const ScanSource failing{
+      4096, [](std::int64_t, std::uint8_t*, std::int64_t) { return std::int64_t{-1}; }};
+  EXPECT_EQ(scanSource(failing, SectorLayout::plain, keepFinds(finds)), DecodeStatus::shortRead);
   EXPECT_TRUE(finds.empty());
 }
 

@@ -150,6 +150,18 @@ TEST(RealTime, Rgb555HalvesAreJoined) {
   ASSERT_EQ(decodeAccurate(scanned.finds[0].bytes, {}, shown), DecodeStatus::ok);
   EXPECT_EQ(shown.rgb,
             reference(ImagHeader::of(2, 384, 280, 384, 16), join({upper, lower}), 0).rgb);
+  // Two lower halves: each is shown alone, its upper half zero.
+  SectorImage lone;
+  lone.record(lower, 0x06, 0).record(lower, 0x06, 1);
+  const Scanned alone = scanPath(dir.write("lone.rtf", lone.bytes()));
+  ASSERT_EQ(alone.finds.size(), 2u);
+  for (const auto& find : alone.finds) {
+    EXPECT_EQ(find.found.note, "the RGB555 lower half has no other half: the missing one is zero");
+    ASSERT_EQ(decodeAccurate(find.bytes, {}, shown), DecodeStatus::ok);
+    EXPECT_EQ(shown.rgb, reference(ImagHeader::of(2, 384, 280, 384, 16),
+                                   join({Bytes(lower.size(), 0), lower}), 0)
+                             .rgb);
+  }
 }
 
 // Files as real discs and bad copies have them: records of two channels interleaved, subheader

@@ -87,7 +87,8 @@ TEST(Options, CommandLine) {
     EXPECT_EQ(options.arguments.size(), files) << what;
   }
   EXPECT_EQ(parseViewerOptions({"--classic"}).profile, ProfileMode::classic);
-  EXPECT_FALSE(parseViewerOptions({"a.img"}).fit);
+  const ViewerOptions plain = parseViewerOptions({"a.img"});
+  EXPECT_FALSE(plain.fit || plain.fullScreen || plain.scan);
 }
 
 // Without options, accurate pictures larger than the window start shrunk.
@@ -182,6 +183,8 @@ TEST(Layout, BoxShrinkAverages) {
   EXPECT_EQ(got.width, 2);
   EXPECT_EQ(got.height, 2);
   EXPECT_EQ(got.pixels, (std::vector<std::uint8_t>{1, 10, 20, 9, 9, 9, 55, 65, 75, 255, 0, 1}));
+  EXPECT_EQ(boxShrink(pixels, 1, 2, 12, 1).pixels,
+            (std::vector<std::uint8_t>{0, 10, 20, 1, 10, 20}));
 }
 
 // The scenario saves pic.png, then pic-2.png; a name without extension and a dangling link,
@@ -232,8 +235,9 @@ TEST_F(Viewer, ArgumentsFoldersAndNaturalOrder) {
   std::filesystem::create_directories(dir.path("pics/sub"));
   const std::string p10 = good("pics/pic10.img"), p2 = good("pics/pic2.img");
   const std::string cat = this->cat("pics/pic3.cat");
-  good("pics/sub/pic1.img");                          // not recursed into
-  dir.write("pics/notes.txt", {'F', 'O', 'R', 'M'});  // too short to be a picture
+  good("pics/sub/pic1.img");  // not recursed into
+  const std::string empty =
+      dir.write("pics/empty", {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'I', 'M', 'A', 'G'});
   dir.write("pics/pic1.img", {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'I', 'L', 'B', 'M'});
   const std::string a = good("a.img"), b = good("b.img");
   const std::string folder = dir.path("pics").string();
@@ -242,8 +246,8 @@ TEST_F(Viewer, ArgumentsFoldersAndNaturalOrder) {
       {{"\"" + a + "\""}, {a}},  // one argument: the Windows command-line rule
       {{a, b, dir.path("missing.img").string()}, {a, b, dir.path("missing.img").string()}},
       {{dir.path("my").string(), "b.img"}, {dir.path("my").string(), "b.img"}},
-      {{folder}, {p2, cat, p10}},
-      {{b, folder, a}, {b, p2, cat, p10, a}},
+      {{folder}, {empty, p2, cat, p10}},
+      {{b, folder, a}, {b, empty, p2, cat, p10, a}},
   };
   // Compared with the system's separators: Windows joins a folder's pictures with a backslash.
   const auto preferred = [](Paths paths) {
@@ -397,6 +401,14 @@ TEST_F(Viewer, EmptyStartSaysWhatToDo) {
   EXPECT_TRUE(core.emptyHint().empty());
   EXPECT_EQ(core.panelText()[1],
             decodeStatusText(DecodeStatus::cannotOpen));  // not "not a CD-i picture"
+  // Entries 0 and 1 of 3 announced, and two bytes of the third.
+  const Bytes noHeader =
+      ImagBuilder::form().chunk("PLTE", {0, 0, 0, 3, 1, 2, 3, 4, 5, 6, 7, 8}).bytes();
+  core.onDrop({dir.write("noheader.img", noHeader)});
+  EXPECT_EQ(core.panelText(),
+            (std::vector<std::string>{
+                "noheader.img  (1/1)", "FORM", "no picture header", "palette: 2 entries",
+                "classic profile (only the classic reading takes this header), zoom 1:1"}));
 }
 
 // The scenarios zoom, pan towards the top-left, fit, and leave full screen with Esc before Esc
@@ -418,6 +430,7 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   EXPECT_EQ(key(core, kKeyF11).fullScreen, true);
   EXPECT_TRUE(core.fullScreen());
   EXPECT_EQ(key(core, kKeyF11).fullScreen, false);
+  EXPECT_TRUE(key(core, kKeyEscape).quit);
   key(core, '-');  // 1x: a picture wider than the window is cut, not shrunk, unless asked
   const Bytes wide = ImagBuilder::form().ihdr(ImagHeader::of(4, 2000, 2)).idat(Bytes(4000)).bytes();
   core.onDrop({dir.write("wide.imag", wide)});

@@ -37,6 +37,9 @@ TEST_F(Converter, PngAndPpmHoldTheViewersFrame) {
   const Bytes rgb = viewerRgb(dyuv);
   expected.insert(expected.end(), rgb.begin(), rgb.end());
   EXPECT_EQ(readFile(dir.path("pic.ppm")), expected);
+  const ToolRun piped = runImag2png({"--format", "ppm", input, "-"});
+  EXPECT_EQ(piped.exit, 0);
+  EXPECT_EQ(Bytes(piped.out.begin(), piped.out.end()), expected);
   ASSERT_EQ(runImag2png({input, dir.path("pic.PNG").string()}).exit, 0);
   const PictureFile png = readPicture(dir.path("pic.PNG"));
   EXPECT_EQ(png.rgb, rgb);
@@ -179,6 +182,13 @@ TEST_F(Converter, BatchConvertsWhatItCanAndNamesEachFailure) {
   EXPECT_EQ(runImag2png({"-o", dir.path("no/out").string(), good}).exit, 1);
   ASSERT_EQ(runImag2png({good, dir.path("again.png").string()}).exit, 0);
   EXPECT_EQ(readFile(dir.path("out/good.img.png")), readFile(dir.path("again.png")));
+  // A batch that reads one of its outputs converts in order: that input is read before it is
+  // replaced.
+  const std::string early = dir.write("out/early.png", colourfulPicture(5, 5));
+  const std::string later = dir.write("b/early", colourfulPicture(4, 4));
+  EXPECT_EQ(runImag2png({"-o", dir.path("out").string(), early, later}).exit, 0);
+  EXPECT_EQ(readPicture(dir.path("out/early.png.png")).rgb, viewerRgb(colourfulPicture(5, 5)));
+  EXPECT_EQ(readPicture(dir.path("out/early.png")).rgb, viewerRgb(colourfulPicture(4, 4)));
 }
 
 // Options that do not fit together, for every mode (accurate, scan, info), write nothing.
@@ -226,12 +236,13 @@ TEST_F(Converter, NeverOverwritesItsInput) {
   }
 }
 
-// As an ordinary user, so that a converter that took a device for a file could not replace it.
+// As an ordinary user, so that a converter that took a device for a file could not replace it;
+// without a standard input, so that the device opened is descriptor 0.
 TEST_F(Converter, DevicesAreWrittenInPlaceAndTheirErrorsReported) {
   const std::string input = dir.write("pic.img", colourfulPicture(4, 4));
   fs::permissions(dir.root(), fs::perms(0755));
   fs::permissions(input, fs::perms(0644));
-  const ToolLimits user{.asOrdinaryUser = true};
+  const ToolLimits user{.asOrdinaryUser = true, .closedInput = true};
   const ToolRun full = runImag2png({"--format", "png", input, "/dev/full"}, user);
   EXPECT_EQ(full.exit, 1);
   EXPECT_NE(full.err.find("imag2png: /dev/full: cannot write"), std::string::npos) << full.err;

@@ -160,7 +160,10 @@ TEST(Png2imag, Rl3PairsThatReadAsClassicCodesTooAreWrittenAnotherWay) {
 class DyuvPhotograph : public testing::TestWithParam<bool> {};
 
 TEST_P(DyuvPhotograph, ComesWithin30DecibelsOfASmoothPhotograph) {
-  const RgbPicture photo = photograph(383, 280, 0);  // an odd width: DYUV pairs pixels
+  RgbPicture photo = photograph(383, 280, 0);  // an odd width: DYUV pairs pixels
+  // Lines that start white, blue and yellow start at the ends of the byte's range.
+  photo.pixels[0] = {255, 255, 255}, photo.pixels[383] = {0, 0, 255};
+  photo.pixels[766] = {255, 255, 0};
   Bytes rgb;
   for (const Rgb& c : photo.pixels)
     rgb.insert(rgb.end(), {c.r, c.g, c.b});
@@ -170,6 +173,7 @@ TEST_P(DyuvPhotograph, ComesWithin30DecibelsOfASmoothPhotograph) {
   ASSERT_EQ(decoded.size(), rgb.size());
   if (!GetParam()) {  // the IHDR's start is the first line's, for readers that skip YUVS
     EXPECT_EQ(chunkBytes(dir, "IHDR", 11, 3), chunkBytes(dir, "YUVS", 0, 3));
+    EXPECT_EQ(chunkBytes(dir, "YUVS", 0, 9), (Bytes{255, 128, 128, 29, 255, 107, 226, 0, 149}));
   }
   double squares = 0;
   for (std::size_t i = 0; i < rgb.size(); ++i)
@@ -219,6 +223,12 @@ TEST(Png2imag, RefusesWhatTheModelCannotHold) {
     }
     EXPECT_FALSE(std::filesystem::exists(output));
   }
+  TempDir dir;  // a file too large to be read whole, however sparse
+  const std::string huge = dir.write("huge.png", {});
+  std::filesystem::resize_file(huge, (std::uintmax_t{256} << 20) + 1);
+  EXPECT_NE(runTool({PNG2IMAG, "--model", "clut8", huge, dir.path("out.imag").string()})
+                .err.find("over 256 MiB"),
+            std::string::npos);
   // After --, every argument is a path, even one that reads as an option.
   EXPECT_EQ(runTool({PNG2IMAG, "--model", "clut8", "--", "--help", "out.imag"}).exit, 1);
 }

@@ -65,12 +65,25 @@ TEST_F(Imag2pngCorners, AnUnwritableFolderIsReportedAndLeftAlone) {
   EXPECT_NE(readOnly.err.find("cannot create a file in its folder"), std::string::npos)
       << readOnly.err;
   EXPECT_EQ(namesIn(out()), std::set<std::string>{});
+
+  // A path that leaves no room for the name of its temporary file beside it.
+  fs::path deep = dir.root();
+  while (deep.string().size() + 151 < 3990)
+    deep /= std::string(150, 'd');
+  fs::create_directories(deep);
+  const fs::path longest = deep / (std::string(4086 - deep.string().size(), 'n') + ".png");
+  const ToolRun tooLong = runImag2png({input, longest.string()});
+  EXPECT_NE(tooLong.err.find(": cannot create a file in its folder: File name too long"),
+            std::string::npos)
+      << tooLong.err;
+  EXPECT_TRUE(fs::is_empty(deep));
 }
 
 TEST_F(Imag2pngCorners, AFullDiskLeavesNoPartialOutput) {
-  // A cap on file size makes every write past it fail as a full disk would.
+  // A cap on file size makes every write past it fail as a full disk would. Without a standard
+  // input, the file written is descriptor 0.
   const std::string input = dir.write("pic.img", colourfulPicture());
-  const ToolLimits nearlyFull{.largestFile = 4096};
+  const ToolLimits nearlyFull{.largestFile = 4096, .closedInput = true};
   const ToolRun fresh = runImag2png({input, (out() / "pic.png").string()}, nearlyFull);
   EXPECT_EQ(fresh.exit, 1);
   EXPECT_EQ(fresh.err.rfind("imag2png: " + (out() / "pic.png").string() + ": cannot write", 0), 0u)
@@ -82,6 +95,15 @@ TEST_F(Imag2pngCorners, AFullDiskLeavesNoPartialOutput) {
   EXPECT_EQ(runImag2png({input, existing}, nearlyFull).exit, 1);
   EXPECT_EQ(readFile(existing), before);
   EXPECT_EQ(namesIn(out()), std::set<std::string>{"old.png"});
+
+  // Each failed write gives its descriptor back: a long batch of them never runs out.
+  std::vector<std::string> batch = {"-o", out().string()};
+  for (int i = 0; i < 30; ++i)
+    batch.push_back(dir.write(std::to_string(i) + ".img", colourfulPicture()));
+  const ToolRun many = runImag2png(batch, {.largestFile = 4096, .mostOpenFiles = 20});
+  EXPECT_EQ(std::count(many.err.begin(), many.err.end(), '\n'), 30) << many.err;
+  for (int i = 0; i < 30; ++i)
+    EXPECT_NE(many.err.find(std::to_string(i) + ".img.png: cannot write"), std::string::npos) << i;
 }
 
 // Runs imag2png under strace and checks every rename it made: the file was synced before it

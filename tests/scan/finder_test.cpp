@@ -212,21 +212,23 @@ TEST_F(Finder, PicturesInSwappedWordsAreFoundSwappedBack) {
 }
 
 // A hostile file: tens of thousands of headers the decoder refuses, each with picture data
-// claiming to run on for megabytes. Each header must not read the rest of the file again.
+// claiming to run on for a megabyte or more. Each header must not read the rest of the file again.
 TEST(FinderCost, HeadersClaimingHugeDataDoNotRereadTheFile) {
-  ImagBuilder builder = ImagBuilder::form().ihdr(ImagHeader::of(4, 0, 4));  // no width: refused
-  const Bytes fake = builder.chunkWithLength("IDAT", 0x7FFFFFF0, {}).bytes();
+  const auto fake = [](std::uint32_t claimed) {  // no width: refused
+    ImagBuilder builder = ImagBuilder::form().ihdr(ImagHeader::of(4, 0, 4));
+    return builder.chunkWithLength("IDAT", claimed, {}).bytes();
+  };
   const Bytes real = colourfulPicture(200, 200);  // across the scanner's third window
   const std::size_t realAt = (std::size_t{3} << 20) - 20000, size = std::size_t{4} << 20;
   Bytes file;
-  const auto fill = [&](std::size_t until) {
-    while (file.size() + fake.size() <= until)
-      file.insert(file.end(), fake.begin(), fake.end());
+  const auto fill = [&](std::size_t until, const Bytes& header) {
+    while (file.size() + header.size() <= until)
+      file.insert(file.end(), header.begin(), header.end());
     file.resize(until);
   };
-  fill(realAt);
+  fill(realAt, fake(0x180000));  // the bytes read ahead are dropped as headers pass them
   file.insert(file.end(), real.begin(), real.end());
-  fill(size);
+  fill(size, fake(0x7FFFFFF0));
 
   std::int64_t bytesRead = 0;
   const ScanSource source{static_cast<std::int64_t>(file.size()),
@@ -241,7 +243,7 @@ TEST(FinderCost, HeadersClaimingHugeDataDoNotRereadTheFile) {
   ASSERT_EQ(finds.size(), 1u);
   EXPECT_EQ(finds[0].found.offset, std::int64_t(realAt));
   EXPECT_EQ(finds[0].bytes, real);
-  EXPECT_LE(bytesRead, 3 * std::int64_t(size));
+  EXPECT_LE(bytesRead, 2 * std::int64_t(size));  // once by the windows, once ahead at most
 }
 
 }  // namespace

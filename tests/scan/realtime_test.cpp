@@ -179,10 +179,11 @@ TEST(RealTime, HostileSectorsAreSkippedOrBounded) {
   image.sector(other, pattern(2048, 3));
   image.sector(video, pattern(2048, 4), &wrongChannel);  // the first copy fits its neighbours
   image.sector(end, pattern(2048, 5)).sector(otherEnd, pattern(2048, 6));
-  image.sector({1, 4, kVideoSector | kEndOfRecord, 0x85}, pattern(2048, 7));  // bit 7: unknown
   image.sector({1, 6, kVideoSector | kEndOfRecord, 0x04}, {});  // RL7 of padding alone: no line
   for (int n = 0; n < 400; ++n)
     image.sector({1, 5, kVideoSector, 0x05}, pattern(2048, 8));
+  // Bit 7 is unknown; of the copies, only the first shares a channel with the sector before.
+  image.sector({1, 5, kVideoSector | kEndOfRecord, 0x85}, pattern(2048, 7), &wrongFile);
   const Scanned scanned = scanPath(dir.write("hostile.rtf", image.bytes()));
 
   ASSERT_EQ(scanned.finds.size(), 3u);

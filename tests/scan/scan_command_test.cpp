@@ -188,8 +188,9 @@ TEST(ScanCommand, InfoWithoutScanReadsAPictureFile) {
   const std::string headless = dir.write("headless.imag", ImagBuilder::form().idat({1}).bytes());
   const std::string dataless =
       dir.write("dataless.imag", ImagBuilder::form().ihdr(ImagHeader::of(7, 2, 2)).bytes());
-  const Listing noHeader = run({"--info", "--json", headless, dataless});
-  ASSERT_EQ(noHeader.lines.size(), 2u);
+  const std::string empty = dir.write("empty.cat", ImagBuilder::cat().bytes());
+  const Listing noHeader = run({"--info", "--json", headless, dataless, empty});
+  ASSERT_EQ(noHeader.lines.size(), 3u);  // a CAT of no picture is described all the same
   const auto described = nlohmann::json::parse(noHeader.lines[0]);
   EXPECT_EQ(described["width"], 0);  // a picture without IHDR has no size, nor model
   EXPECT_EQ(described["model"], 0);

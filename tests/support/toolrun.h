@@ -24,6 +24,8 @@
 struct ToolLimits {
   bool asOrdinaryUser = false;         // as nobody when running as root
   rlim_t largestFile = RLIM_INFINITY;  // writes past this many bytes fail as on a full disk
+  bool closedInput = false;            // no standard input: the next file opened is descriptor 0
+  rlim_t mostOpenFiles = RLIM_INFINITY;
 };
 
 struct ToolRun {
@@ -50,6 +52,10 @@ inline StartedTool startTool(const std::vector<std::string>& argv, const ToolLim
   const int out = ::open((stem + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
   const int err = ::open((stem + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
   if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+  if (limits.closedInput) ::close(0);
+  const rlimit files{limits.mostOpenFiles, limits.mostOpenFiles};
+  if (limits.mostOpenFiles != RLIM_INFINITY && ::setrlimit(RLIMIT_NOFILE, &files) != 0)
+    ::_exit(126);
   if (limits.largestFile != RLIM_INFINITY) {
     const rlimit cap{limits.largestFile, limits.largestFile};
     std::signal(SIGXFSZ, SIG_IGN);  // so an oversized write fails with EFBIG instead of killing

@@ -36,8 +36,10 @@ const std::uint8_t* findType(const std::uint8_t* from, const std::uint8_t* to) {
 #endif
 }
 
+// Checked against the vector's size where the library checks (the hardened builds).
 ByteView viewOf(const std::vector<std::uint8_t>& bytes, std::int64_t from, std::int64_t n) {
-  return ByteView(std::span<const std::uint8_t>(bytes.data() + from, static_cast<std::size_t>(n)));
+  return ByteView(std::span<const std::uint8_t>(bytes).subspan(static_cast<std::size_t>(from),
+                                                               static_cast<std::size_t>(n)));
 }
 
 // Read-ahead bytes that headers no longer need are dropped once there are as many of them as

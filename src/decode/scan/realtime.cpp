@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <span>
 
 namespace {
 
@@ -398,8 +399,11 @@ DecodeStatus scanRealTime(const ScanSource& source, SectorLayout layout,
     if (source.readAt(sector * bytes, batch.data(), count * bytes) != count * bytes) {
       return DecodeStatus::shortRead;
     }
+    // Sectors are taken from what was read, checked against it where the library checks.
+    const std::span<const std::uint8_t> read(batch.data(), static_cast<std::size_t>(count * bytes));
     for (std::int64_t i = 0; i < count; ++i) {
-      const std::uint8_t* at = batch.data() + i * bytes;
+      const std::uint8_t* at =
+          read.subspan(static_cast<std::size_t>(i * bytes), static_cast<std::size_t>(bytes)).data();
       gather.sector(sector + i, at, i + 1 < count ? at + bytes : nullptr);
     }
     sector += count;

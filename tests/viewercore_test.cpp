@@ -146,6 +146,8 @@ TEST(Layout, ScalesPlacesAndPans) {
   EXPECT_EQ(fitScale(5, 0, 400, 300, 16), 0);  // a side of 0 has no scale, and divides nothing
   EXPECT_EQ(shrinkDivisor(1000, 0, 400, 300), 1);
   EXPECT_EQ(shrinkDivisor(0, 1000, 400, 300), 1);
+  EXPECT_EQ(shrinkDivisor(5, 5, 400, 0), 1);  // a window of no area
+  EXPECT_EQ(shrinkDivisor(5, 5, 0, 300), 1);
   EXPECT_EQ(shrinkDivisor(5, 1, 1, 1), 5);  // a window one pixel wide
 }
 
@@ -369,24 +371,30 @@ TEST_F(Viewer, PanelSaysWhatShows) {
             "classic profile (the header fits the classic frame), zoom fit (1:2)");
   key(core, 's', kModCtrl);  // each page under its own name, the classic frame too
   EXPECT_EQ(core.message(), "saved " + dir.path("two.cat-1.png").string());
+  EXPECT_FALSE(core.expireMessage(ViewerCore::Clock::now()));
   const Reaction second = key(core, kKeyPageDown);
   EXPECT_EQ(second.caption, dir.path("two.cat").string() + " [accurate 2/2]");
   EXPECT_TRUE(second.repaint);
   EXPECT_FALSE(core.view().bgr);                   // the accurate picture is red first
   EXPECT_EQ(core.panelText()[2], "CLUT8, 2 x 1");  // the page's own
-  EXPECT_FALSE(key(core, kKeyPageDown).repaint);   // no third page
+  EXPECT_EQ(core.panelText().back(),
+            "accurate profile, picture 2/2 (picture 2 of a CAT), zoom fit (16x)");
+  EXPECT_FALSE(key(core, kKeyPageDown).repaint);  // no third page
   key(core, 's', kModCtrl);
   EXPECT_EQ(core.message(), "saved " + dir.path("two.cat-2.png").string());
-  EXPECT_EQ(key(core, kKeyPageUp).caption, dir.path("two.cat").string());
+  const Reaction first = key(core, kKeyPageUp);
+  EXPECT_EQ(first.caption, dir.path("two.cat").string());
+  EXPECT_TRUE(first.repaint && first.setCaption);
   core.onDrop({dir.write("one.cat", red(ImagBuilder::cat()).bytes())});
   EXPECT_EQ(core.panelText()[1], "CAT with 1 picture");
   key(core, 's', kModCtrl);  // one picture: no number
   EXPECT_EQ(core.message(), "saved " + dir.path("one.cat.png").string());
   EXPECT_GT(std::filesystem::file_size(dir.path("one.cat.png")), 0u);
-  const std::vector<Rgb> all(256, Rgb{1, 2, 3});
+  const std::vector<Rgb> ten(10, Rgb{1, 2, 3});  // entries 250 to 259: those past 255 are none
   core.onDrop({dir.write(
-      "all.img", ImagBuilder::form().plte(all).ihdr(ImagHeader::of(4, 1, 1)).idat({255}).bytes())});
-  EXPECT_EQ(core.panelText()[3], "palette: 256 entries");
+      "end.img",
+      ImagBuilder::form().plte(ten, 250).ihdr(ImagHeader::of(4, 1, 1)).idat({255}).bytes())});
+  EXPECT_EQ(core.panelText()[3], "palette: 6 entries");
 }
 
 // Before the first picture the window says what to do, and so does the panel.
@@ -447,6 +455,7 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   core.onDrop({dir.write("red.imag", redWide.bytes())});
   const PictureView shrunk = core.view();
   ASSERT_GT(shrunk.layout.divisor, 1);
+  EXPECT_EQ(shrunk.width, (2000 - 1) / shrunk.layout.divisor + 1);
   EXPECT_EQ(shrunk.pitch, std::size_t(shrunk.width) * 3);
   EXPECT_EQ(shrunk.pixels[0], 0xFF);
   core.onResize(100, 100);  // the classic frame shrunk: each picture's averaged afresh

@@ -1,6 +1,7 @@
 #include "pictureinfo.h"
 
 #include <algorithm>
+#include <array>
 
 #include "accuratechunks.h"
 
@@ -28,7 +29,7 @@ PictureInfo describePicture(ByteView file, int index) {
     info.pixelData = chunks->idat.has_value();
   }
   //   PLTE: +0 first entry  +2 count  +4 count x (R, G, B)
-  bool loaded[256] = {};
+  std::array<bool, 256> loaded{};
   for (const ByteView& plte : chunks->palettes) {
     const int first = readWord(plte, 0);
     const std::int64_t stored = plte.size() >= 4 ? (plte.size() - 4) / 3 : 0;
@@ -36,7 +37,7 @@ PictureInfo describePicture(ByteView file, int index) {
     for (std::int64_t i = first; i < std::min<std::int64_t>(first + count, 256); ++i)
       loaded[i] = true;
   }
-  info.paletteEntries = static_cast<int>(std::count(std::begin(loaded), std::end(loaded), true));
+  info.paletteEntries = static_cast<int>(std::count(loaded.begin(), loaded.end(), true));
   return info;
 }
 

@@ -179,6 +179,7 @@ TEST_F(Converter, BatchConvertsWhatItCanAndNamesEachFailure) {
   EXPECT_NE(result.err.find("imag2png: " + twin + ": would overwrite"), std::string::npos);
   EXPECT_EQ(result.err.find("imag2png: " + dir.path("out").string() + ": folder created\n"), 0u);
   EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 3);
+  EXPECT_EQ(runImag2png({"-o", dir.path("out").string(), good, twin}).exit, 1);  // refused alone
   EXPECT_EQ(runImag2png({"-o", dir.path("no/out").string(), good}).exit, 1);
   ASSERT_EQ(runImag2png({good, dir.path("again.png").string()}).exit, 0);
   EXPECT_EQ(readFile(dir.path("out/good.img.png")), readFile(dir.path("again.png")));
@@ -220,6 +221,7 @@ TEST_F(Converter, UsageErrorsExitWithTwo) {
   }
   EXPECT_EQ(namesIn(dir.root()), std::set<std::string>{"pic.img"});
   EXPECT_EQ(runImag2png({"--help"}).exit, 0);
+  EXPECT_EQ(runImag2png({"--", "--help"}).exit, 1);  // a file of that name, which is not there
   EXPECT_EQ(runImag2png({"--version"}).out.rfind("imag2png ", 0), 0u);
 }
 

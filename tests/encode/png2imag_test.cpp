@@ -190,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, DyuvPhotograph, testing::Bool(),
 // with --classic, since that layout cannot show it, and nothing is written.
 TEST(Png2imag, LargePicturesAreWarnedOfOrRefusedByTheClassicLayout) {
   TempDir dir;
-  writePng(dir, 800, 2, picture(800, 2, 16));
+  writePng(dir, 769, 2, picture(769, 2, 16));  // one pixel wider than the widest screen
   const std::string in = dir.path("in.png").string(), out = dir.path("out.imag").string();
   const ToolRun wide = runTool({PNG2IMAG, in, out, "--model", "clut8"});
   EXPECT_EQ(wide.exit, 0);

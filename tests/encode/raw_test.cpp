@@ -87,6 +87,7 @@ TEST(RawShape, RefusalsSayWhatIsWrong) {
       {{"clut4:65536x1"}, "each 1 to 65535"},
       {{"rgb888:21846x1"}, "lines of 21846 pixels are too long for rgb888"},
       {{"dyuv:2x1", "--start", "1,2"}, "--start needs Y,U,V, each 0 to 255: '1,2'"},
+      {{"dyuv:2x1", "--start", "0,255,256"}, "each 0 to 255: '0,255,256'"},
       {{"rgb888:21845x1"}, ""},  // last: it writes the output
   };
   for (auto [args, says] : cases) {

@@ -57,6 +57,10 @@ TEST_P(FinderPlacement, FindsEveryPictureWholeAtItsFileOffset) {
     EXPECT_EQ(finds[i].found.model, 4);
   }
   EXPECT_EQ(finds[1].found.width, 40);
+  int visits = 0;  // a visitor that asks to stop is not called again
+  const FoundVisitor stop = [&](const FoundPicture&, ByteView) { return ++visits == 0; };
+  EXPECT_EQ(scanFile(dir.path("dump.bin").c_str(), stop), DecodeStatus::ok);
+  EXPECT_EQ(visits, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -137,12 +137,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
-// RGB555 comes as a record of lower bytes and one of upper bytes; joined, they are one picture.
+// RGB555 comes as a record of lower bytes and one of upper bytes, in either order; joined, they
+// are one picture.
 TEST(RealTime, Rgb555HalvesAreJoined) {
   TempDir dir;
   const Bytes lower = pattern(384 * 280, 11), upper = pattern(384 * 280, 12);
   SectorImage image;
-  image.record(lower, 0x06, 0).record(upper, 0x07, 1);
+  image.record(upper, 0x07, 0).record(lower, 0x06, 1);
   const Scanned scanned = scanPath(dir.write("rgb.rtf", image.bytes()));
   ASSERT_EQ(scanned.finds.size(), 1u);
   EXPECT_EQ(scanned.finds[0].found.offset, image.dataOffset(0));
@@ -150,9 +151,10 @@ TEST(RealTime, Rgb555HalvesAreJoined) {
   ASSERT_EQ(decodeAccurate(scanned.finds[0].bytes, {}, shown), DecodeStatus::ok);
   EXPECT_EQ(shown.rgb,
             reference(ImagHeader::of(2, 384, 280, 384, 16), join({upper, lower}), 0).rgb);
-  // Two lower halves: each is shown alone, its upper half zero.
+  // Two lower halves, one record after the other in one channel: each is shown alone, its upper
+  // half zero.
   SectorImage lone;
-  lone.record(lower, 0x06, 0).record(lower, 0x06, 1);
+  lone.record(lower, 0x06, 0).record(lower, 0x06, 0);
   const Scanned alone = scanPath(dir.write("lone.rtf", lone.bytes()));
   ASSERT_EQ(alone.finds.size(), 2u);
   for (const auto& find : alone.finds) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "byteswap.h"
 #include "container.h"
 #include "support/framecheck.h"
 
@@ -14,6 +15,14 @@ ImagHeader clut8(int bpr, int h, int model = 4) {
 
 ImagBuilder greyForm(int colours = 8) {
   return std::move(ImagBuilder::form().plte(greyRamp(colours)));
+}
+
+TEST(ByteOrder, MostSignificantFirst) {
+  const std::uint8_t bytes[] = {0x80, 0xFF, 0x01, 0x02};
+  EXPECT_EQ(byteswaplp(bytes), 0x80FF0102u);
+  EXPECT_EQ(byteswapsp(bytes), 0x80FF);
+  EXPECT_EQ(byteswapl(0x80FF0102u), 0x0201FF80u);
+  EXPECT_EQ(byteswaps(0x80FF), 0xFF80);
 }
 
 TEST(Container, AcceptsFormAndCatOfImagOnly) {

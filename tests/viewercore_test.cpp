@@ -130,8 +130,8 @@ TEST(Layout, ScalesPlacesAndPans) {
       // never thinner than a screen pixel, and no overflow at the largest sizes
       {65535, 1, 100, 100, {.shrinkLarger = true}, 1, {{0, 0, 100, 1}, {0, 49, 100, 1}, 1, 656}, "1:656"},
       {65535, 65535, 200, 100, {.shrinkLarger = true}, 1, {{0, 0, 100, 100}, {50, 0, 100, 100}, 1, 656}, "1:656"},
-      {0, 0, 400, 300, {}, 1, {{}, {}, 0, 1}, "1:1"},
-      {10, 0, 400, 300, {}, 1, {{}, {}, 0, 1}, "1:1"},
+      {0, 0, 400, 300, {}, 1, {{0, 0, 0, 0}, {0, 0, 0, 0}, 0, 1}, "1:1"},
+      {10, 0, 400, 300, {}, 1, {{0, 0, 0, 0}, {0, 0, 0, 0}, 0, 1}, "1:1"},
       {10, 10, 400, 1, {}, 1, {{0, 0, 10, 1}, {187, 0, 10, 1}, 1, 1}, "1:1"},  // a window one pixel high
   };
   // clang-format on
@@ -385,7 +385,7 @@ TEST_F(Viewer, PanelSaysWhatShows) {
   const Reaction first = key(core, kKeyPageUp);
   EXPECT_EQ(first.caption, dir.path("two.cat").string());
   EXPECT_TRUE(first.repaint && first.setCaption);
-  core.onDrop({dir.write("one.cat", red(ImagBuilder::cat()).bytes())});
+  EXPECT_TRUE(core.onDrop({dir.write("one.cat", red(ImagBuilder::cat()).bytes())}).repaint);
   EXPECT_EQ(core.panelText()[1], "CAT with 1 picture");
   key(core, 's', kModCtrl);  // one picture: no number
   EXPECT_EQ(core.message(), "saved " + dir.path("one.cat.png").string());

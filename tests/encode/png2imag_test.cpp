@@ -229,6 +229,7 @@ TEST(Png2imag, RefusesWhatTheModelCannotHold) {
   EXPECT_NE(runTool({PNG2IMAG, "--model", "clut8", huge, dir.path("out.imag").string()})
                 .err.find("over 256 MiB"),
             std::string::npos);
+  EXPECT_EQ(runTool({PNG2IMAG, "in.png", "out.imag", "--model"}).exit, 2);  // and no value
   // After --, every argument is a path, even one that reads as an option.
   EXPECT_EQ(runTool({PNG2IMAG, "--model", "clut8", "--", "--help", "out.imag"}).exit, 1);
 }

@@ -88,6 +88,7 @@ TEST(RawShape, RefusalsSayWhatIsWrong) {
       {{"rgb888:21846x1"}, "lines of 21846 pixels are too long for rgb888"},
       {{"dyuv:2x1", "--start", "1,2"}, "--start needs Y,U,V, each 0 to 255: '1,2'"},
       {{"dyuv:2x1", "--start", "0,255,256"}, "each 0 to 255: '0,255,256'"},
+      {{"dyuv:2x1", "--start", "0,256,0"}, "each 0 to 255: '0,256,0'"},
       {{"rgb888:21845x1"}, ""},  // last: it writes the output
   };
   for (auto [args, says] : cases) {

@@ -91,6 +91,10 @@ TEST(ScanCommand, ExitsWithOneWhenNothingIsFound) {
   EXPECT_EQ(gone.exit, 1);
   EXPECT_EQ(gone.err.rfind("imag2png: " + missing + ": ", 0), 0u) << gone.err;  // and why
   EXPECT_EQ(run({"--info", "--scan", empty}).exit, 1);
+  const ToolRun noPalette = runImag2png({"--scan", "--palette", missing, empty});
+  EXPECT_EQ(noPalette.exit, 1);
+  EXPECT_EQ(noPalette.err.rfind("imag2png: --palette: " + missing + ": ", 0), 0u) << noPalette.err;
+  EXPECT_EQ(runImag2png({"--info", "--scan", "--palette", missing, empty}).exit, 1);
   const ToolRun file = runImag2png({"--scan", "-o", empty, empty});
   EXPECT_EQ(file.err, "imag2png: " + empty + ": not a folder\n");
 }

@@ -18,11 +18,11 @@ ImagBuilder greyForm(int colours = 8) {
 }
 
 TEST(ByteOrder, MostSignificantFirst) {
-  const std::uint8_t bytes[] = {0x80, 0xFF, 0x01, 0x02};
-  EXPECT_EQ(byteswaplp(bytes), 0x80FF0102u);
-  EXPECT_EQ(byteswapsp(bytes), 0x80FF);
-  EXPECT_EQ(byteswapl(0x80FF0102u), 0x0201FF80u);
-  EXPECT_EQ(byteswaps(0x80FF), 0xFF80);
+  const std::uint8_t bytes[] = {0x81, 0xFE, 0x42, 0xC3};
+  EXPECT_EQ(byteswaplp(bytes), 0x81FE42C3u);
+  EXPECT_EQ(byteswapsp(bytes), 0x81FE);
+  EXPECT_EQ(byteswapl(0x81FE42C3u), 0xC342FE81u);
+  EXPECT_EQ(byteswaps(0x81FE), 0xFE81);
 }
 
 TEST(Container, AcceptsFormAndCatOfImagOnly) {

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "imagbuilder.h"
+#include "modelnames.h"
 #include "picturewarnings.h"
 #include "profile.h"
 
@@ -70,6 +71,8 @@ TEST(AutomaticProfile, HeaderFactsChooseTheProfile) {
     EXPECT_EQ(choice.profile, profile) << name;
     EXPECT_EQ(profileReasonText(choice), reason) << name;
   }
+  EXPECT_EQ(modelName(10), "PLTE");  // the last with a name
+  EXPECT_EQ(modelName(11), "");
 }
 
 TEST(AutomaticProfile, PicturesAfterTheFirstOfACatAreAccurate) {

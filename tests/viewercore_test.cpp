@@ -37,6 +37,10 @@ TEST(Caption, InvalidUtf8BytesAreReplaced) {
   EXPECT_EQ(validUtf8("\xDF\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"),
             "\xDF\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");  // the limits kept
   EXPECT_EQ(validUtf8("\xF5\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(validUtf8("\xE2\x82"
+                      "A"),
+            "\xEF\xBF\xBD\xEF\xBF\xBD"
+            "A");                           // its third byte no follower
   EXPECT_EQ(validUtf8("\xF0\x8F\xBF\xBF"),  // overlong
             "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
@@ -169,7 +173,7 @@ TEST(Layout, WindowsGrowAboutTheirCentreOntoTheWorkArea) {
 }
 
 TEST(Layout, DesktopUnitsAndTheFloor) {
-  const std::pair<int, int> units[] = {{-300, 1}, {0, 1},   {96, 1},   {144, 1},    {168, 2},
+  const std::pair<int, int> units[] = {{-300, 1}, {0, 1},   {96, 1},   {144, 1},    {145, 2},
                                        {192, 2},  {288, 3}, {9600, 4}, {INT_MAX, 4}};
   for (const auto& [dpi, unit] : units)
     EXPECT_EQ(unitForDpi(dpi), unit) << dpi;
@@ -439,10 +443,15 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   EXPECT_TRUE(core.fullScreen());
   EXPECT_EQ(key(core, kKeyF11).fullScreen, false);
   EXPECT_TRUE(key(core, kKeyEscape).quit);
+  key(core, '0');
+  EXPECT_EQ(core.mode(), ViewMode{.shrinkLarger = true});
   key(core, '-');  // 1x: a picture wider than the window is cut, not shrunk, unless asked
   const Bytes wide = ImagBuilder::form().ihdr(ImagHeader::of(4, 2000, 2)).idat(Bytes(4000)).bytes();
   core.onDrop({dir.write("wide.imag", wide)});
   EXPECT_EQ(core.view().layout.divisor, 1);
+  key(core, 'i');
+  EXPECT_EQ(core.panelText()[2], "CLUT8, 2000 x 2");
+  key(core, 'i');
   const Bytes longest =
       ImagBuilder::form().ihdr(ImagHeader::of(4, 65535, 1)).idat(Bytes(65535)).bytes();
   core.onDrop({dir.write("longest.imag", longest)});
@@ -473,7 +482,13 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
 // captions and the pixels of each; these are the list's count, the panel, the saved name and a
 // file with no picture.
 TEST_F(Viewer, ScanListsThePicturesInsideFiles) {
-  const Bytes picture = red(ImagBuilder::form()).bytes(), cat = catBytes();
+  // The first is wider than the classic frame: it takes the accurate profile.
+  const Bytes picture = ImagBuilder::form()
+                            .plte({{0xFF, 0, 0}})
+                            .ihdr(ImagHeader::of(4, 400, 1))
+                            .idat(Bytes(400))
+                            .bytes();
+  const Bytes cat = catBytes();
   Bytes dump(0x1234 + cat.size() + 100, 0xEE);
   std::copy(picture.begin(), picture.end(), dump.begin() + 0x800);
   std::copy(cat.begin(), cat.end(), dump.begin() + 0x1234);
@@ -485,7 +500,7 @@ TEST_F(Viewer, ScanListsThePicturesInsideFiles) {
   ASSERT_EQ(core.files().size(), 3u);  // two pictures, then the refused file
 
   const std::string dumpPath = dir.path("dump.bin").string();
-  EXPECT_EQ(core.onCommand(IDM_DECODE_ARGV).caption, dumpPath + "@0x800");
+  EXPECT_EQ(core.onCommand(IDM_DECODE_ARGV).caption, dumpPath + "@0x800" + kAccurateCaption);
   EXPECT_EQ(core.message(), "");
   key(core, 'i');
   EXPECT_EQ(core.panelText().front(), "dump.bin@0x800  (1/3)");

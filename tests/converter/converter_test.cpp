@@ -220,6 +220,8 @@ TEST_F(Converter, UsageErrorsExitWithTwo) {
     EXPECT_NE(result.err.find("imag2png: "), std::string::npos);
   }
   EXPECT_EQ(namesIn(dir.root()), std::set<std::string>{"pic.img"});
+  EXPECT_NE(runImag2png({"--bogus", input}).err.find("unknown option '--bogus'"),
+            std::string::npos);
   EXPECT_EQ(runImag2png({"--help"}).exit, 0);
   EXPECT_EQ(runImag2png({"--", "--help"}).exit, 1);  // a file of that name, which is not there
   EXPECT_EQ(runImag2png({"--version"}).out.rfind("imag2png ", 0), 0u);

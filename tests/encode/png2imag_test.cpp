@@ -113,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 // A palette PNG of more colours than CLUT4 holds, using entries 16, 0 and 3: its colours keep
-// their order in it, the numbers cannot.
+// their order in it, the numbers cannot. In CLUT8, which holds them all, they keep their numbers.
 TEST(Png2imag, AnIndexedPngsLargerPaletteGivesItsOrder) {
   spng_plte plte{};
   plte.n_entries = 20;
@@ -141,6 +141,8 @@ TEST(Png2imag, AnIndexedPngsLargerPaletteGivesItsOrder) {
   };
   EXPECT_EQ(convertAndDecode(dir, "clut4", false, 3, 1), colours({16, 0, 3}));
   EXPECT_EQ(chunkBytes(dir, "PLTE", 4, 9), colours({0, 3, 16}));
+  EXPECT_EQ(convertAndDecode(dir, "clut8", false, 3, 1), colours({16, 0, 3}));
+  EXPECT_EQ(chunkBytes(dir, "PLTE", 4 + 3 * 16, 3), colours({16}));
 }
 
 // White then black: the pair run "to the end" reads as a classic run to the row's end too, so

@@ -101,7 +101,7 @@ TEST_F(Finder, PicturesAcrossScanWindowsAreFoundWhole) {
 // A sector image is told by the two copies of its subheaders in the first 16 sectors; bad
 // reads of one sector in eight do not hide it.
 TEST_F(Finder, SubheaderCopiesTellASectorImage) {
-  const Subheader good{1, 0, 0x08, 0}, other{2, 0, 0x08, 0};
+  const Subheader good{1, 0, 0x08, 0}, other{1, 0, 0x08, 1};  // the last byte read wrong
   const std::tuple<int, int, SectorLayout> cases[] = {{16, 2, SectorLayout::raw2336},
                                                       {16, 3, SectorLayout::plain},
                                                       {8, 1, SectorLayout::raw2336},
@@ -176,12 +176,17 @@ TEST_F(Finder, ContainersInsideAFindBelongToIt) {
 }
 
 // What follows a picture ends it when it cannot be a chunk of it: text read as a chunk would
-// claim a length beyond the data, a header the decoder refuses is passed over.
+// claim a length beyond the data, a header the decoder refuses is passed over, and so is one
+// followed by more chunks than a picture is looked through for.
 TEST_F(Finder, DataAfterAPictureDoesNotSwallowTheNext) {
   const std::string text = "Copyright notice of a system ROM, followed by code.";
   const Bytes first = colourfulPicture(16, 16), second = colourfulPicture(12, 12);
   const Bytes noHeader = ImagBuilder::form().idat(Bytes(50, 1)).bytes();
-  const auto finds = scan(join({first, Bytes(text.begin(), text.end()), noHeader, second}));
+  ImagBuilder manyChunks = ImagBuilder::form();
+  for (int n = 0; n < 1100; ++n)
+    manyChunks.chunk("PAD ", {});
+  const auto finds =
+      scan(join({first, Bytes(text.begin(), text.end()), noHeader, manyChunks.bytes(), second}));
   ASSERT_EQ(finds.size(), 2u);
   EXPECT_EQ(finds[0].bytes, first);
   EXPECT_EQ(finds[1].bytes, second);
@@ -213,6 +218,14 @@ TEST_F(Finder, PicturesInSwappedWordsAreFoundSwappedBack) {
   EXPECT_TRUE(finds[1].found.swapped);
   EXPECT_EQ(finds[1].found.offset, 1001);  // an odd offset: the header starts mid-word
   EXPECT_EQ(finds[1].bytes, swapped);
+  // A dump of an odd size: its last byte has no partner and stays where it is.
+  const Bytes last = colourfulPicture(30, 7);
+  Bytes odd = join({noise(1001, 13), last});
+  for (std::size_t i = 0; i + 1 < odd.size(); i += 2)
+    std::swap(odd[i], odd[i + 1]);
+  const auto ending = scan(odd);
+  ASSERT_EQ(ending.size(), 1u);
+  EXPECT_EQ(ending[0].bytes, last);
 }
 
 // A hostile file: tens of thousands of headers the decoder refuses, each with picture data

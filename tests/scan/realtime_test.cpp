@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
         CodingCase{"oddLines", 0x45, false, true, pattern(384 * 280, 8), 3, 384, 280, 384, 0},
         // Lines of one colour to their end; a last line the codes end inside is a line (the
         // sector's padding fills it).
-        CodingCase{"rl7", 0x04, false, true, repeated({0x85, 0}, 12), 8, 384, 12, 384, 128},
+        CodingCase{"rl7", 0x04, false, true, repeated({0x05, 0x85, 0}, 12), 8, 384, 12, 384, 128},
         CodingCase{"rl7Cut", 0x04, false, true, join({repeated({0x85, 0}, 12), {0x05}}), 8, 384, 13, 384, 128},
         // RL3 counts pairs: two runs of 192 pairs fill a 768-pixel line. Codes past the
         // tallest picture are the next one's.
@@ -179,7 +179,7 @@ TEST(RealTime, HostileSectorsAreSkippedOrBounded) {
   image.sector(video, pattern(2048, 1));
   image.sector(wrongChannel, pattern(2048, 2), &wrongFile);  // neither copy fits: skipped
   image.sector(other, pattern(2048, 3));
-  image.sector(video, pattern(2048, 4), &wrongChannel);  // the first copy fits its neighbours
+  image.sector({1, 0, kVideoSector, 0x05}, pattern(2048, 4), &video);  // the second fits better
   image.sector(end, pattern(2048, 5)).sector(otherEnd, pattern(2048, 6));
   image.sector({1, 6, kVideoSector | kEndOfRecord, 0x04}, {});  // RL7 of padding alone: no line
   for (int n = 0; n < 400; ++n)
@@ -203,7 +203,7 @@ TEST(RealTime, HostileSectorsAreSkippedOrBounded) {
 // in the same file, and ends where the next one starts; a file's first track counts from 0.
 TEST(CueSheet, TracksStartAtTheirIndexInTheirFilesSectors) {
   const std::vector<CueTrack> tracks = parseCueSheet(
-      "FILE \"a.bin\" BINARY\n TRACK 01 MODE1/2048\n INDEX 01 00:00:00\n"
+      "FILE \"a.bin\" BINARY\n TRACK 01 MODE1/2048\n INDEX 01 00:00:05\n"
       " TRACK 02 CDI/2352\n INDEX 01 00:01:00\n"
       " TRACK 03 CDG\n INDEX 01 00:02:00\n"  // not read; taken as raw sectors
       " TRACK 04 AUDIO\n INDEX 00 00:02:50\n INDEX 01 01:02:03\n"
@@ -211,8 +211,8 @@ TEST(CueSheet, TracksStartAtTheirIndexInTheirFilesSectors) {
   ASSERT_EQ(tracks.size(), 5u);
   const std::int64_t second = 75 * 2048, third = second + 75 * 2352,
                      fourth = third + (62 * 75 + 3 - 150) * 2352;
-  const std::int64_t starts[] = {0, second, third, fourth, 10 * 2336};
-  const std::int64_t bytes[] = {second, third - second, fourth - third, -1, -1};
+  const std::int64_t starts[] = {5 * 2048, second, third, fourth, 10 * 2336};
+  const std::int64_t bytes[] = {second - 5 * 2048, third - second, fourth - third, -1, -1};
   const std::int64_t sectors[] = {2048, 2352, 0, 2352, 2336};
   for (std::size_t i = 0; i < tracks.size(); ++i) {
     EXPECT_EQ(tracks[i].start, starts[i]) << i;

@@ -23,8 +23,8 @@ struct Listing {
   std::vector<std::string> lines;
 };
 
-Listing run(const std::vector<std::string>& args) {
-  const ToolRun tool = runImag2png(args);
+Listing run(const std::vector<std::string>& args, const ToolLimits& limits = {}) {
+  const ToolRun tool = runImag2png(args, limits);
   Listing result{tool.exit, {}};
   for (std::size_t at = 0, end; (end = tool.out.find('\n', at)) != std::string::npos; at = end + 1)
     result.lines.push_back(tool.out.substr(at, end - at));
@@ -66,7 +66,8 @@ TEST(ScanCommand, WritesEachFindNamedByItsOffsetAndListsIt) {
   EXPECT_EQ(once.lines[1], catAt + " CLUT8 4x3 " + out + "/rom.bin@" + catAt + ".png");
   EXPECT_EQ(pngSize(dir.path("out/rom.bin@0x800.png")), std::make_pair(8, 2));
 
-  const Listing all = run({"--scan", "--all", "-o", out, dump});
+  // Without a standard input, the dump is descriptor 0.
+  const Listing all = run({"--scan", "--all", "-o", out, dump}, {.closedInput = true});
   EXPECT_EQ(all.exit, 0);
   EXPECT_EQ(all.lines.size(), 3u);
   EXPECT_EQ(pngSize(dir.path("out/rom.bin@" + catAt + "-2.png")), std::make_pair(6, 5));

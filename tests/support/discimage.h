@@ -29,8 +29,9 @@ inline std::int64_t imageOffsetOf(SectorFormat format, std::int64_t at) {
   return at / shape.dataSize * shape.bytes + shape.dataAt + at % shape.dataSize;
 }
 
-// `data` cut into sectors of `format`; the last one is filled with zeros. Sync, address, mode
-// and subheader are written; error codes are left zero, as no reader of user data checks them.
+// `data` cut into sectors of `format`; the last one is filled with zeros. Sync, address (in BCD,
+// from minute 12: a track from within a disc), mode and subheader are written; error codes are
+// left zero, as no reader of user data checks them.
 inline Bytes discImage(const Bytes& data, SectorFormat format) {
   const SectorShape shape = shapeOf(format);
   const bool raw = shape.bytes == 2352;
@@ -40,8 +41,11 @@ inline Bytes discImage(const Bytes& data, SectorFormat format) {
     Bytes one(static_cast<std::size_t>(shape.bytes), 0);
     if (raw) {
       std::fill(one.begin() + 1, one.begin() + 11, 0xFF);
-      one[12] = static_cast<std::uint8_t>(sector / 4500), one[13] = sector / 75 % 60,
-      one[14] = sector % 75;
+      const auto bcd = [](std::size_t n) {
+        return static_cast<std::uint8_t>(n / 10 * 16 + n % 10);
+      };
+      const std::size_t address = sector + 12 * 60 * 75;
+      one[12] = bcd(address / 4500), one[13] = bcd(address / 75 % 60), one[14] = bcd(address % 75);
       one[15] = format == SectorFormat::mode1 ? 1 : 2;
     }
     if (format != SectorFormat::mode1) {

@@ -37,6 +37,7 @@ TEST(Caption, InvalidUtf8BytesAreReplaced) {
   EXPECT_EQ(validUtf8("\xDF\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"),
             "\xDF\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");  // the limits kept
   EXPECT_EQ(validUtf8("\xF5\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(validUtf8("\xE0\xA0\x80"), "\xE0\xA0\x80");  // U+0800, the first of three bytes
   EXPECT_EQ(validUtf8("\xE2\x82"
                       "A"),
             "\xEF\xBF\xBD\xEF\xBF\xBD"
@@ -430,9 +431,13 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   core.onCommand(IDM_DECODE_ARGV);
   core.onResize(384, 280);
   EXPECT_TRUE(key(core, '+').repaint);
-  core.onResize(700, 500);                    // the screen allowed less than 768 x 560
-  EXPECT_TRUE(core.onDrag(-500, 0).repaint);  // no further than the right edge: 768 - 700
+  key(core, '=');
+  EXPECT_EQ(core.mode().zoom, 3);
+  key(core, '-');
+  core.onResize(700, 500);                       // the screen allowed less than 768 x 560
+  EXPECT_TRUE(core.onDrag(-500, -500).repaint);  // no further than the edges: 768 - 700, 560 - 500
   EXPECT_EQ(core.view().layout.source.x, 34);
+  EXPECT_EQ(core.view().layout.source.y, 30);
   for (int i = 0; i < 20; ++i)
     key(core, kKeyPadPlus);
   EXPECT_EQ(core.mode().zoom, kMaxZoom);

@@ -213,6 +213,7 @@ TEST_F(Converter, UsageErrorsExitWithTwo) {
       {"--accurate", "--all", input, "-"},
       {"--scan", "--crop", input},
       {"--json", input},
+      {input, "--palette"},
   };
   for (const auto& args : cases) {
     const ToolRun result = runImag2png(args);
@@ -220,6 +221,7 @@ TEST_F(Converter, UsageErrorsExitWithTwo) {
     EXPECT_NE(result.err.find("imag2png: "), std::string::npos);
   }
   EXPECT_EQ(namesIn(dir.root()), std::set<std::string>{"pic.img"});
+  EXPECT_EQ(runImag2png({"--accurate", "--all", input, out}).exit, 0);  // a FORM: one picture
   EXPECT_NE(runImag2png({"--bogus", input}).err.find("unknown option '--bogus'"),
             std::string::npos);
   EXPECT_EQ(runImag2png({"--help"}).exit, 0);

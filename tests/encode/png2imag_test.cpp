@@ -143,6 +143,7 @@ TEST(Png2imag, AnIndexedPngsLargerPaletteGivesItsOrder) {
   EXPECT_EQ(chunkBytes(dir, "PLTE", 4, 9), colours({0, 3, 16}));
   EXPECT_EQ(convertAndDecode(dir, "clut8", false, 3, 1), colours({16, 0, 3}));
   EXPECT_EQ(chunkBytes(dir, "PLTE", 4 + 3 * 16, 3), colours({16}));
+  EXPECT_EQ(readFile(dir.path("out.imag")).back(), 0);  // the pad byte of the 3-byte IDAT
 }
 
 // White then black: the pair run "to the end" reads as a classic run to the row's end too, so
@@ -209,11 +210,12 @@ TEST(Png2imag, RefusesWhatTheModelCannotHold) {
   const std::tuple<int, std::vector<std::string>, const char*> cases[] = {
       {17, {"--model", "clut4"}, "more than 16 colours"},
       {9, {"--model", "rl3"}, "more than 8 colours"},
+      {129, {"--model", "clut7"}, "more than 128 colours"},
       {4, {"--model", "rgb888", "--classic"}, "the classic frame does not show RGB888 pictures"},
   };
   for (const auto& [colours, options, says] : cases) {
     TempDir dir;
-    writePng(dir, 17, 2, picture(17, 2, colours));
+    writePng(dir, 130, 2, picture(130, 2, colours));
     const std::string output = dir.path("out.imag").string();
     std::vector<std::string> args = {PNG2IMAG, dir.path("in.png").string(), output};
     args.insert(args.end(), options.begin(), options.end());

@@ -83,8 +83,8 @@ TEST_P(RealTimeCoding, RecordDecodesAsItsCodingSays) {
   const CodingCase& c = GetParam();
   TempDir dir;
   SectorImage image(c.raw);
-  for (int n = 0; n < 300; ++n)  // audio sectors before it, more than one read holds
-    image.sector({1, 3, 0x64, 0}, pattern(100, 9));
+  for (int n = 0; n < 300; ++n)  // audio records before it, more than one read holds
+    image.sector({1, 3, static_cast<std::uint8_t>(n % 10 == 9 ? 0x65 : 0x64), 0}, pattern(100, 9));
   image.record(c.data, c.coding, 31, c.form2);  // the last channel there is
   const Scanned scanned = scanPath(dir.write("movie.rtf", image.bytes()));
   ASSERT_EQ(scanned.finds.size(), 1u);

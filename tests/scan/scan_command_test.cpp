@@ -91,7 +91,9 @@ TEST(ScanCommand, ExitsWithOneWhenNothingIsFound) {
   const ToolRun gone = runImag2png({"--scan", missing});
   EXPECT_EQ(gone.exit, 1);
   EXPECT_EQ(gone.err.rfind("imag2png: " + missing + ": ", 0), 0u) << gone.err;  // and why
-  EXPECT_EQ(run({"--info", "--scan", empty}).exit, 1);
+  const ToolRun none = runImag2png({"--info", "--scan", empty});
+  EXPECT_EQ(none.exit, 1);
+  EXPECT_NE(none.err.find(": no picture found"), std::string::npos) << none.err;
   const ToolRun noPalette = runImag2png({"--scan", "--palette", missing, empty});
   EXPECT_EQ(noPalette.exit, 1);
   EXPECT_EQ(noPalette.err.rfind("imag2png: --palette: " + missing + ": ", 0), 0u) << noPalette.err;
@@ -199,6 +201,7 @@ TEST(ScanCommand, InfoWithoutScanReadsAPictureFile) {
   const auto described = nlohmann::json::parse(noHeader.lines[0]);
   EXPECT_EQ(described["width"], 0);  // a picture without IHDR has no size, nor model
   EXPECT_EQ(described["model"], 0);
+  EXPECT_TRUE(described["data_needed"].is_null());
   const auto clut3 = nlohmann::json::parse(noHeader.lines[1]);
   EXPECT_EQ(clut3["data_bytes"], 0);
   EXPECT_EQ(clut3["palette_entries"], 0);

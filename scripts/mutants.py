@@ -23,7 +23,9 @@ COMPARISONS = {  # each comparison flipped to its opposite and loosened or tight
     "<": [">=", "<="], "<=": [">", "<"], ">": ["<=", ">="], ">=": ["<", ">"],
     "==": ["!="], "!=": ["=="],
 }
-SWAPS = {"&&": "||", "||": "&&", "+": "-", "-": "+", "+=": "-=", "-=": "+="}
+SWAPS = {"&&": "||", "||": "&&", "+": "-", "-": "+", "+=": "-=", "-=": "+=", "*": "/", "/": "*",
+         "%": "/", "<<": ">>", ">>": "<<", "&": "|", "|": "&", "^": "|", "*=": "/=", "/=": "*=",
+         "|=": "&=", "&=": "|=", "<<=": ">>=", ">>=": "<<="}
 OPERATORS = [(binary(op), [new]) for op, new in SWAPS.items()]
 OPERATORS += [(binary(op), new) for op, new in COMPARISONS.items()]
 BOOLEANS = re.compile(r"\b(true|false)\b")
@@ -31,6 +33,11 @@ BOOLEANS = re.compile(r"\b(true|false)\b")
 INTEGER = re.compile(r"(?<![\w.'])(0[xX][0-9a-fA-F]+|\d+)([uUlL]*)(?![\w.'])")
 # A call whose value is dropped: `name(…);`, `object.name(…);`, `ns::name(…);` alone on a line.
 CALL_STATEMENT = re.compile(r"^[A-Za-z_][\w:.>\-\[\]]*\(.*\);$")
+# A statement that only stores or steps a value: `x = …;`, `a.b[i] += …;`, `++n;`, `n--;`.
+ASSIGNMENT = re.compile(r"^(\+\+|--)?[A-Za-z_*][\w:.>\-\[\]*]*(\s*(\+\+|--)|\s[-+*/%&|^]?=\s.*);$")
+NEGATION = re.compile(r"!(?!=)")  # a logical not, dropped
+STEPS = {"++": "--", "--": "++"}
+JUMP = re.compile(r"^(break|continue);$")
 NOT_A_CALL = re.compile(r"^(return|co_return|throw|delete|static_assert|if|while|for|switch)\b")
 
 
@@ -85,9 +92,16 @@ def candidates_of_line(line, code):
             hexadecimal = digits[:2].lower() == "0x"
             text = f"{digits[:2]}{new:0{len(digits) - 2}X}" if hexadecimal else str(new)
             put(m.start(1), m.end(1), text)
+    for m in NEGATION.finditer(code):
+        put(m.start(), m.end(), "")
+    for op, new in STEPS.items():
+        for m in re.finditer(re.escape(op), code):
+            put(m.start(), m.end(), new)
+    indent = len(line) - len(line.lstrip())
     if CALL_STATEMENT.match(stripped) and not NOT_A_CALL.match(stripped):
-        indent = len(line) - len(line.lstrip())
         faulty.append(line[:indent] + "(void)0;  // call dropped")
+    elif (ASSIGNMENT.match(stripped) or JUMP.match(stripped)) and not NOT_A_CALL.match(stripped):
+        faulty.append(line[:indent] + "(void)0;  // statement dropped")
     return faulty
 
 

@@ -79,11 +79,12 @@ TEST(AutomaticProfile, PicturesAfterTheFirstOfACatAreAccurate) {
   ImagBuilder cat = ImagBuilder::cat();
   cat.plte(colours(16)).ihdr(ImagHeader::of(4, 16, 16)).idat({1});
   cat.raw({'F', 'O', 'R', 'M', 0, 0, 0, 60, 'I', 'M', 'A', 'G'});
-  cat.plte(colours(16)).ihdr(ImagHeader::of(4, 16, 16)).idat({1});
+  cat.plte(colours(16)).ihdr(ImagHeader::of(4, 20, 8)).idat({1});
   EXPECT_EQ(chooseProfile(cat.bytes(), ProfileMode::automatic, 0).profile, Profile::classic);
   const ProfileChoice second = chooseProfile(cat.bytes(), ProfileMode::automatic, 1);
   EXPECT_EQ(second.profile, Profile::accurate);
   EXPECT_EQ(profileReasonText(second), "picture 2 of a CAT");
+  EXPECT_EQ(second.width, 20);  // its own header
 }
 
 // The words the viewer and the converter use for a picture that does not show whole.

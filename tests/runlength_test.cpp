@@ -126,7 +126,7 @@ TEST(RunLength, RandomStreamsMatchTheLongForm) {
     const int bpr = trial < 2 ? 0 : 1 + static_cast<int>(random() % 500);  // 0: rows of no pixels
     const int h = 1 + static_cast<int>(random() % 300);
     Bytes data;
-    for (int i = 0; i < h * 40; ++i) {
+    for (int i = 0; i < h * (trial % 4 == 0 ? 2 : 40); ++i) {  // a quarter end inside a row
       const unsigned kind = random() % 10;
       if (model == 8) {
         if (kind < 3) {
@@ -141,7 +141,7 @@ TEST(RunLength, RandomStreamsMatchTheLongForm) {
         data.push_back(static_cast<std::uint8_t>(random()));
       }
     }
-    data.resize(data.size() - random() % 30);  // cut anywhere, even inside a code
+    data.resize(data.size() - random() % std::min<std::size_t>(30, data.size()));  // even in a code
     const ImagHeader header = ImagHeader::of(model, 0, h, bpr);
     for (bool trailing : {false, true}) {
       ImagBuilder file = ImagBuilder::form();

@@ -34,10 +34,12 @@ TEST(Caption, InvalidUtf8BytesAreReplaced) {
   EXPECT_EQ(validUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");                  // overlong
   EXPECT_EQ(validUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
   EXPECT_EQ(validUtf8("\xF0\x9F\x98"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // cut short
-  EXPECT_EQ(validUtf8("\xDF\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"),
-            "\xDF\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");  // the limits kept
+  EXPECT_EQ(validUtf8("\xC2\x80\xDF\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"),
+            "\xC2\x80\xDF\xBF\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");  // the limits kept
   EXPECT_EQ(validUtf8("\xF5\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_EQ(validUtf8("\xE0\xA0\x80"), "\xE0\xA0\x80");  // U+0800, the first of three bytes
+  EXPECT_EQ(validUtf8("\xE0\x9F\xBF"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // overlong
+  EXPECT_EQ(validUtf8("\xE2\x82\xC0"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // no follower
   EXPECT_EQ(validUtf8("\xE2\x82"
                       "A"),
             "\xEF\xBF\xBD\xEF\xBF\xBD"
@@ -49,8 +51,8 @@ TEST(Caption, InvalidUtf8BytesAreReplaced) {
 TEST(FileList, NaturalOrder) {
   const std::vector<std::string> sorted = {
       "a",           "d@0x",    "d@0x9.png", "d@0xA.png", "d@0xa0.png", "d@0xF0.png", "d@0xff.png",
-      "d@0x100.png", "d@1.png", "e@0xf.png", "e@0x10",    "pic1",       "pic2",       "pic02b",
-      "pic10",       "pic10a",  "pic10b",    "pic011",    "pic99x",     "picture"};
+      "d@0x100.png", "d@1.png", "e@0xA.png", "e@0x10",    "e@0X1F",     "pic1",       "pic2",
+      "pic02b",      "pic10",   "pic10a",    "pic10b",    "pic011",     "pic99x",     "picture"};
   for (std::size_t i = 0; i + 1 < sorted.size(); ++i) {
     EXPECT_TRUE(naturalLess(sorted[i], sorted[i + 1])) << sorted[i] << " < " << sorted[i + 1];
     EXPECT_FALSE(naturalLess(sorted[i + 1], sorted[i])) << sorted[i + 1] << " < " << sorted[i];
@@ -81,6 +83,7 @@ TEST(Options, CommandLine) {
       {{"-", "--fit"}, A::view, 1, 2},                  // "-" is a file; options end there
       {{"--zoom"}, A::usageError, 1, 0},
       {{"--zoom", "1"}, A::view, 1, 0},
+      {{"-h", "--bogus"}, A::help, 1, 0},
       {{"--zoom", "2x"}, A::usageError, 1, 0},
       {{"--classic", "--accurate"}, A::usageError, 1, 0},  // one profile or the other
   };
@@ -91,7 +94,9 @@ TEST(Options, CommandLine) {
     EXPECT_EQ(options.zoom, zoom) << what;
     EXPECT_EQ(options.arguments.size(), files) << what;
   }
-  EXPECT_EQ(parseViewerOptions({"--classic"}).profile, ProfileMode::classic);
+  const ViewerOptions all = parseViewerOptions({"--classic", "--fit", "--fullscreen", "--scan"});
+  EXPECT_EQ(all.profile, ProfileMode::classic);
+  EXPECT_TRUE(all.fit && all.fullScreen && all.scan);
   const ViewerOptions plain = parseViewerOptions({"a.img"});
   EXPECT_FALSE(plain.fit || plain.fullScreen || plain.scan);
 }
@@ -121,6 +126,7 @@ TEST(Layout, ScalesPlacesAndPans) {
   const Case cases[] = {
       // zoom: only pixels that reach the window, the pan held at the right edge
       {384, 280, 1000, 700, {.zoom = 3, .panX = 9999, .panY = -5}, 1, {{50, 0, 334, 234}, {-2, 0, 1002, 702}, 3, 1}, "3x"},
+      {384, 280, 1000, 700, {.zoom = 3, .panX = 1, .panY = 100}, 1, {{0, 33, 334, 234}, {-1, -1, 1002, 702}, 3, 1}, "3x"},
       {10, 10, 100, 100, {.zoom = 40}, 1, {{0, 0, 7, 7}, {0, 0, 112, 112}, 16, 1}, "16x"},
       {384, 280, 768, 560, {}, 2, {{0, 0, 384, 280}, {0, 0, 768, 560}, 2, 1}, "1:1"},
       // fit: the largest whole scale, centred, at most 16 units; larger pictures by whole divisors
@@ -170,6 +176,8 @@ TEST(Layout, WindowsGrowAboutTheirCentreOntoTheWorkArea) {
   for (const auto& [outer, client, placed] : cases)
     EXPECT_EQ(placeWindow(outer, client, frame, work), placed) << client.width;
   EXPECT_EQ(placeWindow({0, 0, 386, 302}, {384, 280}, frame, {64, 0, 1856, 1080}).x, 64);
+  // On a screen left of the first, half a pixel goes to the left too.
+  EXPECT_EQ(placeWindow({-1000, 0, 385, 302}, {384, 280}, frame, {-1920, 0, 1920, 1050}).x, -1001);
   EXPECT_EQ(placeWindow({0, 0, 386, 302}, {384, 280}, frame, {0, 0, 1, 1}), (Rect{0, 0, 3, 23}));
 }
 
@@ -206,8 +214,10 @@ TEST(Save, NamesFollowTheConvertersRuleAndNeverTakeAnExistingName) {
   };
   for (const auto& [which, name] : cases)
     EXPECT_EQ(pictureOutputPath("/p/travel.c4", which), name);
-  const auto taken = [](const std::string& path) { return path == "/p/pic.png"; };
-  EXPECT_EQ(freeOutputPath("/p/pic.png", taken), "/p/pic-2.png");
+  const auto taken = [](const std::string& path) {
+    return path == "/p/pic.png" || path == "/p/pic-2.png";
+  };
+  EXPECT_EQ(freeOutputPath("/p/pic.png", taken), "/p/pic-3.png");
 #ifndef _WIN32  // Windows makes symbolic links only with a privilege, Wine not at all
   TempDir dir;
   std::filesystem::create_symlink(dir.path("nowhere"), dir.path("link.png"));
@@ -251,6 +261,7 @@ TEST_F(Viewer, ArgumentsFoldersAndNaturalOrder) {
   using Paths = std::vector<std::string>;
   const std::pair<Paths, Paths> cases[] = {
       {{"\"" + a + "\""}, {a}},  // one argument: the Windows command-line rule
+      {{"\"" + dir.path("gone.img").string() + "\""}, {dir.path("gone.img").string()}},
       {{a, b, dir.path("missing.img").string()}, {a, b, dir.path("missing.img").string()}},
       {{dir.path("my").string(), "b.img"}, {dir.path("my").string(), "b.img"}},
       {{folder}, {empty, p2, cat, p10}},
@@ -350,6 +361,8 @@ TEST_F(Viewer, FailedFileOfTheListSaysWhy) {
   EXPECT_FALSE(core.expireMessage(ViewerCore::Clock::now()));  // it stays a while, then goes
   EXPECT_TRUE(core.expireMessage(*core.messageDeadline()));
   EXPECT_EQ(core.message(), "");
+  key(core, 's', kModCtrl);  // the black frame of a refused file is no picture
+  EXPECT_EQ(core.message(), "nothing to save");
   EXPECT_TRUE(key(core, kKeyHome).repaint);
   key(core, 'n');
   EXPECT_EQ(key(core, 'p').report, "");  // a picture's message goes with it
@@ -400,6 +413,13 @@ TEST_F(Viewer, PanelSaysWhatShows) {
       "end.img",
       ImagBuilder::form().plte(ten, 250).ihdr(ImagHeader::of(4, 1, 1)).idat({255}).bytes())});
   EXPECT_EQ(core.panelText()[3], "palette: 6 entries");
+  const Bytes moreThanSaid = {0, 0, 0, 1, 1, 2, 3, 4, 5, 6};  // one entry said, two stored
+  core.onDrop({dir.write("said.img", ImagBuilder::form()
+                                         .chunk("PLTE", moreThanSaid)
+                                         .ihdr(ImagHeader::of(4, 1, 1))
+                                         .idat({0})
+                                         .bytes())});
+  EXPECT_EQ(core.panelText()[3], "palette: 1 entry");
 }
 
 // Before the first picture the window says what to do, and so does the panel.
@@ -436,6 +456,7 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   key(core, '-');
   core.onResize(700, 500);                       // the screen allowed less than 768 x 560
   EXPECT_TRUE(core.onDrag(-500, -500).repaint);  // no further than the edges: 768 - 700, 560 - 500
+  EXPECT_FALSE(core.onDrag(-500, -500).repaint);
   EXPECT_EQ(core.view().layout.source.x, 34);
   EXPECT_EQ(core.view().layout.source.y, 30);
   for (int i = 0; i < 20; ++i)
@@ -448,7 +469,7 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   EXPECT_TRUE(core.fullScreen());
   EXPECT_EQ(key(core, kKeyF11).fullScreen, false);
   EXPECT_TRUE(key(core, kKeyEscape).quit);
-  key(core, '0');
+  EXPECT_TRUE(key(core, '0').repaint);
   EXPECT_EQ(core.mode(), ViewMode{.shrinkLarger = true});
   key(core, '-');  // 1x: a picture wider than the window is cut, not shrunk, unless asked
   const Bytes wide = ImagBuilder::form().ihdr(ImagHeader::of(4, 2000, 2)).idat(Bytes(4000)).bytes();
@@ -502,7 +523,8 @@ TEST_F(Viewer, ScanListsThePicturesInsideFiles) {
   options.arguments = {dir.write("dump.bin", dump), dir.write("junk.bin", Bytes(64, 0xEE))};
   ViewerCore core(options);
   core.onCreate();
-  ASSERT_EQ(core.files().size(), 3u);  // two pictures, then the refused file
+  EXPECT_EQ(dyuverrc, kViewerThreshold);  // DYUV shown as the converter writes it
+  ASSERT_EQ(core.files().size(), 3u);     // two pictures, then the refused file
 
   const std::string dumpPath = dir.path("dump.bin").string();
   EXPECT_EQ(core.onCommand(IDM_DECODE_ARGV).caption, dumpPath + "@0x800" + kAccurateCaption);
@@ -510,6 +532,7 @@ TEST_F(Viewer, ScanListsThePicturesInsideFiles) {
   key(core, 'i');
   EXPECT_EQ(core.panelText().front(), "dump.bin@0x800  (1/3)");
   EXPECT_EQ(key(core, 'n').caption, dumpPath + "@0x1234");
+  EXPECT_EQ(core.frame()[2], 0xFF);  // red
   key(core, kKeyTab);
   const Reaction second = key(core, kKeyPageDown);
   EXPECT_EQ(second.caption, dumpPath + "@0x1234 [accurate 2/2]");

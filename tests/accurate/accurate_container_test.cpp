@@ -45,6 +45,7 @@ TEST(AccurateContainer, ContainerLengthsAreIgnored) {
 TEST(AccurateContainer, CatHoldsSeveralPictures) {
   ImagBuilder cat = ImagBuilder::cat();
   smallPicture(cat, 1);
+  cat.raw({'F', 'O', 'R', 'M', 0, 0, 0, 4, 'I', 'M', 'A', 'X'});  // no picture: passed over
   cat.raw({'F', 'O', 'R', 'M', 0x80, 0, 0, 0, 'I', 'M', 'A', 'G'});
   smallPicture(cat, 3);
   const Bytes file = cat.bytes();

@@ -240,6 +240,10 @@ TEST_F(Converter, NeverOverwritesItsInput) {
     EXPECT_NE(result.err.find("is the input file"), std::string::npos) << output;
     EXPECT_EQ(readFile(input), file) << output;
   }
+  const std::string first = dir.write("p-1.png", file);  // picture 1 of p.png with --all
+  const ToolRun all = runImag2png({"--all", first, dir.path("p.png").string()});
+  EXPECT_NE(all.err.find("p-1.png: is the input file"), std::string::npos) << all.err;
+  EXPECT_EQ(readFile(first), file);
 }
 
 // As an ordinary user, so that a converter that took a device for a file could not replace it;

@@ -11,6 +11,7 @@
 
 #include "accurate.h"
 #include "imageencode.h"
+#include "pictureencoder.h"
 #include "profile.h"
 #include "support/framecheck.h"
 #include "support/tempdir.h"
@@ -63,12 +64,15 @@ Rgb distinct(int n) {
 
 // Rows that take every coding path: one colour throughout (a to-the-end run), every pixel
 // different (single codes), two runs of half a line (on long lines longer than a counted run, in
-// pixels and in RL3 pairs), and mixed runs; odd widths leave half a byte or pair.
+// pixels and in RL3 pairs), and runs of 1 to 3; odd widths leave half a byte or pair.
 Bytes picture(int width, int height, int colours) {
   Bytes rgb;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      const int n = y == 0 ? 0 : y == 1 ? x : y == 2 ? x / (width / 2) + 1 : (x * 7 + y) / (y - 1);
+      const int n = y == 0   ? 0
+                    : y == 1 ? x
+                    : y == 2 ? x / (width / 2) + 1
+                             : (x * 7 + y) / (4 * y - 4);
       const Rgb c = distinct(n % colours);
       rgb.insert(rgb.end(), {c.r, c.g, c.b});
     }
@@ -167,6 +171,8 @@ TEST_P(DyuvPhotograph, ComesWithin30DecibelsOfASmoothPhotograph) {
   // Lines that start white, blue and yellow start at the ends of the byte's range.
   photo.pixels[0] = {255, 255, 255}, photo.pixels[383] = {0, 0, 255};
   photo.pixels[766] = {255, 255, 0};
+  for (int y = 0; y < 280; y += 2)  // a white dot at the end of every other line
+    photo.pixels[383 * y + 382] = {255, 255, 255};
   Bytes rgb;
   for (const Rgb& c : photo.pixels)
     rgb.insert(rgb.end(), {c.r, c.g, c.b});
@@ -182,6 +188,10 @@ TEST_P(DyuvPhotograph, ComesWithin30DecibelsOfASmoothPhotograph) {
   for (std::size_t i = 0; i < rgb.size(); ++i)
     squares += (rgb[i] - decoded[i]) * (rgb[i] - decoded[i]);
   EXPECT_GE(10 * std::log10(255.0 * 255.0 * rgb.size() / squares), 30.0);
+  int dots = 0;
+  for (int y = 0; y < 280; y += 2)
+    dots += decoded[3 * (383 * y + 382)];
+  EXPECT_GE(dots, 140 * 180) << dots / 140;  // the dots come through, on average
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, DyuvPhotograph, testing::Bool(),
@@ -203,6 +213,19 @@ TEST(Png2imag, LargePicturesAreWarnedOfOrRefusedByTheClassicLayout) {
   EXPECT_EQ(classic.exit, 1);
   EXPECT_NE(classic.err.find("at most 384 x 280"), std::string::npos) << classic.err;
   EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// IHDR holds 16-bit sizes: 65535 lines, or lines of 65535 bytes, fit; one more does not.
+TEST(Png2imag, PicturesUpToTheHeadersLimits) {
+  const auto encode = [](int width, int height, const char* model) {
+    const RgbPicture image{width, height, std::vector<Rgb>(std::size_t(width) * height)};
+    return encodePicture(image, nullptr, *modelNamed(model), PictureLayout::accurate);
+  };
+  EXPECT_EQ(encode(1, 65535, "clut8").error, "");
+  EXPECT_EQ(encode(1, 65536, "clut8").error,
+            "a CLUT8 picture of 1 x 65536 pixels does not fit a CD-i header");
+  EXPECT_EQ(encode(21845, 1, "rgb888").error, "");
+  EXPECT_NE(encode(21846, 1, "rgb888").error, "");
 }
 
 // Refused with the reason, and nothing written.

@@ -74,8 +74,7 @@ INSTANTIATE_TEST_SUITE_P(Models, Raw, testing::Values(
     [](const testing::TestParamInfo<RawCase>& info) { return std::string(info.param.name); });
 // clang-format on
 
-// What --raw refuses, and why, writing nothing; the longest line a 16-bit line size holds is
-// taken.
+// What --raw refuses, and why, writing nothing; the largest numbers each field holds are taken.
 TEST(RawShape, RefusalsSayWhatIsWrong) {
   TempDir dir;
   const std::string data = dir.write("data.raw", Bytes(65535, 0));
@@ -89,9 +88,13 @@ TEST(RawShape, RefusalsSayWhatIsWrong) {
       {{"dyuv:2x1", "--start", "1,2"}, "--start needs Y,U,V, each 0 to 255: '1,2'"},
       {{"dyuv:2x1", "--start", "0,255,256"}, "each 0 to 255: '0,255,256'"},
       {{"dyuv:2x1", "--start", "0,256,0"}, "each 0 to 255: '0,256,0'"},
-      {{"rgb888:21845x1"}, ""},  // last: it writes the output
+      {{"rgb888:21845x1"}, ""},  // these write the output
+      {{"clut8:1x1", "--palette", dir.write("768.rgb", Bytes(768, 0))}, ""},
+      {{"clut4:65535x1"}, ""},
+      {{"dyuv:2x1", "--start", "255,255,255"}, ""},
   };
   for (auto [args, says] : cases) {
+    std::filesystem::remove(out);
     args.insert(args.begin(), "--raw");
     args.insert(args.end(), {data, out});
     const ToolRun run = runImag2png(args);
@@ -99,6 +102,9 @@ TEST(RawShape, RefusalsSayWhatIsWrong) {
     EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
     EXPECT_EQ(std::filesystem::exists(out), *says == '\0') << args[1];
   }
+  const std::string large = dir.write("771.rgb", Bytes(771, 0));
+  const ToolRun refused = runImag2png({"--raw", "clut8:1x1", "--palette", large, data, out});
+  EXPECT_NE(refused.err.find("up to 256 RGB triplets"), std::string::npos) << refused.err;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "decode.h"
+#include "finder.h"
 #include "nonpictures.h"
 #include "support/asnobody.h"
 #include "support/tempdir.h"
@@ -49,6 +50,7 @@ TEST_F(FileSystemCorners, RefusedPathsKeepThePicture) {
       {dir.path("folder").string(), DecodeStatus::notRegularFile},
       {makeFifo(dir.path("fifo")), DecodeStatus::notRegularFile},  // must not wait for a writer
       {"/dev/zero", DecodeStatus::notRegularFile},
+      {makeSocket(dir.path("socket")), DecodeStatus::notRegularFile},
       {makeSparse(dir.path("huge.img"), kMaxFileBytes + 1), DecodeStatus::tooLarge},
       {dir.write("empty.img", {}), DecodeStatus::empty},
       {dir.path("missing.img").string(), DecodeStatus::cannotOpen},
@@ -64,6 +66,8 @@ TEST_F(FileSystemCorners, RefusedPathsKeepThePicture) {
     EXPECT_EQ(decodeDYUV(path.c_str()), -1) << name;
     EXPECT_TRUE(frameUntouched()) << name;
   }
+  const auto none = [](const FoundPicture&, ByteView) { return true; };
+  EXPECT_EQ(scanFile(dir.path("socket").c_str(), none), DecodeStatus::notRegularFile);
 }
 
 TEST_F(FileSystemCorners, AFileAtTheSizeLimitIsRead) {

@@ -2,7 +2,9 @@
 
 // Files that are not plain pictures, made on demand in a test folder.
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -14,6 +16,17 @@
 // A FIFO with no writer: opening it for reading blocks unless the reader asks not to.
 inline std::string makeFifo(const std::filesystem::path& path) {
   ::mkfifo(path.c_str(), 0644);
+  return path.string();
+}
+
+// A Unix socket: there, but opening it fails.
+inline std::string makeSocket(const std::filesystem::path& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  path.string().copy(address.sun_path, sizeof address.sun_path - 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  ::close(fd);
   return path.string();
 }
 

@@ -115,6 +115,15 @@ TEST_F(Finder, SubheaderCopiesTellASectorImage) {
     scan(image.bytes(), &layout);
     EXPECT_EQ(layout, expected) << bad << " of " << sectors << " sectors bad";
   }
+  // Subheader copies, but the picture stands outside their user data: a plain file after all.
+  Bytes lookalike = SectorImage().sector(good, {}).sector(good, {}).bytes();
+  const Bytes hidden = ImagBuilder::form().ihdr(ImagHeader::of(4, 2, 1)).idat({0, 1}).bytes();
+  std::copy(hidden.begin(), hidden.end(), lookalike.begin() + 2336 + 8 + 2048);
+  SectorLayout plain{};
+  const std::vector<Find> finds = scan(lookalike, &plain);
+  EXPECT_EQ(plain, SectorLayout::plain);
+  ASSERT_EQ(finds.size(), 1u);
+  EXPECT_EQ(finds[0].found.offset, 2336 + 8 + 2048);
   SectorLayout one{};  // a raw image of a single sector
   scan(discImage(colourfulPicture(8, 8), SectorFormat::mode2Form1), &one);
   EXPECT_EQ(one, SectorLayout::raw2352);
@@ -137,7 +146,33 @@ TEST(FinderRead, ASectorImageReadShortIsAnError) {
   const ScanSource failing{
       4096, [](std::int64_t, std::uint8_t*, std::int64_t) { return std::int64_t{-1}; }};
   EXPECT_EQ(scanSource(failing, SectorLayout::plain, keepFinds(finds)), DecodeStatus::shortRead);
+  // A picture that runs on past the first MiB read, into bytes that cannot be read.
+  Bytes dump(2 << 20, 0);
+  const Bytes picture = colourfulPicture(50, 50);
+  std::copy(picture.begin(), picture.end(), dump.begin() + (1 << 20) - 100);
+  const ScanSource cut{std::ssize(dump), [&](std::int64_t at, std::uint8_t* into, std::int64_t n) {
+                         if (at + n > (1 << 20)) return std::int64_t{-1};
+                         return std::copy_n(dump.begin() + at, n, into), n;
+                       }};
+  EXPECT_EQ(scanSource(cut, SectorLayout::plain, keepFinds(finds)), DecodeStatus::shortRead);
   EXPECT_TRUE(finds.empty());
+}
+
+// Each read resumes where the last stopped, even one byte into a sector.
+TEST(FinderRead, ReadsResumeInsideASector) {
+  const Bytes data = noise(5000, 3), image = discImage(data, SectorFormat::mode2Form1);
+  UserDataReader reader({std::int64_t(image.size()),
+                         [&](std::int64_t at, std::uint8_t* into, std::int64_t n) {
+                           n = std::clamp<std::int64_t>(std::ssize(image) - at, 0, n);
+                           std::copy_n(image.begin() + at, n, into);
+                           return n;
+                         }},
+                        SectorLayout::raw2352);
+  StreamPos pos;
+  Bytes read;
+  for (const std::int64_t want : {2049, 1, 2950})
+    ASSERT_TRUE(reader.read(pos, want, read, nullptr));
+  EXPECT_EQ(read, data);
 }
 
 // Dumps hold containers whose length covers only the header: the chunks tell how far the

@@ -129,11 +129,13 @@ INSTANTIATE_TEST_SUITE_P(
         // Lines of one colour to their end; a last line the codes end inside is a line (the
         // sector's padding fills it).
         CodingCase{"rl7", 0x04, false, true, repeated({0x05, 0x85, 0}, 12), 8, 384, 12, 384, 128},
+        // Every pixel a run of one: the most bytes a line can take.
+        CodingCase{"rl7Ones", 0x04, false, true, repeated({0x85, 1}, 384 * 280), 8, 384, 280, 384, 128},
         CodingCase{"rl7Cut", 0x04, false, true, join({repeated({0x85, 0}, 12), {0x05}}), 8, 384, 13, 384, 128},
         // RL3 counts pairs: two runs of 192 pairs fill a 768-pixel line. Codes past the
-        // tallest picture are the next one's.
+        // tallest picture are the next one's (here lines of one colour: a picture of few bytes).
         CodingCase{"rl3Double", 0x13, true, false, repeated({0xA3, 192, 0xA5, 192}, 7), 9, 768, 7, 768, 8},
-        CodingCase{"rl3TooLong", 0x03, false, true, repeated({0xA3, 96, 0xA5, 96}, 300), 9, 384, 280, 384, 8}),
+        CodingCase{"rl3TooLong", 0x03, false, true, repeated({0xA3, 0}, 300), 9, 384, 280, 384, 8}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
@@ -151,6 +153,15 @@ TEST(RealTime, Rgb555HalvesAreJoined) {
   ASSERT_EQ(decodeAccurate(scanned.finds[0].bytes, {}, shown), DecodeStatus::ok);
   EXPECT_EQ(shown.rgb,
             reference(ImagHeader::of(2, 384, 280, 384, 16), join({upper, lower}), 0).rgb);
+  // The lower half begun first in another channel, the upper half ended first: one picture all
+  // the same, read again from the lower half's first sector.
+  SectorImage interleaved;
+  interleaved.sector({1, 1, kVideoSector | kForm2Sector, 0x06}, lower)
+      .record(upper, 0x07, 0)
+      .record(Bytes(lower.begin() + 2324, lower.end()), 0x06, 1);
+  const Scanned joined = scanPath(dir.write("interleaved.rtf", interleaved.bytes()));
+  ASSERT_EQ(joined.finds.size(), 1u);
+  EXPECT_EQ(joined.finds[0].bytes, scanned.finds[0].bytes);
   // Two lower halves, one record after the other in one channel: each is shown alone, its upper
   // half zero.
   SectorImage lone;
@@ -197,6 +208,11 @@ TEST(RealTime, HostileSectorsAreSkippedOrBounded) {
   ASSERT_EQ(scanned.reports.size(), 1u);
   EXPECT_NE(scanned.reports[0].find("coding 0x85 is not known"), std::string::npos);
   EXPECT_EQ(scanned.reports[0].find(" failed: "), std::string::npos);  // a warning, no failure
+  // Only the sector after the first tells which copy of the first one's subheader is right.
+  SectorImage first;
+  first.sector(video, pattern(2048, 9), &wrongChannel).record(pattern(7 * 2048, 1), 0x02, 0, false);
+  EXPECT_EQ(scanPath(dir.write("first.rtf", first.bytes())).finds.at(0).found.height,
+            8 * 2048 / 384);
 }
 
 // Each track starts at its INDEX 01 (minutes, seconds, frames) in sectors of the tracks before it
@@ -204,16 +220,18 @@ TEST(RealTime, HostileSectorsAreSkippedOrBounded) {
 TEST(CueSheet, TracksStartAtTheirIndexInTheirFilesSectors) {
   const std::vector<CueTrack> tracks = parseCueSheet(
       "FILE \"a.bin\" BINARY\n TRACK 01 MODE1/2048\n INDEX 01 00:00:05\n"
-      " TRACK 02 CDI/2352\n INDEX 01 00:01:00\n"
+      " TRACK 02 CDI/2352\n INDEX 01 00:01:00\n INDEX 02 00:01:40\n"
       " TRACK 03 CDG\n INDEX 01 00:02:00\n"  // not read; taken as raw sectors
       " TRACK 04 AUDIO\n INDEX 00 00:02:50\n INDEX 01 01:02:03\n"
-      "FILE b.bin BINARY\n TRACK 05 CDI/2336\n INDEX 01 00:00:10\n");
-  ASSERT_EQ(tracks.size(), 5u);
+      "FILE b.bin BINARY\n TRACK 05 CDI/2336\n INDEX 01 00:00:10\n"
+      " TRACK 06 CDI/2336\n INDEX 00 00:00:20\n");  // without INDEX 01: its INDEX 00
+  ASSERT_EQ(tracks.size(), 6u);
   const std::int64_t second = 75 * 2048, third = second + 75 * 2352,
                      fourth = third + (62 * 75 + 3 - 150) * 2352;
-  const std::int64_t starts[] = {5 * 2048, second, third, fourth, 10 * 2336};
-  const std::int64_t bytes[] = {second - 5 * 2048, third - second, fourth - third, -1, -1};
-  const std::int64_t sectors[] = {2048, 2352, 0, 2352, 2336};
+  const std::int64_t starts[] = {5 * 2048, second, third, fourth, 10 * 2336, 20 * 2336};
+  const std::int64_t bytes[] = {
+      second - 5 * 2048, third - second, fourth - third, -1, 10 * 2336, -1};
+  const std::int64_t sectors[] = {2048, 2352, 0, 2352, 2336, 2336};
   for (std::size_t i = 0; i < tracks.size(); ++i) {
     EXPECT_EQ(tracks[i].start, starts[i]) << i;
     EXPECT_EQ(tracks[i].bytes, bytes[i]) << i;
@@ -248,7 +266,8 @@ TEST(CueSheet, FollowsDataTracksOfItsFiles) {
                 "  TRACK 02 AUDIO\n    INDEX 00 00:00:%02d\n    INDEX 01 00:00:%02d\n"
                 "FILE \"gone.bin\" BINARY\n  TRACK 03 MODE1/2048\n    INDEX 01 00:00:00\n"
                 "  TRACK 04 MODE1/2048\n    INDEX 01 00:02:00\n"  // named once, however often
-                "FILE extra.bin BINARY\n  TRACK 05 MODE1/2048\n    INDEX 01 00:00:00\n",
+                "FILE extra.bin BINARY\n  TRACK 05 MODE1/2048\n    INDEX 01 00:00:00\n"
+                "  TRACK 06 MODE1/2048\n    INDEX 01 00:00:00\n",  // track 05 is empty
                 audioAt, audioAt + 1);
   const std::string cue = dir.write("disc.cue", Bytes(sheet, sheet + std::strlen(sheet)));
 

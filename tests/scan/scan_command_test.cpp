@@ -86,7 +86,9 @@ TEST(ScanCommand, WritesEachFindNamedByItsOffsetAndListsIt) {
 TEST(ScanCommand, ExitsWithOneWhenNothingIsFound) {
   TempDir dir;
   const std::string empty = dir.write("nothing.bin", Bytes(5000, 'x'));
-  EXPECT_EQ(run({"--scan", empty}).exit, 1);
+  const ToolRun nothing = runImag2png({"--scan", empty});
+  EXPECT_EQ(nothing.exit, 1);
+  EXPECT_EQ(nothing.err, "imag2png: " + empty + ": no picture found\n");
   const std::string missing = dir.path("missing").string();
   const ToolRun gone = runImag2png({"--scan", missing});
   EXPECT_EQ(gone.exit, 1);
@@ -97,7 +99,9 @@ TEST(ScanCommand, ExitsWithOneWhenNothingIsFound) {
   const ToolRun noPalette = runImag2png({"--scan", "--palette", missing, empty});
   EXPECT_EQ(noPalette.exit, 1);
   EXPECT_EQ(noPalette.err.rfind("imag2png: --palette: " + missing + ": ", 0), 0u) << noPalette.err;
-  EXPECT_EQ(runImag2png({"--info", "--scan", "--palette", missing, empty}).exit, 1);
+  const ToolRun infoNoPalette = runImag2png({"--info", "--scan", "--palette", missing, empty});
+  EXPECT_EQ(infoNoPalette.exit, 1);
+  EXPECT_EQ(infoNoPalette.err, noPalette.err);
   const ToolRun file = runImag2png({"--scan", "-o", empty, empty});
   EXPECT_EQ(file.err, "imag2png: " + empty + ": not a folder\n");
 }
@@ -108,9 +112,8 @@ TEST(ScanCommand, InfoJsonDescribesEachPictureOnOneLine) {
   TempDir dir;
   Bytes shortLength = picture(4, 10, 4);
   setContainerLength(shortLength, 0, 4);
-  const std::string path =
-      dir.write("we\"ird\\ na\nme\xff.bin",
-                join({Bytes(100, 0), shortLength, Bytes(50, 0), picture(8, 16, 8)}));
+  const Bytes dump = join({Bytes(100, 0), shortLength, Bytes(50, 0), picture(8, 16, 8)});
+  const std::string path = dir.write("we\"ird\\ na\nme\xff.bin", dump);
   const Listing info = run({"--info", "--json", "--scan", path});
   EXPECT_EQ(info.exit, 0);
   ASSERT_EQ(info.lines.size(), 2u);
@@ -128,6 +131,11 @@ TEST(ScanCommand, InfoJsonDescribesEachPictureOnOneLine) {
   EXPECT_EQ(second["model_name"], "RL7");
   EXPECT_TRUE(second["data_needed"].is_null());
   EXPECT_EQ(second["complete"], false);  // one line of eight
+  const Listing text = run({"--info", "--scan", dir.write("dump.bin", dump)});
+  ASSERT_EQ(text.lines.size(), 2u);
+  EXPECT_EQ(text.lines[0].rfind(
+                dir.path("dump.bin").string() + ": offset 0x64, FORM, picture 1 of 1, ", 0),
+            0u);
 }
 
 // Finds that are not IFF files as stored say so: real-time records, swapped words, and the BIN
@@ -181,6 +189,19 @@ TEST(ScanCommand, InfoWithoutScanReadsAPictureFile) {
   EXPECT_NE(info.lines[0].find("IDAT 170 of 200 bytes, incomplete"), std::string::npos);
   EXPECT_NE(info.lines[0].find("classic profile (the header fits the classic frame)"),
             std::string::npos);
+  // Two single RL3 codes: as pairs they fill a line of 4, as classic pixels they do not.
+  const std::string pairs = dir.write(
+      "pairs.imag", ImagBuilder::form().ihdr(ImagHeader::of(9, 4, 1)).idat({1, 2}).bytes());
+  for (const auto& [profile, says] : {std::pair{"--accurate", ", complete, accurate profile"},
+                                      std::pair{"--classic", ", incomplete, classic profile"}}) {
+    const Listing rl3 = run({"--info", profile, pairs});
+    ASSERT_EQ(rl3.lines.size(), 1u);
+    EXPECT_NE(rl3.lines[0].find(says), std::string::npos) << rl3.lines[0];
+  }
+  Bytes oneShort = picture(4, 2, 2);  // its length leaves out its last byte
+  setContainerLength(oneShort, 0, std::uint32_t(oneShort.size() - 9));
+  EXPECT_NE(run({"--info", dir.write("short.imag", oneShort)}).lines.at(0).find("its chunks reach"),
+            std::string::npos);
   // A refused file is a JSON line too, so that a script sees every file it named.
   const std::string refused = dir.write("not.imag", Bytes(40, 'F'));
   const Listing json = run({"--info", "--json", dir.path("cut.imag").string(), refused});
@@ -197,6 +218,7 @@ TEST(ScanCommand, InfoWithoutScanReadsAPictureFile) {
       dir.write("dataless.imag", ImagBuilder::form().ihdr(ImagHeader::of(7, 2, 2)).bytes());
   const std::string empty = dir.write("empty.cat", ImagBuilder::cat().bytes());
   const Listing noHeader = run({"--info", "--json", headless, dataless, empty});
+  EXPECT_EQ(noHeader.exit, 1);
   ASSERT_EQ(noHeader.lines.size(), 3u);  // a CAT of no picture is described all the same
   const auto described = nlohmann::json::parse(noHeader.lines[0]);
   EXPECT_EQ(described["width"], 0);  // a picture without IHDR has no size, nor model

@@ -29,7 +29,7 @@ inline std::vector<Find> scanFinds(const std::string& path, SectorLayout* layout
   std::vector<Find> finds;
   EXPECT_EQ(scanFile(path.c_str(), keepFinds(finds), layout, options), DecodeStatus::ok);
   for (const Find& find : finds) {
-    Bytes again;
+    Bytes again(5, 0xEE);  // what it held before is replaced
     EXPECT_EQ(readFoundPicture(path.c_str(), find.found, again), DecodeStatus::ok);
     EXPECT_EQ(again, find.bytes);
   }

@@ -129,45 +129,41 @@ TEST_F(Finder, SubheaderCopiesTellASectorImage) {
   EXPECT_EQ(one, SectorLayout::raw2352);
 }
 
-// A sector image that reads short of its size (it shrank while scanned) is an error, never a
-// scan of sectors that were not read.
+// `bytes` read in place: reads stop short at `end`, and fail when they reach past `failAt`.
+ScanSource sourceOf(const Bytes& bytes, std::int64_t end, std::int64_t failAt = INT64_MAX) {
+  return {std::ssize(bytes),
+          [&bytes, end, failAt](std::int64_t at, std::uint8_t* into, std::int64_t n) {
+            if (at + n > failAt) return std::int64_t{-1};
+            n = std::clamp<std::int64_t>(std::min(end, std::ssize(bytes)) - at, 0, n);
+            return std::copy_n(bytes.begin() + at, n, into), n;
+          }};
+}
+
+// A sector image that reads short of its size (it shrank while scanned), or a file that cannot
+// be read, is an error, never a scan of sectors that were not read.
 TEST(FinderRead, ASectorImageReadShortIsAnError) {
   const Bytes image =
       discImage(join({Bytes(3000, 0), colourfulPicture(50, 50)}), SectorFormat::mode2Form2);
-  const std::int64_t half = std::int64_t(image.size()) / 2;
-  const ScanSource source{std::int64_t(image.size()),
-                          [&](std::int64_t at, std::uint8_t* into, std::int64_t n) {
-                            n = std::clamp<std::int64_t>(half - at, 0, n);
-                            std::copy_n(image.begin() + at, n, into);
-                            return n;
-                          }};
+  const ScanSource half = sourceOf(image, std::ssize(image) / 2);
   std::vector<Find> finds;
-  EXPECT_EQ(scanSource(source, SectorLayout::raw2352, keepFinds(finds)), DecodeStatus::shortRead);
-  const ScanSource failing{
-      4096, [](std::int64_t, std::uint8_t*, std::int64_t) { return std::int64_t{-1}; }};
-  EXPECT_EQ(scanSource(failing, SectorLayout::plain, keepFinds(finds)), DecodeStatus::shortRead);
+  EXPECT_EQ(scanSource(half, SectorLayout::raw2352, keepFinds(finds)), DecodeStatus::shortRead);
+  const Bytes unreadable(4096);
+  EXPECT_EQ(scanSource(sourceOf(unreadable, INT64_MAX, 0), SectorLayout::plain, keepFinds(finds)),
+            DecodeStatus::shortRead);
   // A picture that runs on past the first MiB read, into bytes that cannot be read.
   Bytes dump(2 << 20, 0);
   const Bytes picture = colourfulPicture(50, 50);
   std::copy(picture.begin(), picture.end(), dump.begin() + (1 << 20) - 100);
-  const ScanSource cut{std::ssize(dump), [&](std::int64_t at, std::uint8_t* into, std::int64_t n) {
-                         if (at + n > (1 << 20)) return std::int64_t{-1};
-                         return std::copy_n(dump.begin() + at, n, into), n;
-                       }};
-  EXPECT_EQ(scanSource(cut, SectorLayout::plain, keepFinds(finds)), DecodeStatus::shortRead);
+  EXPECT_EQ(scanSource(sourceOf(dump, INT64_MAX, 1 << 20), SectorLayout::plain, keepFinds(finds)),
+            DecodeStatus::shortRead);
   EXPECT_TRUE(finds.empty());
 }
 
 // Each read resumes where the last stopped, even one byte into a sector.
 TEST(FinderRead, ReadsResumeInsideASector) {
   const Bytes data = noise(5000, 3), image = discImage(data, SectorFormat::mode2Form1);
-  UserDataReader reader({std::int64_t(image.size()),
-                         [&](std::int64_t at, std::uint8_t* into, std::int64_t n) {
-                           n = std::clamp<std::int64_t>(std::ssize(image) - at, 0, n);
-                           std::copy_n(image.begin() + at, n, into);
-                           return n;
-                         }},
-                        SectorLayout::raw2352);
+  const ScanSource source = sourceOf(image, INT64_MAX);  // the reader keeps a reference
+  UserDataReader reader(source, SectorLayout::raw2352);
   StreamPos pos;
   Bytes read;
   for (const std::int64_t want : {2049, 1, 2950})

@@ -378,7 +378,7 @@ TEST_F(Viewer, PanelSaysWhatShows) {
     EXPECT_NE(panel.find(part), std::string::npos) << part << " in " << panel;
   core.setDesktopDpi(0);  // a desktop that says none
   EXPECT_EQ(core.dpi(), 96);
-  core.setDesktopDpi(192);  // the zoom as the user sees it, in desktop units
+  EXPECT_TRUE(core.setDesktopDpi(192).repaint);  // the zoom as the user sees it, in desktop units
   key(core, '+');
   EXPECT_NE(core.panelText().back().find("zoom 2x"), std::string::npos);
   // The first picture fits the classic frame; the classic frame shows no other.
@@ -390,6 +390,7 @@ TEST_F(Viewer, PanelSaysWhatShows) {
   key(core, 's', kModCtrl);  // each page under its own name, the classic frame too
   EXPECT_EQ(core.message(), "saved " + dir.path("two.cat-1.png").string());
   EXPECT_FALSE(core.expireMessage(ViewerCore::Clock::now()));
+  EXPECT_TRUE(core.view().bgr);  // the classic frame is blue, green, red
   const Reaction second = key(core, kKeyPageDown);
   EXPECT_EQ(second.caption, dir.path("two.cat").string() + " [accurate 2/2]");
   EXPECT_TRUE(second.repaint);
@@ -472,6 +473,7 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   EXPECT_TRUE(key(core, '0').repaint);
   EXPECT_EQ(core.mode(), ViewMode{.shrinkLarger = true});
   key(core, '-');  // 1x: a picture wider than the window is cut, not shrunk, unless asked
+  EXPECT_FALSE(core.onDrag(-5, -5).repaint);  // the frame shows whole: nothing to pan
   const Bytes wide = ImagBuilder::form().ihdr(ImagHeader::of(4, 2000, 2)).idat(Bytes(4000)).bytes();
   core.onDrop({dir.write("wide.imag", wide)});
   EXPECT_EQ(core.view().layout.divisor, 1);

@@ -77,6 +77,8 @@ TEST_F(AccurateConverter, AllWritesEveryPictureOfACatNumbered) {
   EXPECT_EQ(two.width, 2);
   EXPECT_FALSE(std::filesystem::exists(dir.path("two-3.ppm")));
   EXPECT_FALSE(std::filesystem::exists(dir.path("two.ppm")));
+  const ToolRun none = run({"--all"}, ImagBuilder::cat().bytes(), "none");
+  EXPECT_NE(none.err.find(decodeStatusText(DecodeStatus::noPicture)), std::string::npos);
 }
 
 }  // namespace

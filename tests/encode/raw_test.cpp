@@ -100,6 +100,7 @@ TEST(RawShape, RefusalsSayWhatIsWrong) {
     const ToolRun run = runImag2png(args);
     EXPECT_EQ(run.exit, *says != '\0' ? 2 : 0) << args[1];
     EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.empty(), *says == '\0') << run.err;
     EXPECT_EQ(std::filesystem::exists(out), *says == '\0') << args[1];
   }
   const std::string large = dir.write("771.rgb", Bytes(771, 0));

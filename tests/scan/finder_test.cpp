@@ -211,7 +211,13 @@ TEST_F(Finder, ContainersInsideAFindBelongToIt) {
 // followed by more chunks than a picture is looked through for.
 TEST_F(Finder, DataAfterAPictureDoesNotSwallowTheNext) {
   const std::string text = "Copyright notice of a system ROM, followed by code.";
-  const Bytes first = colourfulPicture(16, 16), second = colourfulPicture(12, 12);
+  const Bytes first = colourfulPicture(16, 16);  // the second has an odd chunk and its pad byte
+  const Bytes second = ImagBuilder::form()
+                           .chunk("ODD ", {1, 2, 3, 4, 5})
+                           .raw({0})
+                           .ihdr(ImagHeader::of(4, 2, 1))
+                           .idat({0, 1})
+                           .bytes();
   const Bytes noHeader = ImagBuilder::form().idat(Bytes(50, 1)).bytes();
   ImagBuilder manyChunks = ImagBuilder::form();
   for (int n = 0; n < 1100; ++n)

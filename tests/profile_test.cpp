@@ -115,6 +115,7 @@ TEST(Warnings, SayWhyAPictureDoesNotShowWhole) {
       {"no columns drawn", clut8(2, 2, 4), false, true, {0, 280}, {nothing + "CLUT8" + accurate}},
       {"too large to judge", header(1).idat(Bytes(6)).bytes(), false, true, {}, {nothing + "RGB888" + accurate}},
       {"no IDAT", header(4).bytes(), false, true, {}, {"no picture data"}},
+      {"RL3 pairs: a line of 4 in two codes", ImagBuilder::form().ihdr(ImagHeader::of(9, 4, 1)).idat({1, 2}).bytes(), false, true, all, {early}},
       {"a model of no picture", header(0).idat(Bytes(4)).bytes(), false, true, {}, {"no picture data"}},
       {"container length one byte short", lengthShort, false, true, all,
        {"the container length says " + std::to_string(lengthShort.size() - 9) + " bytes; its chunks reach " +

@@ -421,6 +421,8 @@ TEST_F(Viewer, PanelSaysWhatShows) {
                                          .idat({0})
                                          .bytes())});
   EXPECT_EQ(core.panelText()[3], "palette: 1 entry");
+  EXPECT_TRUE(core.addDropped(good("more.img")).repaint);  // the panel counts the list
+  EXPECT_EQ(core.panelText()[0], "said.img  (1/2)");
 }
 
 // Before the first picture the window says what to do, and so does the panel.
@@ -470,6 +472,7 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   EXPECT_TRUE(core.fullScreen());
   EXPECT_EQ(key(core, kKeyF11).fullScreen, false);
   EXPECT_TRUE(key(core, kKeyEscape).quit);
+  EXPECT_TRUE(key(core, 'q', kModCtrl).quit);
   EXPECT_TRUE(key(core, '0').repaint);
   EXPECT_EQ(core.mode(), ViewMode{.shrinkLarger = true});
   key(core, '-');  // 1x: a picture wider than the window is cut, not shrunk, unless asked

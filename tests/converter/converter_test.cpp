@@ -272,7 +272,9 @@ TEST_F(Converter, WritesThroughLinksAndKeepsTheOutputsPermissions) {
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(namesIn(dir.root()), (std::set<std::string>{"pic.img", "real", "link.png"}));
-  EXPECT_EQ(namesIn(dir.path("real")), std::set<std::string>{"out.png"});
+  ASSERT_EQ(runImag2png({input, dir.path("real/new.png").string()}).exit, 0);  // as any new file
+  EXPECT_EQ(fs::status(dir.path("real/new.png")).permissions(), fs::status(input).permissions());
+  EXPECT_EQ(namesIn(dir.path("real")), (std::set<std::string>{"out.png", "new.png"}));
 }
 
 }  // namespace

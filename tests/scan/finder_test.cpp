@@ -244,10 +244,8 @@ TEST_F(Finder, PictureDataCutByTheEndOfTheFileIsFoundIncomplete) {
 // may hold pictures of both orders; a swapped one is found at its offset as stored, swapped back.
 TEST_F(Finder, PicturesInSwappedWordsAreFoundSwappedBack) {
   const Bytes straight = colourfulPicture(20, 20), swapped = colourfulPicture(31, 7);
-  Bytes stored = join({noise(1001, 11), swapped, noise(600, 12)});
-  stored.push_back(0);  // a whole number of words
-  for (std::size_t i = 0; i + 1 < stored.size(); i += 2)
-    std::swap(stored[i], stored[i + 1]);
+  // A whole number of words.
+  const Bytes stored = swapWords(join({noise(1001, 11), swapped, noise(600, 12), {0}}));
   const auto finds = scan(join({stored, straight}));
   ASSERT_EQ(finds.size(), 2u);
   EXPECT_FALSE(finds[0].found.swapped);
@@ -257,10 +255,7 @@ TEST_F(Finder, PicturesInSwappedWordsAreFoundSwappedBack) {
   EXPECT_EQ(finds[1].bytes, swapped);
   // A dump of an odd size: its last byte has no partner and stays where it is.
   const Bytes last = colourfulPicture(30, 7);
-  Bytes odd = join({noise(1001, 13), last});
-  for (std::size_t i = 0; i + 1 < odd.size(); i += 2)
-    std::swap(odd[i], odd[i + 1]);
-  const auto ending = scan(odd);
+  const auto ending = scan(swapWords(join({noise(1001, 13), last})));
   ASSERT_EQ(ending.size(), 1u);
   EXPECT_EQ(ending[0].bytes, last);
 }

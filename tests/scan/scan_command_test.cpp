@@ -145,10 +145,7 @@ TEST(ScanCommand, DiscAndDumpFindsAreNamedAndDescribed) {
   dir.write("movie.bin", video.bytes());
   const std::string sheet = "FILE \"movie.bin\" BINARY\n TRACK 01 MODE2/2336\n INDEX 01 00:00:00\n";
   const std::string cue = dir.write("movie.cue", Bytes(sheet.begin(), sheet.end()));
-  Bytes rom = join({Bytes(10, 0), picture(4, 8, 2)});
-  for (std::size_t i = 0; i + 1 < rom.size(); i += 2)
-    std::swap(rom[i], rom[i + 1]);
-  const std::string dump = dir.write("rom.bin", rom);
+  const std::string dump = dir.write("rom.bin", swapWords(join({Bytes(10, 0), picture(4, 8, 2)})));
 
   const Listing info = run({"--info", "--json", "--scan", cue, dump});
   EXPECT_EQ(info.exit, 0);

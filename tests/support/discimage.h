@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <utility>
 
 #include "imagbuilder.h"
 
@@ -66,6 +67,14 @@ inline Bytes join(std::initializer_list<Bytes> parts) {
   for (const Bytes& part : parts)
     all.insert(all.end(), part.begin(), part.end());
   return all;
+}
+
+// `bytes` as a ROM dump read from 16-bit chips byte by byte stores them: the two bytes of every
+// word exchanged, an odd last byte left in place.
+inline Bytes swapWords(Bytes bytes) {
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+    std::swap(bytes[i], bytes[i + 1]);
+  return bytes;
 }
 
 // Sets the length field of the container that starts at `at`, as a dump may have it wrong.

@@ -5,6 +5,9 @@
 # window-system shells. The same seed over the same code draws the same faults (default seed 1).
 # mutate.sh --faults FILE: the same over the faults FILE lists, one "FILE:LINE @@ CODE @@ FAULTY"
 # a line, or as a run reports its survivors ("  survivor: FILE:LINE: CODE -> FAULTY").
+# --who, with any of these: every program that could notice runs to its end, and each killed
+# fault is followed by the tests that failed (PROGRAM:TEST, or PROGRAM:rcN for a crash). A test
+# whose every fault fails another test too adds nothing to the kill rate.
 #
 # Each fault goes, one at a time, into a copy of the working tree (the tree itself is never
 # touched, so an interrupted run leaves it as it was), the copy is rebuilt incrementally, and the
@@ -98,12 +101,13 @@ main() {
 cd "$(dirname "$0")/.."
 renice -n 10 -p $$ >/dev/null 2>&1 || true  # the machine is shared: builds and tests yield to others
 
-count=0 seed=1 only="" paths=() list=""
+count=0 seed=1 only="" paths=() list="" who=0 killers=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --random) count="$2"; shift 2 ;;
     --seed) seed="$2"; shift 2 ;;
     --faults) list=$(realpath "$2"); shift 2 ;;
+    --who) who=1; shift ;;
     -h | --help) sed -n '2,22p' "$0"; exit 0 ;;
     *) if [ "$count" -gt 0 ]; then paths+=("$1"); else only="$1"; fi; shift ;;
   esac
@@ -146,8 +150,10 @@ done
 # Each fault rebuilds one file and relinks every program above it: Ninja checks the tree in a
 # fraction of a second where Make takes tens, lld links several times faster, ccache rebuilds
 # the unmutated file from its cache, and -O1 compiles about twice as fast as -O3. The standard
-# library's index checks turn an overrun of an array inside a larger object into a crash.
-options=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG -D_GLIBCXX_ASSERTIONS"
+# library's index checks turn an overrun of an array inside a larger object into a crash, and
+# the C library's checked copies one past a local buffer.
+options=(-DCMAKE_BUILD_TYPE=Release
+  -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG -D_GLIBCXX_ASSERTIONS -D_FORTIFY_SOURCE=2"
   -DPELMORA_TESTS=ON -DPELMORA_BENCH=OFF -DPELMORA_PIXBUF_LOADER=OFF)
 command -v ninja >/dev/null && options+=(-G Ninja)
 command -v ld.lld >/dev/null && options+=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld)
@@ -175,8 +181,13 @@ while read -r sum file; do original_sum[$file]=$sum; done < <(sums)
 run_one() {
   local program=${1%% *} args=() a
   for a in ${1#"$program"}; do args+=("${a/#@/$tree/}"); done
-  [[ $program == *_tests ]] && args+=(--gtest_brief=1 --gtest_fail_fast)
-  { (cd "$build" && exec timeout "${limit[$program]:-600}" "$program" "${args[@]}" >/dev/null 2>&1); } 2>/dev/null
+  [[ $program == *_tests ]] && args+=(--gtest_brief=1) && [ "$who" = 0 ] && args+=(--gtest_fail_fast)
+  { (cd "$build" && exec timeout "${limit[$program]:-600}" "$program" "${args[@]}" >"$work/said" 2>&1); } 2>/dev/null
+  local status=$? names
+  [ "$status" = 0 ] || [ "$who" = 0 ] && return $status
+  names=$(sed -n -E 's/^\[  FAILED  \] ([A-Za-z0-9_/.]+)(,.*| \(.*)?$/\1/p' "$work/said" | sort -u)
+  killers+=$(printf " ${program##*/}:%s" ${names:-rc$status})
+  return $status
 }
 # The programs in order of their time on the unmutated tree, the quickest first; each may take
 # five times that, and at least 30 seconds, before it counts as hung. A test program also runs
@@ -204,11 +215,13 @@ run_tests() {
     [ "$sum" = "${original_sum[$file]}" ] || changed+="$file ${runs[$file]:-}"
   done < <(sums)
   [ "$changed" = " " ] && return 2
+  local failed=0
   for t in "${order[@]}"; do
     [[ $changed == *" ${t%% *} "* ]] || continue
-    run_one "$t" || return 1
+    run_one "$t" || failed=1
+    [ "$failed" = 1 ] && [ "$who" = 0 ] && break
   done
-  return 0
+  return $failed
 }
 
 # Puts fault $2 -> $3 into file $1: on line $4 when given (which must read $2), else at the
@@ -283,10 +296,11 @@ while IFS= read -r line; do
     echo "does not build:    $label"
     broken=$((broken + 1))
   else
+    killers=""
     run_tests
     case $? in
       0) echo "SURVIVED:          $label"; survived=$((survived + 1)); survivors+=("$label") ;;
-      1) echo "killed:            $label"; killed=$((killed + 1)) ;;
+      1) echo "killed:            $label${killers:+ ||$killers}"; killed=$((killed + 1)) ;;
       *) echo "same machine code: $label"; same=$((same + 1)) ;;
     esac
   fi

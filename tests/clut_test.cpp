@@ -38,15 +38,13 @@ TEST(Clut, ShortRowsLeaveTheRestBlack) {
   EXPECT_EQ(frame.pixel(2, 1), (Bgr{0, 0xFF, 0}));
   EXPECT_EQ(frame.pixel(3, 1), (Bgr{0, 0, 0}));
   EXPECT_EQ(frame.pixel(383, 0), (Bgr{0, 0, 0}));
-  EXPECT_EQ(frame.coverage.width, 3);
-  EXPECT_EQ(frame.coverage.height, 2);
+  EXPECT_EQ(std::pair(frame.coverage.width, frame.coverage.height), std::pair(3, 2));
   // Cut inside its last row: the byte after the cut, though in memory, is not the file's.
   const Bytes whole = clutFile(4, 3, 2, {1, 1, 1, 2, 2, 2});
   EXPECT_EQ(decodeBytes(std::span(whole).first(whole.size() - 1)).pixel(2, 1), (Bgr{0, 0, 0}));
   // Full-width rows end where a frame row does: they cover no row below (--crop uses this).
   const auto full = decodeBytes(clutFile(4, 384, 2, Bytes(768, 1)));
-  EXPECT_EQ(full.coverage.width, 384);
-  EXPECT_EQ(full.coverage.height, 2);
+  EXPECT_EQ(std::pair(full.coverage.width, full.coverage.height), std::pair(384, 2));
 }
 
 TEST(Clut, LongRowsRunOnAndOnlyTheLastRowsRunOnStays) {
@@ -58,8 +56,7 @@ TEST(Clut, LongRowsRunOnAndOnlyTheLastRowsRunOnStays) {
   EXPECT_EQ(frame.pixel(0, 1), (Bgr{0, 0xFF, 0}));
   EXPECT_EQ(frame.pixel(5, 2), (Bgr{0, 0xFF, 0}));
   EXPECT_EQ(frame.pixel(6, 2), (Bgr{0, 0, 0}));
-  EXPECT_EQ(frame.coverage.width, 384);
-  EXPECT_EQ(frame.coverage.height, 3);
+  EXPECT_EQ(std::pair(frame.coverage.width, frame.coverage.height), std::pair(384, 3));
 }
 
 TEST(Clut, RowsReadOnPastTheChunkIntoTheFile) {

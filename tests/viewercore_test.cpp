@@ -40,11 +40,8 @@ TEST(Caption, InvalidUtf8BytesAreReplaced) {
   EXPECT_EQ(validUtf8("\xE0\xA0\x80"), "\xE0\xA0\x80");  // U+0800, the first of three bytes
   EXPECT_EQ(validUtf8("\xE0\x9F\xBF"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // overlong
   EXPECT_EQ(validUtf8("\xE2\x82\xC0"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // no follower
-  EXPECT_EQ(validUtf8("\xE2\x82"
-                      "A"),
-            "\xEF\xBF\xBD\xEF\xBF\xBD"
-            "A");                           // its third byte no follower
-  EXPECT_EQ(validUtf8("\xF0\x8F\xBF\xBF"),  // overlong
+  EXPECT_EQ(validUtf8("\xE2\x82\x7F"), "\xEF\xBF\xBD\xEF\xBF\xBD\x7F");  // its third no follower
+  EXPECT_EQ(validUtf8("\xF0\x8F\xBF\xBF"),                               // overlong
             "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
@@ -133,6 +130,7 @@ TEST(Layout, ScalesPlacesAndPans) {
       {1, 1, 3840, 2160, {.fit = true}, 1, {{0, 0, 1, 1}, {1912, 1072, 16, 16}, 16, 1}, "16x"},
       {3, 2, 1000, 1000, {.fit = true}, 2, {{0, 0, 3, 2}, {452, 468, 96, 64}, 32, 1}, "16x"},
       {800, 400, 400, 300, {.fit = true}, 1, {{0, 0, 400, 200}, {0, 50, 400, 200}, 1, 2}, "1:2"},
+      {1, 2000, 400, 300, {.fit = true}, 1, {{0, 0, 1, 286}, {199, 7, 1, 286}, 1, 7}, "1:7"},
       {1920, 1080, 768, 560, {.fit = true}, 2, {{0, 0, 640, 360}, {64, 100, 640, 360}, 1, 3}, "1:6"},
       // the accurate profile's start: larger pictures shrink, smaller are centred in the floor
       {800, 400, 400, 300, {.shrinkLarger = true}, 1, {{0, 0, 400, 200}, {0, 40, 400, 200}, 1, 2}, "1:2"},
@@ -195,8 +193,7 @@ TEST(Layout, BoxShrinkAverages) {
                                  1,  10, 20, 1,  10, 21, 8,   8, 8, 0, 0, 0,
                                  50, 60, 70, 60, 70, 80, 255, 0, 1, 0, 0, 0};
   const ShrunkPicture got = boxShrink(pixels, 3, 3, 12, 2);
-  EXPECT_EQ(got.width, 2);
-  EXPECT_EQ(got.height, 2);
+  EXPECT_EQ(std::pair(got.width, got.height), std::pair(2, 2));
   EXPECT_EQ(got.pixels, (std::vector<std::uint8_t>{1, 10, 20, 9, 9, 9, 55, 65, 75, 255, 0, 1}));
   EXPECT_EQ(boxShrink(pixels, 1, 2, 12, 1).pixels,
             (std::vector<std::uint8_t>{0, 10, 20, 1, 10, 20}));
@@ -357,6 +354,7 @@ TEST_F(Viewer, FailedFileOfTheListSaysWhy) {
   const Reaction next = key(core, 'n');
   EXPECT_EQ(next.caption, szAppname);
   EXPECT_EQ(next.report, bad + ": " + decodeStatusText(DecodeStatus::tooShort));
+  EXPECT_EQ(key(core, 'n').report, "");  // the last file: it is not read again
   EXPECT_NE(core.message().find("bad.img"), std::string::npos);
   EXPECT_FALSE(core.expireMessage(ViewerCore::Clock::now()));  // it stays a while, then goes
   EXPECT_TRUE(core.expireMessage(*core.messageDeadline()));
@@ -452,6 +450,9 @@ TEST_F(Viewer, EmptyStartSaysWhatToDo) {
 TEST_F(Viewer, ZoomPanAndFitLimits) {
   ViewerCore core(good("one.img"));
   core.onCommand(IDM_DECODE_ARGV);
+  key(core, 'i');
+  EXPECT_EQ(core.panelText()[0], "one.img  (1/1)");  // the file named is the list
+  key(core, 'i');
   core.onResize(384, 280);
   EXPECT_TRUE(key(core, '+').repaint);
   key(core, '=');
@@ -471,6 +472,7 @@ TEST_F(Viewer, ZoomPanAndFitLimits) {
   EXPECT_EQ(key(core, kKeyF11).fullScreen, true);
   EXPECT_TRUE(core.fullScreen());
   EXPECT_EQ(key(core, kKeyF11).fullScreen, false);
+  EXPECT_EQ(core.mode().zoom, 2);  // as before full screen
   EXPECT_TRUE(key(core, kKeyEscape).quit);
   EXPECT_TRUE(key(core, 'q', kModCtrl).quit);
   EXPECT_TRUE(key(core, '0').repaint);

@@ -35,8 +35,7 @@ TEST_F(AccurateConverter, WritesThePictureAtItsOwnSize) {
   const ToolRun result = run({"--accurate"}, file, "wide");
   ASSERT_EQ(result.exit, 0) << result.err;
   const PictureFile ppm = readPicture(path("wide.ppm"));
-  EXPECT_EQ(ppm.width, 500);
-  EXPECT_EQ(ppm.height, 3);
+  EXPECT_EQ(std::pair(ppm.width, ppm.height), std::pair(500, 3));
   EXPECT_EQ(ppm.rgb, decodeOk(file).rgb);
 }
 

@@ -14,8 +14,7 @@ TEST(AccurateRgb, Rgb888StepsByLineSizeNotByWidth) {
   // 2 pixels a line, 7 bytes a line: the seventh byte (EE) is padding.
   const auto picture = decodeOk(pictureFile(header(1, 2, 7, 2), {1, 2, 3, 4, 5, 6, 0xEE,  //
                                                                  7, 8, 9, 10, 11, 12, 0xEE}));
-  ASSERT_EQ(picture.width, 2);
-  ASSERT_EQ(picture.height, 2);
+  ASSERT_EQ(std::pair(picture.width, picture.height), std::pair(2, 2));
   EXPECT_EQ(rowOf(picture, 0), (std::vector<Pixel>{{1, 2, 3}, {4, 5, 6}}));
   EXPECT_EQ(rowOf(picture, 1), (std::vector<Pixel>{{7, 8, 9}, {10, 11, 12}}));
   EXPECT_TRUE(picture.complete);

@@ -43,8 +43,7 @@ TEST_F(Converter, PngAndPpmHoldTheViewersFrame) {
   ASSERT_EQ(runImag2png({input, dir.path("pic.PNG").string()}).exit, 0);
   const PictureFile png = readPicture(dir.path("pic.PNG"));
   EXPECT_EQ(png.rgb, rgb);
-  EXPECT_EQ(png.width, 384);
-  EXPECT_EQ(png.height, 280);
+  EXPECT_EQ(std::pair(png.width, png.height), std::pair(384, 280));
 }
 
 // --classic is the classic frame for every file. By default every bundled sample keeps it too,
@@ -156,8 +155,7 @@ TEST_F(Converter, CropKeepsWhatThePictureCovered) {
         runImag2png({"--crop", dir.write("pic.img", file), dir.path("pic.png").string()}).exit, 0);
     const PictureFile png = readPicture(dir.path("pic.png"));
     EXPECT_EQ(png.rgb, viewerRgb(file, width, height));
-    EXPECT_EQ(png.width, width);
-    EXPECT_EQ(png.height, height);
+    EXPECT_EQ(std::pair(png.width, png.height), std::pair(width, height));
   }
   // A picture that drew nothing has nothing to crop: a failure, and no file.
   const ToolRun empty = runImag2png({"--crop", dir.write("empty.img", ImagBuilder::form().bytes()),

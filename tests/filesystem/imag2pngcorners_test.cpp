@@ -95,6 +95,8 @@ TEST_F(Imag2pngCorners, AFullDiskLeavesNoPartialOutput) {
   EXPECT_EQ(runImag2png({input, existing}, nearlyFull).exit, 1);
   EXPECT_EQ(readFile(existing), before);
   EXPECT_EQ(namesIn(out()), std::set<std::string>{"old.png"});
+  EXPECT_EQ(runImag2png({"--scan", "-o", out().string(), input}, nearlyFull).exit, 1);
+  EXPECT_EQ(namesIn(out()), std::set<std::string>{"old.png"});
 
   // Each failed write gives its descriptor back: a long batch of them never runs out.
   std::vector<std::string> batch = {"-o", out().string()};

@@ -124,6 +124,10 @@ TEST_F(Finder, SubheaderCopiesTellASectorImage) {
   EXPECT_EQ(plain, SectorLayout::plain);
   ASSERT_EQ(finds.size(), 1u);
   EXPECT_EQ(finds[0].found.offset, 2336 + 8 + 2048);
+  // A sector without sync (audio) inside a raw image holds no user data.
+  Bytes audio = discImage(join({noise(2048, 4), colourfulPicture(8, 8)}), SectorFormat::mode1);
+  std::fill_n(audio.begin() + 2352, 12, 0);
+  EXPECT_TRUE(scan(audio).empty());
   SectorLayout one{};  // a raw image of a single sector
   scan(discImage(colourfulPicture(8, 8), SectorFormat::mode2Form1), &one);
   EXPECT_EQ(one, SectorLayout::raw2352);

@@ -31,8 +31,9 @@ inline std::int64_t imageOffsetOf(SectorFormat format, std::int64_t at) {
 }
 
 // `data` cut into sectors of `format`; the last one is filled with zeros. Sync, address (in BCD,
-// from minute 12: a track from within a disc), mode and subheader are written; error codes are
-// left zero, as no reader of user data checks them.
+// from minute 12: a track from within a disc), mode and subheader are written, every other
+// sector ending a record as small files do; error codes are left zero, as no reader of user data
+// checks them.
 inline Bytes discImage(const Bytes& data, SectorFormat format) {
   const SectorShape shape = shapeOf(format);
   const bool raw = shape.bytes == 2352;
@@ -51,7 +52,8 @@ inline Bytes discImage(const Bytes& data, SectorFormat format) {
     }
     if (format != SectorFormat::mode1) {
       const std::size_t sub = raw ? 16 : 0;
-      const std::uint8_t header[4] = {1, 0, static_cast<std::uint8_t>(form2 ? 0x28 : 0x08), 0};
+      const std::uint8_t header[4] = {
+          1, 0, static_cast<std::uint8_t>((form2 ? 0x28 : 0x08) | sector % 2), 0};
       std::copy(header, header + 4, one.begin() + sub);
       std::copy(header, header + 4, one.begin() + sub + 4);
     }

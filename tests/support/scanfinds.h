@@ -32,6 +32,7 @@ inline std::vector<Find> scanFinds(const std::string& path, SectorLayout* layout
     Bytes again(5, 0xEE);  // what it held before is replaced
     EXPECT_EQ(readFoundPicture(path.c_str(), find.found, again), DecodeStatus::ok);
     EXPECT_EQ(again, find.bytes);
+    EXPECT_EQ(find.found.container, containerKind(ByteView(find.bytes)));
   }
   return finds;
 }

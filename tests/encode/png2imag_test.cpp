@@ -213,6 +213,8 @@ TEST(Png2imag, LargePicturesAreWarnedOfOrRefusedByTheClassicLayout) {
   EXPECT_EQ(classic.exit, 1);
   EXPECT_NE(classic.err.find("at most 384 x 280"), std::string::npos) << classic.err;
   EXPECT_FALSE(std::filesystem::exists(out));
+  writePng(dir, 384, 280, picture(384, 280, 16));  // the frame's own size
+  EXPECT_EQ(runTool({PNG2IMAG, in, out, "--model", "clut8", "--classic"}).exit, 0);
 }
 
 // IHDR holds 16-bit sizes: 65535 lines, or lines of 65535 bytes, fit; one more does not.

@@ -117,9 +117,11 @@ int checkSyncedRenames(const TempDir& dir, const std::vector<std::string>& args)
   const char* asan = std::getenv("ASAN_OPTIONS");
   const std::string noLeakCheck =
       "ASAN_OPTIONS=" + std::string(asan ? asan : "") + (asan ? ":" : "") + "detect_leaks=0";
+  // Standard input closed: a folder opened as descriptor 0 is synced too.
   const ToolRun run = runImag2png(args, {},
                                   {"/usr/bin/strace", "-f", "-y", "-o", log, "-E", noLeakCheck,
-                                   "-e", "trace=fsync,fdatasync,rename,renameat,renameat2"});
+                                   "-e", "trace=fsync,fdatasync,rename,renameat,renameat2",
+                                   "/bin/sh", "-c", "exec \"$@\" <&-", "sh"});
   if (run.err.rfind("strace:", 0) == 0) return -1;
   EXPECT_EQ(run.exit, 0) << run.err;
   // With several threads, a call that another one interrupts is logged in two pieces, "PID

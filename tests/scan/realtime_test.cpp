@@ -211,16 +211,30 @@ TEST(RealTime, HostileSectorsAreSkippedOrBounded) {
             std::string::npos)
       << scanned.reports[0];
   EXPECT_EQ(scanned.reports[0].find(" failed: "), std::string::npos);  // a warning, no failure
-  // Only the sector after the first tells which copy of the first one's subheader is right. The
-  // last, read again alone, has no sector after it: the one before settles its copies.
+  // Only the sector after the first tells which copy of the first one's subheader is right, the
+  // first being the last of the reader's first batch of 256; the one before settles the last's.
+  // Of a record of one sector, only the sectors around it can tell, when it is read again too.
   SectorImage first;
+  for (int n = 0; n < 255; ++n)
+    first.sector({2, 9, 0x08, 0}, {});
   first.sector(video, pattern(2048, 9), &wrongChannel);
   for (int n = 0; n < 14; ++n)
     first.sector(video, pattern(2048, n));
   const Subheader stray{0, 0, kVideoSector | kEndOfRecord, 0};
   first.sector(end, pattern(2048, 3), &stray);
+  const Subheader lone{1, 3, kVideoSector | kEndOfRecord, 2}, misread{1, 4, lone.submode, 2};
+  first.sector(lone, pattern(2048, 4), &misread).sector(lone, pattern(2048, 5));
+  first.sector(lone, pattern(2048, 6), &misread);
+  // A sector skipped, its copies fitting two channels alike, stays out of the record after it.
+  const Subheader six{1, 6, kVideoSector, 2}, three{1, 3, kVideoSector, 2};
+  first.sector(six, pattern(2048, 7)).sector(three, {}, &six).sector(lone, pattern(2048, 8));
+  // The file's last sector has no sector after it, whatever the reader's buffer holds there.
+  const Subheader five{1, 5, lone.submode, 2}, ghost{2, 9, lone.submode, 0};
+  first.sector(five, pattern(2048, 9), &ghost);
   const std::string firstPath = dir.write("first.rtf", first.bytes());
-  const FoundPicture found = scanPath(firstPath).finds.at(0).found;
+  const std::vector<Find> finds = scanPath(firstPath).finds;
+  ASSERT_EQ(finds.size(), 6u);
+  const FoundPicture found = finds[0].found;
   EXPECT_EQ(found.height, 16 * 2048 / 384);
   dir.write("first.rtf", Bytes(first.bytes().size(), 0));  // it no longer holds the picture
   Bytes again;

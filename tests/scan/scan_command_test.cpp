@@ -128,6 +128,7 @@ TEST(ScanCommand, InfoJsonDescribesEachPictureOnOneLine) {
       {"byte_order", "straight"}, {"warnings", {"the container length says 4 bytes; its chunks reach " + reach}}};
   // clang-format on
   EXPECT_EQ(nlohmann::json::parse(info.lines[0]), first);
+  EXPECT_NE(info.lines[0].find("me\xEF\xBF\xBD.bin"), std::string::npos);  // UTF-8, not escaped
   EXPECT_EQ(second["model_name"], "RL7");
   EXPECT_TRUE(second["data_needed"].is_null());
   EXPECT_EQ(second["complete"], false);  // one line of eight

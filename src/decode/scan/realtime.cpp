@@ -100,7 +100,8 @@ class RealTimeGatherer::Gatherer {
 
   bool stopped() const { return stopped_; }
 
-  void look(std::int64_t sector, const std::uint8_t* at, const std::uint8_t* next) {
+  void look(std::int64_t sector, const std::uint8_t* at, const std::uint8_t* next,
+            bool takes = true) {
     if (stopped_ || layout_ == SectorLayout::plain) return;
     const std::int64_t sub = subheaderOffset(at);
     if (sub < 0) return;
@@ -109,7 +110,7 @@ class RealTimeGatherer::Gatherer {
     const auto header = chooseSubheader(at + sub, after);
     if (!header) return;
     before_ = header;
-    if ((header->submode & kVideo) == 0) return;
+    if (!takes || (header->submode & kVideo) == 0) return;
     take(sector, sub + 8, at + sub + 8, *header);
   }
 
@@ -376,6 +377,10 @@ void RealTimeGatherer::sector(std::int64_t index, const std::uint8_t* at,
   gatherer_->look(index, at, next);
 }
 
+void RealTimeGatherer::sectorBefore(const std::uint8_t* at, const std::uint8_t* next) {
+  gatherer_->look(-1, at, next, false);
+}
+
 void RealTimeGatherer::end() {
   gatherer_->end();
 }
@@ -391,20 +396,31 @@ DecodeStatus scanRealTime(const ScanSource& source, SectorLayout layout,
   if (layout == SectorLayout::plain) return DecodeStatus::ok;
   RealTimeGatherer gather(layout, palette, visit, warn);
   const std::int64_t bytes = sectorBytes(layout);
-  endSector = std::min(endSector, source.size / bytes);
-  std::vector<std::uint8_t> batch(static_cast<std::size_t>(kSectorsPerRead * bytes));
-  for (std::int64_t sector = std::max<std::int64_t>(firstSector, 0);
+  const std::int64_t sectors = source.size / bytes;
+  endSector = std::min(endSector, sectors);
+  std::vector<std::uint8_t> batch(static_cast<std::size_t>((kSectorsPerRead + 1) * bytes));
+  // From the sector before the first, as the scan saw it: it may settle the first's subheader.
+  firstSector = std::max<std::int64_t>(firstSector, 0);
+  for (std::int64_t sector = std::max<std::int64_t>(firstSector - 1, 0);
        sector < endSector && !gather.stopped();) {
     const std::int64_t count = std::min(kSectorsPerRead, endSector - sector);
-    if (source.readAt(sector * bytes, batch.data(), count * bytes) != count * bytes) {
+    // With the sector after the last when the file holds one, as the scan saw it: it may settle
+    // the last one's subheader.
+    const std::int64_t held = std::min(count + 1, sectors - sector);
+    if (source.readAt(sector * bytes, batch.data(), held * bytes) != held * bytes) {
       return DecodeStatus::shortRead;
     }
     // Sectors are taken from what was read, checked against it where the library checks.
-    const std::span<const std::uint8_t> read(batch.data(), static_cast<std::size_t>(count * bytes));
+    const std::span<const std::uint8_t> read(batch.data(), static_cast<std::size_t>(held * bytes));
     for (std::int64_t i = 0; i < count; ++i) {
       const std::uint8_t* at =
           read.subspan(static_cast<std::size_t>(i * bytes), static_cast<std::size_t>(bytes)).data();
-      gather.sector(sector + i, at, i + 1 < count ? at + bytes : nullptr);
+      const std::uint8_t* next = i + 1 < held ? at + bytes : nullptr;
+      if (sector + i < firstSector) {
+        gather.sectorBefore(at, next);
+      } else {
+        gather.sector(sector + i, at, next);
+      }
     }
     sector += count;
   }

@@ -88,6 +88,8 @@ class RealTimeGatherer {
   // Sector `index` of the file, sectorBytes(layout) bytes at `at`; `next` is the sector after
   // it when at hand (a subheader whose copies disagree is judged by its neighbours), or null.
   void sector(std::int64_t index, const std::uint8_t* at, const std::uint8_t* next);
+  // The sector before the first one given, whose subheader only is taken: it judges the first's.
+  void sectorBefore(const std::uint8_t* at, const std::uint8_t* next);
   // The end of the file.
   void end();
   // Whether `visit` returned false.
@@ -99,8 +101,9 @@ class RealTimeGatherer {
 };
 
 // The video pictures of sectors [firstSector, endSector) of `source` (a raw2352 or raw2336
-// layout; none in a plain one), read by position. Returns ok, or shortRead when the file could
-// not be read.
+// layout; none in a plain one), read by position. The sectors just before and after are read
+// too, as a scan of the whole file sees them: they settle subheaders whose copies disagree.
+// Returns ok, or shortRead when the file could not be read.
 DecodeStatus scanRealTime(const ScanSource& source, SectorLayout layout,
                           const PaletteChunks& palette, const RealTimeVisitor& visit,
                           const RealTimeWarning& warn = {}, std::int64_t firstSector = 0,

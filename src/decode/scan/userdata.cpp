@@ -48,16 +48,18 @@ bool UserDataReader::read(StreamPos& pos, std::int64_t want, std::vector<std::ui
   if (layout_ == SectorLayout::plain) return readPlain(pos, want, out, pieces);
   const std::int64_t bytes = sectorBytes(layout_);
   const std::int64_t count = source_.size / bytes;
-  sectors_.resize(static_cast<std::size_t>(kSectorsPerRead * bytes));
+  sectors_.resize(static_cast<std::size_t>((kSectorsPerRead + 1) * bytes));
   while (want > 0 && pos.sector < count) {
     const std::int64_t batch = std::min(kSectorsPerRead, count - pos.sector);
-    const std::int64_t got = source_.readAt(pos.sector * bytes, sectors_.data(), batch * bytes);
-    if (got != batch * bytes) return false;  // the size was taken up front: short is an error
+    // The sector after the batch too, when there is one: the watch is shown it with the last.
+    const std::int64_t held = std::min(batch + 1, count - pos.sector);
+    const std::int64_t got = source_.readAt(pos.sector * bytes, sectors_.data(), held * bytes);
+    if (got != held * bytes) return false;  // the size was taken up front: short is an error
     const ByteView view(std::span<const std::uint8_t>(sectors_.data(), sectors_.size()));
     for (std::int64_t i = 0; i < batch && want > 0; ++i) {
       if (watch_ && pieces != nullptr && pos.sector >= watched_) {  // pos.sector is sector i's
         const std::uint8_t* at = sectors_.data() + i * bytes;
-        watch_(pos.sector, at, i + 1 < batch ? at + bytes : nullptr);
+        watch_(pos.sector, at, i + 1 < held ? at + bytes : nullptr);
         watched_ = pos.sector + 1;
       }
       const UserData data = userDataOf(layout_, view.tail(i * bytes));
